@@ -1,0 +1,7 @@
+#include "TextPlatform.h"
+
+namespace MyLibrary {
+
+const TextPlatform& CurrentTextPlatform() { return NativeTextPlatform(); }
+
+}  // namespace MyLibrary

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace MyLibrary {
+
+// The two text services the library takes from the operating system: the multi-byte form of a
+// wide string in the system code page, and the user locale's string comparison. The Win32 build
+// answers them with WideCharToMultiByte and CompareStringW; the native build with its own code
+// page 932 table and a code-unit comparison.
+class TextPlatform {
+public:
+    virtual ~TextPlatform() = default;
+
+    // The code page the multi-byte form is made in (932 on a Japanese system).
+    virtual unsigned CodePage() const = 0;
+
+    // WideCharToMultiByte(CodePage(), 0, text, ..., no default character): bytes.
+    virtual std::string ToMultiByte(std::u16string_view text) const = 0;
+
+    // The byte length of ToMultiByte(text), without building it.
+    virtual std::size_t MultiByteLength(std::u16string_view text) const = 0;
+
+    // CompareStringW(LOCALE_USER_DEFAULT, ignoreCase ? NORM_IGNORECASE : 0, a, b) == CSTR_EQUAL.
+    virtual bool LocaleEqual(std::u16string_view a, std::u16string_view b, bool ignoreCase) const = 0;
+
+    // True when LocaleEqual(a, b, false) is exactly code-unit equality, so that a caller may
+    // search with plain unit comparisons and get the same matches.
+    virtual bool ComparesByCodeUnit() const = 0;
+};
+
+// The implementation the library uses: the real API in the Win32 build, the native one elsewhere.
+const TextPlatform& CurrentTextPlatform();
+
+// The portable implementation (code page 932 table, code-unit comparison with simple case
+// folding). Built on every platform so that tests can hold it against the real API.
+const TextPlatform& NativeTextPlatform();
+
+}  // namespace MyLibrary

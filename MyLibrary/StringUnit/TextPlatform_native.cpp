@@ -1,0 +1,110 @@
+#include <array>
+#include <cstdint>
+
+#include "TextPlatform.h"
+
+namespace MyLibrary {
+namespace {
+
+struct Cp932Mapping {
+    std::uint16_t unit;
+    std::uint16_t bytes;
+};
+
+constexpr Cp932Mapping kCp932Mappings[] = {
+#include "Cp932Table.inc"
+};
+
+constexpr std::uint16_t kUnmapped = 0xFFFF;
+constexpr char kUnmappedByte = '?';
+
+// Code page 932 without the operating system: one table lookup per UTF-16 unit. A unit the code
+// page does not map (surrogates included, paired or not) becomes one '?'.
+class NativeCp932Platform final : public TextPlatform {
+public:
+    NativeCp932Platform() {
+        bytesOfUnit_.fill(kUnmapped);
+        widthOfUnit_.fill(1);
+        for (std::uint16_t unit = 0; unit < 0x80; ++unit) {
+            bytesOfUnit_[unit] = unit;
+        }
+        for (const Cp932Mapping& mapping : kCp932Mappings) {
+            bytesOfUnit_[mapping.unit] = mapping.bytes;
+            widthOfUnit_[mapping.unit] = mapping.bytes > 0xFF ? 2 : 1;
+        }
+    }
+
+    unsigned CodePage() const override { return 932; }
+
+    std::string ToMultiByte(std::u16string_view text) const override {
+        std::string bytes;
+        bytes.resize(MultiByteLength(text));
+        std::size_t out = 0;
+        for (char16_t unit : text) {
+            const std::uint16_t code = bytesOfUnit_[unit];
+            if (code == kUnmapped) {
+                bytes[out++] = kUnmappedByte;
+            } else if (code > 0xFF) {
+                bytes[out++] = static_cast<char>(code >> 8);
+                bytes[out++] = static_cast<char>(code & 0xFF);
+            } else {
+                bytes[out++] = static_cast<char>(code);
+            }
+        }
+        return bytes;
+    }
+
+    std::size_t MultiByteLength(std::u16string_view text) const override {
+        std::size_t length = 0;
+        for (char16_t unit : text) {
+            length += widthOfUnit_[unit];
+        }
+        return length;
+    }
+
+    bool LocaleEqual(std::u16string_view a, std::u16string_view b, bool ignoreCase) const override {
+        if (a.size() != b.size()) {
+            return false;
+        }
+        if (!ignoreCase) {
+            return a == b;
+        }
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (FoldCase(a[i]) != FoldCase(b[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool ComparesByCodeUnit() const override { return true; }
+
+private:
+    // Simple case folding for the letters that have a one-unit upper-case partner: ASCII,
+    // Latin-1, Greek, Cyrillic and the full-width Latin letters.
+    static char16_t FoldCase(char16_t unit) {
+        if ((unit >= u'A' && unit <= u'Z') || (unit >= 0x00C0 && unit <= 0x00DE && unit != 0x00D7) ||
+            (unit >= 0x0391 && unit <= 0x03AB && unit != 0x03A2) || (unit >= 0x0410 && unit <= 0x042F)) {
+            return static_cast<char16_t>(unit + 0x20);
+        }
+        if (unit >= 0x0400 && unit <= 0x040F) {
+            return static_cast<char16_t>(unit + 0x50);
+        }
+        if (unit >= 0xFF21 && unit <= 0xFF3A) {
+            return static_cast<char16_t>(unit + 0x20);
+        }
+        return unit;
+    }
+
+    std::array<std::uint16_t, 0x10000> bytesOfUnit_{};
+    std::array<std::uint8_t, 0x10000> widthOfUnit_{};
+};
+
+}  // namespace
+
+const TextPlatform& NativeTextPlatform() {
+    static const NativeCp932Platform platform;
+    return platform;
+}
+
+}  // namespace MyLibrary

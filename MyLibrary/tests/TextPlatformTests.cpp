@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "MyLibrary/StringUnit/TextPlatform.h"
+
+namespace MyLibrary {
+namespace {
+
+// A corpus of the characters whose code page 932 bytes the native table must give exactly as
+// Windows does: ASCII, half-width katakana, kana, kanji of both levels, full-width forms, U+3000.
+std::u16string SharedCorpus() {
+    std::u16string corpus;
+    for (char16_t unit = 0x20; unit < 0x7F; ++unit) corpus += unit;
+    for (char16_t unit = 0xFF61; unit <= 0xFF9F; ++unit) corpus += unit;
+    for (char16_t unit = 0x3041; unit <= 0x3093; ++unit) corpus += unit;
+    for (char16_t unit = 0x30A1; unit <= 0x30F6; ++unit) corpus += unit;
+    for (char16_t unit = 0xFF01; unit <= 0xFF5E; ++unit) corpus += unit;
+    corpus += u"\u3000\u3001\u3002\u30FC";
+    corpus += u"日本語漢字変換空白全角半角表示能申請亜唖娃阿哀愛挨姶逢葵茜穐悪握渥旭葦芦鯵梓圧斡扱宛姐虻飴絢綾鮎或粟袷安庵按暗案闇鞍杏";
+    corpus += u"弌丐丕个丱丶丼丿乂乖乘亂亅豫亊舒弍于亞亟亠亢亰亳亶从仍仄仆仂仗仞仭仟价伉佚估佛佝佗佇佶侈侏侘佻佩佰侑佯來侖儘俔俟俎";
+    corpus += u"\t\r\n";
+    return corpus;
+}
+
+TEST(TextPlatform, CodePageIs932) { EXPECT_EQ(CurrentTextPlatform().CodePage(), 932u); }
+
+TEST(TextPlatform, NativeBytesAgreeWithCurrentPlatformOnSharedCorpus) {
+    const std::u16string corpus = SharedCorpus();
+    const TextPlatform& native = NativeTextPlatform();
+    const TextPlatform& current = CurrentTextPlatform();
+    for (char16_t unit : corpus) {
+        const std::u16string one(1, unit);
+        EXPECT_EQ(native.ToMultiByte(one), current.ToMultiByte(one)) << "U+" << std::hex << int(unit);
+    }
+    EXPECT_EQ(native.ToMultiByte(corpus), current.ToMultiByte(corpus));
+    EXPECT_EQ(native.MultiByteLength(corpus), current.MultiByteLength(corpus));
+}
+
+TEST(TextPlatform, KnownShiftJisBytes) {
+    const TextPlatform& platform = CurrentTextPlatform();
+    EXPECT_EQ(platform.ToMultiByte(u"a\u3000"), "a\x81\x40");
+    EXPECT_EQ(platform.ToMultiByte(u"あ"), "\x82\xA0");
+    EXPECT_EQ(platform.ToMultiByte(u"表"), "\x95\x5C");
+    EXPECT_EQ(platform.ToMultiByte(u"ｱ"), "\xB1");
+    EXPECT_EQ(platform.ToMultiByte(u""), "");
+}
+
+TEST(TextPlatform, UnmappedUnitsBecomeQuestionMarks) {
+    const TextPlatform& platform = CurrentTextPlatform();
+    EXPECT_EQ(platform.ToMultiByte(u"\u0E01"), "?");  // Thai
+    const std::string lone = platform.ToMultiByte(u"a\xD800" u"b");
+    EXPECT_EQ(lone.front(), 'a');
+    EXPECT_EQ(lone.back(), 'b');
+}
+
+TEST(TextPlatform, LocaleComparison) {
+    const TextPlatform& platform = CurrentTextPlatform();
+    EXPECT_TRUE(platform.LocaleEqual(u"abc", u"abc", false));
+    EXPECT_FALSE(platform.LocaleEqual(u"abc", u"aBc", false));
+    EXPECT_TRUE(platform.LocaleEqual(u"abc", u"aBc", true));
+    EXPECT_FALSE(platform.LocaleEqual(u"\u3000", u" ", false));
+    EXPECT_FALSE(platform.LocaleEqual(u"\u3000", u" ", true));
+    EXPECT_FALSE(platform.LocaleEqual(u"\r", u"\n", false));
+    EXPECT_FALSE(platform.LocaleEqual(u"\t", u" ", false));
+    EXPECT_TRUE(platform.LocaleEqual(u"ｂ", u"Ｂ", true));
+}
+
+}  // namespace
+}  // namespace MyLibrary

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need from Debian's packages and prepares the
+# project-local Wine prefix. Idempotent: quiet and quick when everything is already there.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
+    g++-mingw-w64-i686 wine wine32 xvfb x11-apps imagemagick fonts-ipafont-gothic
+    locales python3 zip unzip binutils-mingw-w64-i686
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    arch_suffix=""
+    [ "$package" = wine32 ] && arch_suffix=":i386"
+    if ! dpkg-query -W -f='${Status}' "$package$arch_suffix" 2>/dev/null | grep -q "ok installed"; then
+        missing+=("$package$arch_suffix")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    sudo_cmd=""
+    [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $sudo_cmd dpkg --add-architecture i386
+    fi
+    $sudo_cmd apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    echo "setup: generating the ja_JP.UTF-8 locale"
+    sudo_cmd=""
+    [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+    $sudo_cmd sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $sudo_cmd tee -a /etc/locale.gen >/dev/null
+    $sudo_cmd locale-gen >/dev/null
+fi
+
+# A Wine prefix of the project's own, created once, without prompts or downloads.
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$here/tools/wine-env.sh"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "setup: creating the Wine prefix in $WINEPREFIX"
+    wineboot --init >/dev/null 2>&1 || true
+    wineserver -w || true
+fi

@@ -1,0 +1,7 @@
+#include "ConversionCommand.h"
+
+namespace Blankwise {
+
+void RunConversionCommand(HostPort&) {}
+
+}  // namespace Blankwise

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Runs every test: the native suite and the Windows suite under Wine (code page 932), then
+# prints one summary. Installs what it needs first.
+set -uo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+
+bash tools/setup.sh || { echo "setup failed"; exit 1; }
+source tools/wine-env.sh
+
+total_passed=0
+total_failed=0
+summary=()
+
+# Runs one preset: configure, build, test. Counts the tests from CTest's closing line.
+run_preset() {
+    local preset="$1"
+    shift
+    local log="build/test-$preset.log"
+    mkdir -p build
+    echo "== $preset: configure and build"
+    if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; } >"$log.build" 2>&1; then
+        tail -n 40 "$log.build"
+        summary+=("$preset: BUILD FAILED")
+        total_failed=$((total_failed + 1))
+        return
+    fi
+    echo "== $preset: test"
+    "$@" ctest --preset "$preset" 2>&1 | tee "$log"
+    local line passed failed
+    line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+    if [ -z "$line" ]; then
+        summary+=("$preset: NO RESULT")
+        total_failed=$((total_failed + 1))
+        return
+    fi
+    failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    local all
+    all=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+    passed=$((all - failed))
+    total_passed=$((total_passed + passed))
+    total_failed=$((total_failed + failed))
+    summary+=("$preset: $passed passed, $failed failed")
+}
+
+run_preset native
+# Windows programs that open windows, menus or message boxes need a display.
+run_preset win32 xvfb-run -a -s "-screen 0 1024x768x24"
+
+echo
+echo "== Summary"
+for line in "${summary[@]}"; do echo "  $line"; done
+if [ "$total_failed" -eq 0 ]; then echo "ALL TESTS PASSED"; else echo "SOME TESTS FAILED"; fi
+echo "tests: $total_passed passed, $total_failed failed"
+[ "$total_failed" -eq 0 ]

@@ -1,0 +1,20 @@
+#include "ExportGuard.h"
+
+#include <string>
+
+#include "MyLibrary/StringUnit/TextPlatform.h"
+#include "PluginIdentity.h"
+#include "Utf8.h"
+
+namespace Blankwise {
+
+void ReportExportFailure(HostPort& host, std::string_view utf8Message) noexcept {
+    try {
+        const std::string text = MyLibrary::CurrentTextPlatform().ToMultiByte(Utf8ToUtf16(utf8Message));
+        host.MessageBox(text, kPluginName, kMessageBoxError);
+    } catch (...) {
+        // Out of memory or a failing host: the export still returns normally.
+    }
+}
+
+}  // namespace Blankwise

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace MyLibrary {
+
+class TextPlatform;
 
 // A counted UTF-16 string. Text operations take 1-based positions and count UTF-16 units.
 using WideString = std::u16string;
@@ -37,7 +40,8 @@ WideString CopyRange(WideStringView text, std::int32_t first, std::int32_t last)
 // True for the Shift-JIS lead-byte ranges 0x81-0x9F and 0xE0-0xFC.
 bool IsLeadByte(std::uint8_t byte);
 
-// The class of the byte at the 1-based byte position (1 <= position <= size).
+// The class of the byte at the 1-based byte position (1 <= position <= size), found by scanning
+// back over the lead-range bytes before it; Single for a position outside the text.
 TByteType ByteTypeAt(MultiByteStringView text, std::int32_t position);
 
 // The number of bytes the first characterCount characters of a multi-byte string occupy: their
@@ -55,5 +59,18 @@ std::int32_t CountOccurrences(MultiByteStringView pattern, MultiByteStringView t
 // patterns or the lists differ in length.
 WideString ReplacePatterns(WideStringView source, const TWideStringDynArray& patterns,
                            const TWideStringDynArray& replacements, bool ignoreCase, bool replaceAll);
+
+// ReplacePatterns with the comparison and the multi-byte form of the given platform in place of
+// CurrentTextPlatform(): lets the code-unit scan and the locale scan be checked on one machine.
+WideString ReplacePatterns(const TextPlatform& platform, WideStringView source,
+                           const TWideStringDynArray& patterns, const TWideStringDynArray& replacements,
+                           bool ignoreCase, bool replaceAll);
+
+// The length in UTF-16 units that ReplacePatterns reserves for its result: the source's length plus,
+// for each non-empty pattern with a longer replacement, the growth times the case-sensitive count of
+// non-overlapping occurrences in the multi-byte forms. The source's length when the lists differ in
+// length.
+std::size_t ReplacedLengthEstimate(WideStringView source, const TWideStringDynArray& patterns,
+                                   const TWideStringDynArray& replacements);
 
 }  // namespace MyLibrary

@@ -129,7 +129,8 @@ class ResultBuffer {
     // Space for at least `count` more units at the end of what was written.
     char16_t* Room(std::size_t count) {
         if (count > text_.size() - used_) {
-            text_.resize(std::max(SaturatedAdd(used_, count), SaturatedMultiply(text_.size(), 2)));
+            const std::size_t doubled = std::min(SaturatedMultiply(text_.size(), 2), text_.max_size());
+            text_.resize(std::max(SaturatedAdd(used_, count), doubled));
         }
         return text_.data() + used_;
     }
@@ -295,6 +296,9 @@ WideString MapUnits(WideStringView source, const TWideStringDynArray& replacemen
     };
 
     WideString result(source);
+    if (from.empty()) {
+        return result;
+    }
     if (!replaceAll) {
         const std::size_t first = firstUnits.Next(source, 0);
         if (first < result.size()) {

@@ -42,11 +42,17 @@ void WINAPI OnEvents(HWND window, UINT events, LPARAM value) {
 }
 
 // The three resource ids cannot fail.
-UINT WINAPI GetMenuTextID() { return IDS_MENU_TEXT; }
+UINT WINAPI GetMenuTextID() {
+    return IDS_MENU_TEXT;
+}
 
-UINT WINAPI GetStatusMessageID() { return IDS_STATUS_MESSAGE; }
+UINT WINAPI GetStatusMessageID() {
+    return IDS_STATUS_MESSAGE;
+}
 
-UINT WINAPI GetBitmapID() { return IDB_COMMAND; }
+UINT WINAPI GetBitmapID() {
+    return IDB_COMMAND;
+}
 
 LRESULT WINAPI PlugInProc(HWND window, UINT request, WPARAM wParam, LPARAM lParam) {
     Blankwise::Win32HostPort host(window);

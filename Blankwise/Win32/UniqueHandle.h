@@ -7,7 +7,7 @@ namespace Blankwise {
 // Owns one handle and releases it with Close when it goes. A value-initialised T means "none".
 template <class T, auto Close>
 class Unique {
-public:
+  public:
     Unique() = default;
     explicit Unique(T handle) : handle_(handle) {}
     Unique(Unique&& other) noexcept : handle_(other.Release()) {}
@@ -36,7 +36,7 @@ public:
         handle_ = handle;
     }
 
-private:
+  private:
     T handle_{};
 };
 

@@ -5,7 +5,9 @@
 namespace Blankwise {
 namespace {
 
-HMENU ToMenu(MenuHandle menu) { return reinterpret_cast<HMENU>(menu); }
+HMENU ToMenu(MenuHandle menu) {
+    return reinterpret_cast<HMENU>(menu);
+}
 
 }  // namespace
 
@@ -13,7 +15,9 @@ std::intptr_t Win32HostPort::Send(std::uint32_t message, std::uintptr_t wParam, 
     return ::SendMessageA(window_, message, wParam, lParam);
 }
 
-MenuHandle Win32HostPort::CreatePopupMenu() { return reinterpret_cast<MenuHandle>(::CreatePopupMenu()); }
+MenuHandle Win32HostPort::CreatePopupMenu() {
+    return reinterpret_cast<MenuHandle>(::CreatePopupMenu());
+}
 
 void Win32HostPort::AppendMenu(MenuHandle menu, std::uint32_t flags, std::uintptr_t idOrSubmenu,
                                std::string_view caption) {
@@ -21,7 +25,9 @@ void Win32HostPort::AppendMenu(MenuHandle menu, std::uint32_t flags, std::uintpt
     ::AppendMenuA(ToMenu(menu), flags, idOrSubmenu, text.c_str());
 }
 
-void Win32HostPort::DestroyMenu(MenuHandle menu) { ::DestroyMenu(ToMenu(menu)); }
+void Win32HostPort::DestroyMenu(MenuHandle menu) {
+    ::DestroyMenu(ToMenu(menu));
+}
 
 TScreenPoint Win32HostPort::GetCursorPos() {
     POINT point{};

@@ -13,7 +13,7 @@ namespace Blankwise {
 // The host seam over the real API: messages go to the host's editor window with SendMessageA,
 // and that window owns the popup menus and the message boxes.
 class Win32HostPort final : public HostPort {
-public:
+  public:
     explicit Win32HostPort(HWND window) : window_(window) {}
 
     std::intptr_t Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
@@ -25,7 +25,7 @@ public:
     std::intptr_t TrackPopupMenu(MenuHandle menu, std::uint32_t flags, TScreenPoint at) override;
     int MessageBox(std::string_view text, std::string_view caption, std::uint32_t style) override;
 
-private:
+  private:
     HWND window_;
 };
 

@@ -1,0 +1,421 @@
+#include "HostModel.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include <limits>
+
+namespace HostEmulator {
+namespace {
+
+template <typename T>
+T* PointerFrom(std::intptr_t value) {
+    return reinterpret_cast<T*>(value);
+}
+
+template <typename T>
+T* PointerFrom(std::uintptr_t value) {
+    return reinterpret_cast<T*>(value);
+}
+
+std::int32_t ClampToInt32(std::size_t value) {
+    return static_cast<std::int32_t>(
+        std::min<std::size_t>(value, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())));
+}
+
+const char* MessageName(std::uint32_t message) {
+    switch (message) {
+        case HostQueryStatus:
+            return "QueryStatus";
+        case HostRefresh:
+            return "Refresh";
+        case HostGetCaretPos:
+            return "GetCaretPos";
+        case HostGetViewPos:
+            return "GetViewPos";
+        case HostSetCaretPos:
+            return "SetCaretPos";
+        case HostSetViewPos:
+            return "SetViewPos";
+        case HostExecCommand:
+            return "ExecCommand";
+        case HostGetSelStart:
+            return "GetSelStart";
+        case HostGetSelEnd:
+            return "GetSelEnd";
+        case HostSetSelLength:
+            return "SetSelLength";
+        case HostSetSelection:
+            return "SetSelection";
+        case HostSetRedraw:
+            return "SetRedraw";
+        case HostHasSelection:
+            return "HasSelection";
+        case HostGetSelText:
+            return "GetSelText";
+        case HostGetLineText:
+            return "GetLineText";
+        case HostInsertText:
+            return "InsertText";
+        default:
+            return nullptr;
+    }
+}
+
+// Joins its pieces; plain operator+ chains trip a false -Wrestrict in GCC 12 at -O3.
+std::string Concat(std::initializer_list<std::string_view> pieces) {
+    std::string out;
+    for (std::string_view piece : pieces) {
+        out.append(piece);
+    }
+    return out;
+}
+
+std::string DescribePosition(const std::optional<Position>& position) {
+    if (!position) {
+        return "(null)";
+    }
+    return Concat({"(", std::to_string(position->column), ",", std::to_string(position->line), ")"});
+}
+
+std::string DescribeView(const std::optional<ViewBlock>& view) {
+    if (!view) {
+        return "[null]";
+    }
+    std::string out = "[";
+    for (std::size_t i = 0; i < view->size(); ++i) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%02X", (*view)[i]);
+        out += (i == 0 ? "" : " ");
+        out += hex;
+    }
+    out += "]";
+    return out;
+}
+
+}  // namespace
+
+std::string EscapeText(std::u16string_view text) {
+    std::string out;
+    for (char16_t unit : text) {
+        switch (unit) {
+            case u'\r':
+                out += "\\r";
+                break;
+            case u'\n':
+                out += "\\n";
+                break;
+            case u'\t':
+                out += "\\t";
+                break;
+            case u'\\':
+                out += "\\\\";
+                break;
+            case u'"':
+                out += "\\\"";
+                break;
+            default:
+                if (unit >= 0x20 && unit < 0x7F) {
+                    out += static_cast<char>(unit);
+                } else {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(unit));
+                    out += escaped;
+                }
+        }
+    }
+    return out;
+}
+
+std::string Describe(const LogEntry& entry) {
+    const std::string_view name = MessageName(entry.message) != nullptr ? MessageName(entry.message) : "";
+    const std::string wParam = std::to_string(entry.wParam);
+    const std::string result = std::to_string(entry.result);
+    const std::string quoted = entry.lParam != 0 ? Concat({" \"", EscapeText(entry.text), "\""}) : "";
+    switch (entry.message) {
+        case HostQueryStatus:
+            return Concat({name, " ", wParam, " -> ", result,
+                           entry.checked ? Concat({" checked ", std::to_string(*entry.checked)}) : ""});
+        case HostGetCaretPos:
+        case HostGetSelStart:
+        case HostGetSelEnd:
+            return Concat({name, " ", wParam, " -> ", DescribePosition(entry.position)});
+        case HostSetCaretPos:
+            return Concat({name, " ", wParam, " ", DescribePosition(entry.position)});
+        case HostGetViewPos:
+            return Concat({name, " -> ", DescribeView(entry.view)});
+        case HostSetViewPos:
+            return Concat({name, " ", DescribeView(entry.view)});
+        case HostSetSelection:
+            return Concat({name, " ", DescribePosition(entry.position), " ", DescribePosition(entry.caret)});
+        case HostHasSelection:
+            return Concat({name, " -> ", result});
+        case HostGetSelText:
+            return Concat({name, " ", wParam, quoted, " -> ", result});
+        case HostGetLineText: {
+            std::string request = "{null}";
+            if (entry.request) {
+                request = Concat({"{", std::to_string(entry.request->bufferSize), ",",
+                                  std::to_string(entry.request->flags), ",",
+                                  std::to_string(entry.request->line), "}"});
+            }
+            return Concat({name, " ", request, quoted, " -> ", result});
+        }
+        case HostInsertText:
+            return Concat({name, quoted});
+        case HostRefresh:
+        case HostExecCommand:
+        case HostSetSelLength:
+        case HostSetRedraw:
+            return Concat({name, " ", wParam});
+        default:
+            return Concat({"Message ", std::to_string(entry.message), " ", wParam, " ",
+                           std::to_string(entry.lParam), " -> ", result});
+    }
+}
+
+HostModel::HostModel(std::u16string_view text) {
+    SetText(text);
+}
+
+void HostModel::SetText(std::u16string_view text) {
+    text_.assign(text);
+    Reindex();
+    anchor_ = 0;
+    caret_ = 0;
+    Changed();
+}
+
+// Lines are cut after every break; CR followed by LF is one break. A document that ends with a
+// break has an empty last line, as an editor shows it.
+void HostModel::Reindex() {
+    lines_.clear();
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text_.size()) {
+        if (text_[i] == u'\r' || text_[i] == u'\n') {
+            const std::size_t breakLength =
+                (text_[i] == u'\r' && i + 1 < text_.size() && text_[i + 1] == u'\n') ? 2 : 1;
+            lines_.push_back({start, i, i + breakLength});
+            i += breakLength;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    lines_.push_back({start, text_.size(), text_.size()});
+}
+
+std::u16string HostModel::LineText(std::int32_t line, bool withBreak) const {
+    const Line& l = lines_[static_cast<std::size_t>(std::clamp(line, 0, LineCount() - 1))];
+    return text_.substr(l.start, (withBreak ? l.end : l.contentEnd) - l.start);
+}
+
+std::size_t HostModel::OffsetOf(Position position) const {
+    const Line& l = lines_[static_cast<std::size_t>(std::clamp(position.line, 0, LineCount() - 1))];
+    const auto column = static_cast<std::size_t>(std::max(position.column, 0));
+    return l.start + std::min(column, l.contentEnd - l.start);
+}
+
+Position HostModel::PositionOf(std::size_t offset) const {
+    offset = std::min(offset, text_.size());
+    const auto after = std::upper_bound(lines_.begin(), lines_.end(), offset,
+                                        [](std::size_t value, const Line& l) { return value < l.start; });
+    const Line& l = *(after - 1);
+    return {ClampToInt32(std::min(offset, l.contentEnd) - l.start),
+            ClampToInt32(static_cast<std::size_t>(after - 1 - lines_.begin()))};
+}
+
+// No position names the place between CR and LF; a selection end that would fall there is moved
+// past the LF.
+std::size_t HostModel::OffForBreak(std::size_t offset) {
+    if (offset > 0 && offset < text_.size() && text_[offset - 1] == u'\r' && text_[offset] == u'\n') {
+        ++splitBreakAdjustments_;
+        return offset + 1;
+    }
+    return offset;
+}
+
+void HostModel::Select(Position anchor, Position caret) {
+    anchor_ = OffsetOf(anchor);
+    caret_ = OffsetOf(caret);
+    Changed();
+}
+
+std::u16string HostModel::SelectedText() const {
+    return text_.substr(SelectionBegin(), SelectionFinish() - SelectionBegin());
+}
+
+void HostModel::SetView(const ViewBlock& view) {
+    view_ = view;
+    Changed();
+}
+
+void HostModel::SetCommandStatus(bool enabled, bool checked) {
+    commandEnabled_ = enabled;
+    commandChecked_ = checked;
+}
+
+void HostModel::ReplaceSelection(std::u16string_view inserted) {
+    const std::size_t begin = SelectionBegin();
+    const std::size_t finish = SelectionFinish();
+    if (finish > begin || !inserted.empty()) {
+        text_.replace(begin, finish - begin, inserted);
+        Reindex();
+        if (redraw_) {
+            ++editsWhileRedrawing_;
+        }
+    }
+    caret_ = OffForBreak(begin + inserted.size());
+    anchor_ = caret_;
+    Changed();
+}
+
+std::intptr_t HostModel::ReadPosition(LogEntry& entry, std::size_t offset) {
+    auto* out = PointerFrom<Position>(entry.lParam);
+    if (out == nullptr) {
+        return 0;
+    }
+    *out = PositionOf(offset);
+    entry.position = *out;
+    return 0;
+}
+
+// The size needed counts the terminating zero. At most bufferSize units are written: the text, cut
+// if need be, and the zero only when there is room for it.
+std::intptr_t HostModel::ReadText(LogEntry& entry, std::u16string_view text, std::intptr_t bufferSize,
+                                  char16_t* buffer) {
+    if (buffer != nullptr && bufferSize > 0) {
+        const std::size_t room = static_cast<std::size_t>(bufferSize);
+        const std::size_t count = std::min(room, text.size());
+        std::copy_n(text.begin(), count, buffer);
+        if (count < room) {
+            buffer[count] = u'\0';
+        }
+        entry.text.assign(text.substr(0, count));
+    }
+    return static_cast<std::intptr_t>(std::min<std::size_t>(
+        text.size() + 1, static_cast<std::size_t>(std::numeric_limits<std::intptr_t>::max())));
+}
+
+std::intptr_t HostModel::HandleMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    LogEntry entry;
+    entry.message = message;
+    entry.wParam = wParam;
+    entry.lParam = lParam;
+    std::intptr_t result = 0;
+
+    switch (message) {
+        case HostQueryStatus: {
+            const bool known = wParam == kCommandPlugInStatus;
+            result = known && commandEnabled_ ? 1 : 0;
+            if (auto* checked = PointerFrom<std::int32_t>(lParam)) {
+                *checked = known && commandChecked_ ? 1 : 0;
+                entry.checked = *checked;
+            }
+            break;
+        }
+        case HostRefresh:
+            lastRefreshValue_ = wParam;
+            break;
+        case HostGetCaretPos:
+            result = ReadPosition(entry, caret_);
+            break;
+        case HostGetSelStart:
+            result = ReadPosition(entry, SelectionBegin());
+            break;
+        case HostGetSelEnd:
+            result = ReadPosition(entry, SelectionFinish());
+            break;
+        case HostSetCaretPos:
+            if (const auto* in = PointerFrom<const Position>(lParam)) {
+                entry.position = *in;
+                caret_ = OffsetOf(*in);
+                anchor_ = caret_;
+                Changed();
+            }
+            break;
+        case HostGetViewPos:
+            if (auto* out = PointerFrom<ViewBlock>(lParam)) {
+                *out = view_;
+                entry.view = view_;
+            }
+            break;
+        case HostSetViewPos:
+            if (const auto* in = PointerFrom<const ViewBlock>(lParam)) {
+                entry.view = *in;
+                SetView(*in);
+            }
+            break;
+        case HostExecCommand:
+            if (wParam == kCommandSelectAll) {
+                anchor_ = 0;
+                caret_ = text_.size();
+                Changed();
+            }
+            break;
+        case HostSetSelLength: {
+            // From the caret forward, whatever was selected before; the caret moves to the far end.
+            anchor_ = caret_;
+            const std::size_t available = text_.size() - caret_;
+            caret_ =
+                OffForBreak(caret_ + static_cast<std::size_t>(std::min<std::uintptr_t>(wParam, available)));
+            Changed();
+            break;
+        }
+        case HostSetSelection: {
+            const auto* anchor = PointerFrom<const Position>(wParam);
+            const auto* caret = PointerFrom<const Position>(lParam);
+            if (anchor != nullptr && caret != nullptr) {
+                entry.position = *anchor;
+                entry.caret = *caret;
+                Select(*anchor, *caret);
+            }
+            break;
+        }
+        case HostSetRedraw:
+            redraw_ = wParam != 0;
+            Changed();
+            break;
+        case HostHasSelection:
+            result = HasSelection() ? 1 : 0;
+            break;
+        case HostGetSelText:
+            result = ReadText(entry, SelectedText(), static_cast<std::intptr_t>(wParam),
+                              PointerFrom<char16_t>(lParam));
+            break;
+        case HostGetLineText:
+            if (const auto* request = PointerFrom<const LineRequest>(wParam)) {
+                entry.request = *request;
+                const std::u16string line =
+                    LineText(request->line, (request->flags & kLineFlagWithBreak) != 0);
+                result = ReadText(entry, line, request->bufferSize, PointerFrom<char16_t>(lParam));
+            }
+            break;
+        case HostInsertText: {
+            if (const auto* in = PointerFrom<const char16_t>(lParam)) {
+                entry.text.assign(in);
+                ReplaceSelection(entry.text);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+
+    entry.result = result;
+    log_.push_back(std::move(entry));
+    return result;
+}
+
+std::vector<std::string> HostModel::DescribeLog() const {
+    std::vector<std::string> lines;
+    lines.reserve(log_.size());
+    for (const LogEntry& entry : log_) {
+        lines.push_back(Describe(entry));
+    }
+    return lines;
+}
+
+}  // namespace HostEmulator

@@ -37,20 +37,21 @@ public:
     unsigned CodePage() const override { return 932; }
 
     std::string ToMultiByte(std::u16string_view text) const override {
-        std::string bytes;
-        bytes.resize(MultiByteLength(text));
-        std::size_t out = 0;
+        // One pass into a buffer of the largest possible size (two bytes a unit), then cut.
+        std::string bytes(text.size() * 2, '\0');
+        char* out = bytes.data();
         for (char16_t unit : text) {
             const std::uint16_t code = bytesOfUnit_[unit];
             if (code == kUnmapped) {
-                bytes[out++] = kUnmappedByte;
+                *out++ = kUnmappedByte;
             } else if (code > 0xFF) {
-                bytes[out++] = static_cast<char>(code >> 8);
-                bytes[out++] = static_cast<char>(code & 0xFF);
+                *out++ = static_cast<char>(code >> 8);
+                *out++ = static_cast<char>(code & 0xFF);
             } else {
-                bytes[out++] = static_cast<char>(code);
+                *out++ = static_cast<char>(code);
             }
         }
+        bytes.resize(static_cast<std::size_t>(out - bytes.data()));
         return bytes;
     }
 

@@ -1,0 +1,219 @@
+#include "LineWriteBack.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "../MyLibrary/LineList/WideStringRecordList.h"
+
+namespace Blankwise {
+namespace {
+
+template <typename T>
+std::intptr_t AddressOf(T* value) {
+    return reinterpret_cast<std::intptr_t>(value);
+}
+
+template <typename T>
+std::uintptr_t WordOf(T* value) {
+    return reinterpret_cast<std::uintptr_t>(value);
+}
+
+// The host's size answer, in UTF-16 units with the terminating zero. The request record carries
+// sizes as int32, so nothing larger is asked for.
+constexpr std::intptr_t kLargestRead = std::numeric_limits<std::int32_t>::max();
+
+// Two sends: the size needed, then the fill. The host is told the buffer's exact size; the text is
+// taken up to the first zero within that size, so a host that leaves no zero is never read past.
+WideString ReadHostText(HostPort& host, std::uint32_t message, TLineRequest* request) {
+    const std::intptr_t size = host.Send(message, WordOf(request), 0);
+    if (size <= 0) {
+        return {};
+    }
+    const auto capacity = static_cast<std::size_t>(std::min(size, kLargestRead));
+    std::vector<char16_t> buffer(capacity, u'\0');
+    std::uintptr_t sizeWord = capacity;
+    if (request != nullptr) {
+        request->bufferSize = static_cast<std::int32_t>(capacity);
+        sizeWord = WordOf(request);
+    }
+    host.Send(message, sizeWord, AddressOf(buffer.data()));
+    return WideString(buffer.begin(), std::find(buffer.begin(), buffer.end(), u'\0'));
+}
+
+TCaretPos ReadPosition(HostPort& host, std::uint32_t message, std::uintptr_t kind) {
+    TCaretPos position;
+    host.Send(message, kind, AddressOf(&position));
+    return position;
+}
+
+void PlaceCaret(HostPort& host, std::uintptr_t kind, TCaretPos position) {
+    host.Send(HostSetCaretPos, kind, AddressOf(&position));
+}
+
+void SelectUnits(HostPort& host, std::size_t length) {
+    host.Send(HostSetSelLength, length, 0);
+}
+
+void InsertText(HostPort& host, WideStringView text) {
+    const WideString terminated(text);
+    host.Send(HostInsertText, 0, AddressOf(terminated.c_str()));
+}
+
+// The line `count` lines below `line`; a host that reports a line near the int32 limit gets the
+// limit rather than an overflow.
+std::int32_t LineBelow(std::int32_t line, std::int32_t count) {
+    const std::int64_t below = static_cast<std::int64_t>(line) + count;
+    return static_cast<std::int32_t>(std::min<std::int64_t>(below, std::numeric_limits<std::int32_t>::max()));
+}
+
+bool StartsWithLf(WideStringView piece) {
+    return !piece.empty() && piece.front() == u'\n';
+}
+
+}  // namespace
+
+WideString GetSelectedText(HostPort& host) {
+    return ReadHostText(host, HostGetSelText, nullptr);
+}
+
+WideString GetLineText(HostPort& host, std::int32_t line, std::int32_t options) {
+    TLineRequest request{0, options, line};
+    return ReadHostText(host, HostGetLineText, &request);
+}
+
+TLineEnding LineEndingKind(WideStringView piece) {
+    if (piece.size() >= 2 && piece.ends_with(u"\r\n")) {
+        return TLineEnding::CrLf;
+    }
+    if (piece.empty()) {
+        return TLineEnding::None;
+    }
+    switch (piece.back()) {
+        case u'\n':
+            return TLineEnding::Lf;
+        case u'\r':
+            return TLineEnding::Cr;
+        default:
+            return TLineEnding::None;
+    }
+}
+
+bool IsCaretAtSelectionEnd(HostPort& host) {
+    const TCaretPos start = ReadPosition(host, HostGetSelStart, kPositionKindVisible);
+    const TCaretPos end = ReadPosition(host, HostGetSelEnd, kPositionKindVisible);
+    const TCaretPos caret = ReadPosition(host, HostGetCaretPos, kPositionKindVisible);
+    if (SamePosition(caret, start)) {
+        return false;
+    }
+    return SamePosition(caret, end);
+}
+
+void SelectRange(HostPort& host, TCaretPos anchor, TCaretPos caret) {
+    if (SamePosition(anchor, caret)) {
+        PlaceCaret(host, kPositionKindVisible, anchor);
+        return;
+    }
+    host.Send(HostSetSelection, WordOf(&anchor), AddressOf(&caret));
+}
+
+void RestoreCaretSide(HostPort& host, bool caretAtEnd) {
+    const TCaretPos start = ReadPosition(host, HostGetSelStart, kPositionKindVisible);
+    const TCaretPos end = ReadPosition(host, HostGetSelEnd, kPositionKindVisible);
+    if (caretAtEnd) {
+        SelectRange(host, start, end);
+    } else {
+        SelectRange(host, end, start);
+    }
+}
+
+// Old piece i starts on document line start.line + i (at the selection's column for the first), so
+// each differing pair is replaced where it stands and equal pairs are stepped over. A pair that both
+// end in CR LF keeps the document's CR LF. What one list has beyond the other goes in, or out, in
+// one edit at the caret the last pair left.
+//
+// Two things the plain pairing gets wrong are handled here:
+// - a new piece ending in a lone CR written before an old piece that begins with LF would join them
+//   into one CR LF, so the next pieces would no longer start on the lines counted for them. Such
+//   pieces are written together with the following ones, old and new, until nothing joins; and when
+//   the old pieces run out there, the surplus new pieces go in with the same edit, since the text
+//   after the selection may begin with LF too.
+// - with no pair compared the caret has not been placed yet: for a forward selection it stands at
+//   the selection's end, and the surplus would be inserted or removed there. It is put at the
+//   selection's start first.
+void WriteBackLines(HostPort& host, WideStringView newText) {
+    bool caretAtEnd = false;
+    TCaretPos start;
+    {
+        MyLibrary::TCommonStringRecordList oldLines;
+        MyLibrary::TCommonStringRecordList newLines;
+        const WideString oldText = GetSelectedText(host);
+        oldLines.SplitLines(oldText);
+        newLines.SplitLines(newText);
+        start = ReadPosition(host, HostGetSelStart, kPositionKindUnits);
+        caretAtEnd = IsCaretAtSelectionEnd(host);
+
+        const std::int32_t oldCount = oldLines.Count();
+        const std::int32_t newCount = newLines.Count();
+        std::int32_t oldIndex = 0;
+        std::int32_t newIndex = 0;
+        while (oldIndex < oldCount && newIndex < newCount) {
+            const TCaretPos current{newIndex == 0 ? start.column : 0, LineBelow(start.line, newIndex)};
+            WideString oldPiece = oldLines.Get(oldIndex++);
+            WideString newPiece = newLines.Get(newIndex++);
+            while (LineEndingKind(newPiece) == TLineEnding::Cr && oldIndex < oldCount &&
+                   StartsWithLf(oldLines.Get(oldIndex))) {
+                oldPiece += oldLines.Get(oldIndex++);
+                if (newIndex < newCount) {
+                    newPiece += newLines.Get(newIndex++);
+                }
+            }
+            if (oldIndex == oldCount && newIndex < newCount && LineEndingKind(newPiece) == TLineEnding::Cr &&
+                LineEndingKind(oldPiece) != TLineEnding::Cr) {
+                while (newIndex < newCount) {
+                    newPiece += newLines.Get(newIndex++);
+                }
+            }
+            const TCaretPos next{0, LineBelow(start.line, newIndex)};
+
+            if (oldPiece == newPiece) {
+                PlaceCaret(host, kPositionKindUnits, next);
+                continue;
+            }
+            PlaceCaret(host, kPositionKindUnits, current);
+            if (LineEndingKind(oldPiece) == TLineEnding::CrLf &&
+                LineEndingKind(newPiece) == TLineEnding::CrLf) {
+                SelectUnits(host, oldPiece.size() - 2);
+                InsertText(host, WideStringView(newPiece).substr(0, newPiece.size() - 2));
+                PlaceCaret(host, kPositionKindUnits, next);
+            } else {
+                SelectUnits(host, oldPiece.size());
+                InsertText(host, newPiece);
+            }
+        }
+
+        if ((oldCount == 0) != (newCount == 0)) {
+            PlaceCaret(host, kPositionKindUnits, start);
+        }
+        if (newIndex < newCount) {
+            WideString surplus;
+            while (newIndex < newCount) {
+                surplus += newLines.Get(newIndex++);
+            }
+            InsertText(host, surplus);
+        } else if (oldIndex < oldCount) {
+            std::size_t surplusLength = 0;
+            while (oldIndex < oldCount) {
+                surplusLength += oldLines.Get(oldIndex++).size();
+            }
+            SelectUnits(host, surplusLength);
+            InsertText(host, u"");
+        }
+    }
+
+    PlaceCaret(host, kPositionKindUnits, start);
+    SelectUnits(host, newText.size());
+    RestoreCaretSide(host, caretAtEnd);
+}
+
+}  // namespace Blankwise

@@ -88,16 +88,6 @@ TEST(PluginIdentity, NameAndVersionRequestsCopyIntoTheHostsBuffer) {
     }
 }
 
-TEST(PluginIdentity, OtherRequests) {
-    RecordingHost host;
-    EXPECT_EQ(AnswerPlugInRequest(host, RequestUninstallable, 0, 0), 1);
-    for (std::uint32_t request : {0u, 2305u, 2307u, 2309u, 2312u, 0xFFFFFFFFu}) {
-        EXPECT_EQ(AnswerPlugInRequest(host, request, 16, 0), 0) << request;
-    }
-    EXPECT_TRUE(host.sent.empty());
-    EXPECT_TRUE(host.boxes.empty());
-}
-
 TEST(PluginIdentity, UninstallAsksAndAnswersOneOnlyForYes) {
     const std::string question =
         "\x83\x41\x83\x93\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5B\x83\x8B\x82\xB5\x82\xDC\x82\xB7\x82\xA9\x81"
@@ -114,23 +104,6 @@ TEST(PluginIdentity, UninstallAsksAndAnswersOneOnlyForYes) {
         EXPECT_EQ(host.boxes[0].text, question);
         EXPECT_EQ(host.boxes[0].caption, "Blankwise");
         EXPECT_EQ(host.boxes[0].style, 0x24u);
-    }
-}
-
-TEST(PluginIdentity, QueryStatusIsMinusOneWhenTheLowByteOfTheReplyIsSet) {
-    struct Row {
-        std::intptr_t reply;
-        std::int32_t result;
-    };
-    const std::vector<Row> rows = {{1, -1}, {0xFF, -1}, {0x101, -1}, {-1, -1},
-                                   {0, 0},  {0x100, 0}, {0x7F00, 0}};
-    for (const Row& row : rows) {
-        RecordingHost host;
-        host.reply = row.reply;
-        int checked = 0;
-        const auto address = reinterpret_cast<std::intptr_t>(&checked);
-        EXPECT_EQ(AnswerQueryStatus(host, address), row.result) << row.reply;
-        EXPECT_EQ(host.sent, (std::vector<TSentMessage>{{HostQueryStatus, 4201, address}}));
     }
 }
 

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "TextTransforms.h"
+
+namespace Blankwise {
+
+inline constexpr int kFirstConversionId = 1;
+inline constexpr int kLastConversionId = 15;
+
+// One of the fifteen conversions: its id (the menu item's id) and its caption.
+struct TConversion {
+    int id;
+    std::u16string_view caption;
+};
+// The conversions in id order, 1 to 15.
+std::span<const TConversion> Conversions();
+
+enum class TMenuEntryKind : std::uint8_t { Item, Submenu, Separator };
+
+// One entry of the conversion menu, in display order. An item carries its conversion id (0 for the
+// cancel item); a submenu entry carries its entries; a separator has neither and an empty caption.
+struct TMenuEntry {
+    TMenuEntryKind kind;
+    int id;
+    std::u16string_view caption;
+    std::span<const TMenuEntry> submenu;
+};
+std::span<const TMenuEntry> ConversionMenu();
+
+// A caption as the ANSI menu functions take it: code page 932 bytes, whatever the system's code page.
+std::string MenuCaptionBytes(std::u16string_view caption);
+
+// The chosen conversion run over the selected text, whose first line begins at display column
+// prefixWidth of its document line. An id outside 1..15 raises the "例外" assertion.
+WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth);
+// The same conversion, step for step, over the text before the selection on its line (which begins
+// at column 0).
+WideString ConvertPrefix(int id, WideStringView prefix);
+
+// The display columns the prefix spans once its tabs are expanded: the column where the selection
+// starts, two for a full-width character.
+std::int32_t PrefixWidth(WideStringView prefix);
+
+}  // namespace Blankwise

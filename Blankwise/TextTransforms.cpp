@@ -1,9 +1,13 @@
 #include "TextTransforms.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "../MyLibrary/StringUnit/TextPlatform.h"
 
@@ -43,47 +47,90 @@ void AppendRange(WideString& out, const char16_t* first, const char16_t* last) {
     out.append(first, static_cast<std::size_t>(last - first));
 }
 
-// Searching four units per 64-bit word: a lane is zero after the XOR exactly where the unit is the
-// one wanted, and (w - 1 per lane) & ~w & high bits is nonzero when any lane of w is zero. Skipping
-// 16 units per step without a branch per unit is what keeps long lines cheap.
-constexpr std::uint64_t kOnePerLane = 0x0001000100010001u;
-constexpr std::uint64_t kHighBitPerLane = 0x8000800080008000u;
-
-std::uint64_t HasZeroLane(const char16_t* p, std::uint64_t pattern) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, p, sizeof word);
-    word ^= pattern;
-    return (word - kOnePerLane) & ~word & kHighBitPerLane;
-}
-
-const char16_t* Find(const char16_t* p, const char16_t* end, char16_t wanted) {
-    const std::uint64_t pattern = kOnePerLane * wanted;
-    while (end - p >= 16) {
-        if ((HasZeroLane(p, pattern) | HasZeroLane(p + 4, pattern) | HasZeroLane(p + 8, pattern) |
-             HasZeroLane(p + 12, pattern)) != 0) {
-            break;
+std::size_t CountUnits(WideStringView text, char16_t wanted) {
+    // A 16-bit count per block lets the compiler count eight units per vector instruction.
+    constexpr std::size_t kBlock = 0x8000;
+    std::size_t total = 0;
+    for (std::size_t first = 0; first < text.size(); first += kBlock) {
+        const std::size_t last = std::min(text.size(), first + kBlock);
+        std::uint16_t count = 0;
+        for (std::size_t i = first; i < last; ++i) {
+            count = static_cast<std::uint16_t>(count + (text[i] == wanted));
         }
-        p += 16;
+        total += count;
     }
-    while (p != end && *p != wanted) {
-        ++p;
-    }
-    return p;
+    return total;
 }
 
-// The start of the line that holds `at`: just after the last CR or LF in [from, at), or from when
-// there is none there.
-const char16_t* LineStartSince(const char16_t* from, const char16_t* at) {
-    while (at != from && at[-1] != kLf && at[-1] != kCr) {
-        --at;
+// The text is walked in blocks of 16 units, each summed up as bit masks (bit k for unit k) of the
+// units that matter, so that the units in between cost no branch of their own.
+constexpr std::size_t kBlockUnits = 16;
+
+struct BlockMasks {
+    std::uint32_t wanted;  // units equal to the one the transform works on
+    std::uint32_t breaks;  // CR and LF, when they start lines
+};
+
+BlockMasks PartialBlockMasks(const char16_t* block, std::size_t units, char16_t wanted, bool withBreaks) {
+    BlockMasks masks{0, 0};
+    for (std::size_t k = 0; k < units; ++k) {
+        masks.wanted |= static_cast<std::uint32_t>(block[k] == wanted) << k;
+        masks.breaks |= static_cast<std::uint32_t>(withBreaks && (block[k] == kCr || block[k] == kLf)) << k;
     }
-    return at;
+    return masks;
 }
 
-// Only the tabs matter: between two of them, the units are copied in one piece and their width is
-// taken in one measure, from the start of the tab's line when a break lies between.
+#if defined(__SSE2__)
+std::uint32_t MaskOf(__m128i low, __m128i high, __m128i wanted) {
+    return static_cast<std::uint32_t>(
+        _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(low, wanted), _mm_cmpeq_epi16(high, wanted))));
+}
+
+BlockMasks FullBlockMasks(const char16_t* block, char16_t wanted, bool withBreaks) {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8));
+    BlockMasks masks{MaskOf(low, high, _mm_set1_epi16(static_cast<short>(wanted))), 0};
+    if (withBreaks) {
+        masks.breaks = MaskOf(low, high, _mm_set1_epi16(static_cast<short>(kCr))) |
+                       MaskOf(low, high, _mm_set1_epi16(static_cast<short>(kLf)));
+    }
+    return masks;
+}
+#else
+BlockMasks FullBlockMasks(const char16_t* block, char16_t wanted, bool withBreaks) {
+    return PartialBlockMasks(block, kBlockUnits, wanted, withBreaks);
+}
+#endif
+
+// Calls onUnit(position) for every unit equal to wanted, in order, and tells onLineStart(position)
+// of every line that starts after a CR or LF before the next such unit (when withBreaks is set).
+template <typename OnUnit, typename OnLineStart>
+void ScanUnits(WideStringView text, char16_t wanted, bool withBreaks, OnUnit onUnit,
+               OnLineStart onLineStart) {
+    const char16_t* const end = text.data() + text.size();
+    for (const char16_t* block = text.data(); block != end;) {
+        const std::size_t units = std::min(kBlockUnits, static_cast<std::size_t>(end - block));
+        BlockMasks masks = units == kBlockUnits ? FullBlockMasks(block, wanted, withBreaks)
+                                                : PartialBlockMasks(block, units, wanted, withBreaks);
+        for (; masks.wanted != 0; masks.wanted &= masks.wanted - 1) {
+            const unsigned at = static_cast<unsigned>(std::countr_zero(masks.wanted));
+            const std::uint32_t breaksBefore = masks.breaks & ((1u << at) - 1);
+            if (breaksBefore != 0) {
+                onLineStart(block + std::bit_width(breaksBefore));
+            }
+            masks.breaks &= ~((1u << at) - 1);
+            onUnit(block + at);
+        }
+        if (masks.breaks != 0) {
+            onLineStart(block + std::bit_width(masks.breaks));
+        }
+        block += units;
+    }
+}
+
+// Between two tabs the units are copied in one piece and their width taken in one measure.
 WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks) {
-    const std::size_t tabCount = static_cast<std::size_t>(std::count(text.begin(), text.end(), kTab));
+    const std::size_t tabCount = CountUnits(text, kTab);
     if (tabCount == 0) {
         return WideString(text);
     }
@@ -92,51 +139,46 @@ WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineB
     out.reserve(text.size() + (kStop - 1) * tabCount);
 
     const TextPlatform& platform = CurrentTextPlatform();
-    const char16_t* const end = text.data() + text.size();
     const char16_t* copied = text.data();  // the units before it are in out
     const char16_t* measured = copied;     // column is the column just before this unit
     std::size_t column = startColumn;
-    for (const char16_t* tab = Find(copied, end, kTab); tab != end; tab = Find(copied, end, kTab)) {
-        if (lineBreaks == LineBreaks::StartNewLine) {
-            const char16_t* lineStart = LineStartSince(measured, tab);
-            if (lineStart != measured) {
-                measured = lineStart;
-                column = 0;
-            }
-        }
-        column = (column + RunWidth(platform, measured, tab)) % kStop;
-        AppendRange(out, copied, tab);
-        out.append(kStop - column, kSpace);
-        column = 0;
-        measured = copied = tab + 1;
-    }
-    AppendRange(out, copied, end);
+    ScanUnits(
+        text, kTab, lineBreaks == LineBreaks::StartNewLine,
+        [&](const char16_t* tab) {
+            static constexpr char16_t kFourSpaces[kStop] = {kSpace, kSpace, kSpace, kSpace};
+            column = (column + RunWidth(platform, measured, tab)) % kStop;
+            AppendRange(out, copied, tab);
+            out.append(kFourSpaces, kStop - column);
+            column = 0;
+            measured = copied = tab + 1;
+        },
+        [&](const char16_t* lineStart) {
+            measured = lineStart;
+            column = 0;
+        });
+    AppendRange(out, copied, text.data() + text.size());
     return out;
 }
-// Only the spaces matter: the column after each is the column after the one before plus the width
-// of the units between them (from the start of the space's line when a break lies between).
+
+// The column after each space is the column after the one before plus the width of the units
+// between them (from the start of the space's line when a break lies between).
 WideString Compress(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks) {
     WideString out;
     out.reserve(text.size());
 
     const TextPlatform& platform = CurrentTextPlatform();
-    const char16_t* const end = text.data() + text.size();
     const char16_t* copied = text.data();
     const char16_t* measured = copied;
     std::size_t column = startColumn;
-    for (const char16_t* space = Find(measured, end, kSpace); space != end;
-         space = Find(measured, end, kSpace)) {
-        if (lineBreaks == LineBreaks::StartNewLine) {
-            const char16_t* lineStart = LineStartSince(measured, space);
-            if (lineStart != measured) {
-                measured = lineStart;
-                column = 0;
+    ScanUnits(
+        text, kSpace, lineBreaks == LineBreaks::StartNewLine,
+        [&](const char16_t* space) {
+            // U+0020 is the single byte 0x20 in every code page the system can run in.
+            column = (column + RunWidth(platform, measured, space) + 1) % kStop;
+            measured = space + 1;
+            if (column != 0) {
+                return;
             }
-        }
-        // U+0020 is the single byte 0x20 in every code page the system can run in.
-        column = (column + RunWidth(platform, measured, space) + 1) % kStop;
-        measured = space + 1;
-        if (column == 0) {
             // The spaces just before this one, at most 3, go into the tab with it. They are still
             // uncopied: out always ends in a tab or is empty.
             const char16_t* runStart = space;
@@ -146,9 +188,12 @@ WideString Compress(WideStringView text, std::size_t startColumn, LineBreaks lin
             AppendRange(out, copied, runStart);
             out.push_back(kTab);
             copied = space + 1;
-        }
-    }
-    AppendRange(out, copied, end);
+        },
+        [&](const char16_t* lineStart) {
+            measured = lineStart;
+            column = 0;
+        });
+    AppendRange(out, copied, text.data() + text.size());
     return out;
 }
 
@@ -185,19 +230,23 @@ WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColu
     return Compress(text, FirstLineColumn(startColumn), LineBreaks::StartNewLine);
 }
 
-// A run of spaces never crosses a line break, so the text needs no splitting into lines. Every unit
-// is written, a space as a tab; the write position moves on except for a space after a space.
+// A run of spaces never crosses a line break, so the text needs no splitting into lines. The units
+// between runs are copied in one piece; each run is written as one tab.
 WideString CollapseSpaceRuns(WideStringView text) {
-    WideString out(text.size(), u'\0');
-    char16_t* written = out.data();
-    char16_t previous = 0;
-    for (const char16_t unit : text) {
-        const bool space = unit == kSpace;
-        *written = space ? kTab : unit;
-        written += !(space && previous == kSpace);
-        previous = unit;
-    }
-    out.resize(static_cast<std::size_t>(written - out.data()));
+    WideString out;
+    out.reserve(text.size());
+    const char16_t* copied = text.data();
+    ScanUnits(
+        text, kSpace, false,
+        [&](const char16_t* space) {
+            if (space == text.data() || space[-1] != kSpace) {
+                AppendRange(out, copied, space);
+                out.push_back(kTab);
+            }
+            copied = space + 1;
+        },
+        [](const char16_t*) {});
+    AppendRange(out, copied, text.data() + text.size());
     return out;
 }
 

@@ -1,5 +1,5 @@
-// Blankwise.dll: the entry points the host editor calls. Each one runs its work inside
-// GuardExport, so that no exception reaches the host.
+// Blankwise.dll: the entry points the host editor calls. Each one that does any work runs it
+// inside GuardExport, so that no exception reaches the host.
 
 #include <cstdint>
 

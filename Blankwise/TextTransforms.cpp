@@ -47,21 +47,6 @@ void AppendRange(WideString& out, const char16_t* first, const char16_t* last) {
     out.append(first, static_cast<std::size_t>(last - first));
 }
 
-std::size_t CountUnits(WideStringView text, char16_t wanted) {
-    // A 16-bit count per block lets the compiler count eight units per vector instruction.
-    constexpr std::size_t kBlock = 0x8000;
-    std::size_t total = 0;
-    for (std::size_t first = 0; first < text.size(); first += kBlock) {
-        const std::size_t last = std::min(text.size(), first + kBlock);
-        std::uint16_t count = 0;
-        for (std::size_t i = first; i < last; ++i) {
-            count = static_cast<std::uint16_t>(count + (text[i] == wanted));
-        }
-        total += count;
-    }
-    return total;
-}
-
 // The text is walked in blocks of 16 units, each summed up as bit masks (bit k for unit k) of the
 // units that matter, so that the units in between cost no branch of their own.
 constexpr std::size_t kBlockUnits = 16;
@@ -130,13 +115,10 @@ void ScanUnits(WideStringView text, char16_t wanted, bool withBreaks, OnUnit onU
 
 // Between two tabs the units are copied in one piece and their width taken in one measure.
 WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks) {
-    const std::size_t tabCount = CountUnits(text, kTab);
-    if (tabCount == 0) {
-        return WideString(text);
-    }
-    // A tab becomes at most 4 spaces.
+    // A tab becomes at most 4 spaces. Most texts grow by far less than that: reserve a little
+    // room and let the rare text with many tabs grow the output geometrically.
     WideString out;
-    out.reserve(text.size() + (kStop - 1) * tabCount);
+    out.reserve(text.size() + text.size() / 8 + kStop);
 
     const TextPlatform& platform = CurrentTextPlatform();
     const char16_t* copied = text.data();  // the units before it are in out

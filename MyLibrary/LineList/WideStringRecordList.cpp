@@ -1,1 +1,259 @@
-// placeholder
+#include "WideStringRecordList.h"
+
+#include <algorithm>
+#include <bit>
+#include <vector>
+
+#include "../StringUnit/TextPlatform.h"
+
+namespace MyLibrary {
+namespace {
+
+// Built when the library is loaded, released when it is unloaded.
+const WideString kLineBreaks[] = {u"\r\n", u"\r", u"\n"};
+
+WideString& HolderAt(const TListClone& records, std::int32_t index) {
+    return *static_cast<WideString*>(records.Get(index));
+}
+
+// Adds the items of one split to the list as the scan meets the delimiter occurrences. Offsets
+// are 0-based; a piece runs from the end of the previous occurrence (or the text's start) to the
+// start of the next occurrence (or the text's end).
+class PieceWriter {
+  public:
+    PieceWriter(TRecordList& list, WideStringView text, std::uint8_t mode)
+        : list_(list), text_(text), mode_(mode) {}
+
+    void Occurrence(std::size_t position, std::size_t length) {
+        switch (mode_) {
+            case smAttach:
+                list_.Add(text_.substr(start_, position + length - start_));
+                break;
+            case smKeepEmpty:
+                AddPiece(position, true);
+                break;
+            case smSkipEmpty:
+                AddPiece(position, false);
+                break;
+            case smSeparateKeepEmpty:
+                AddPiece(position, true);
+                list_.Add(text_.substr(position, length));
+                break;
+            case smSeparateSkipEmpty:
+                AddPiece(position, false);
+                list_.Add(text_.substr(position, length));
+                break;
+            default:
+                break;
+        }
+        start_ = position + length;
+    }
+
+    // The piece after the last occurrence; it is empty when an occurrence ends the text.
+    void Finish() { AddPiece(text_.size(), mode_ == smKeepEmpty || mode_ == smSeparateKeepEmpty); }
+
+  private:
+    void AddPiece(std::size_t end, bool keepEmpty) {
+        if (keepEmpty || end > start_) {
+            list_.Add(text_.substr(start_, end - start_));
+        }
+    }
+
+    TRecordList& list_;
+    WideStringView text_;
+    std::uint8_t mode_;
+    std::size_t start_ = 0;
+};
+
+// Finds delimiters by the user locale's case-sensitive comparison, MatchCaseAt. A comparison
+// reads only the delimiter and as many units of the text, so for delimiters of one or two units
+// (the line breaks) each answer is remembered by the units compared: a document of millions of
+// units then costs about one comparison per distinct unit pair instead of several per unit.
+class LocaleDelimiterFinder {
+  public:
+    LocaleDelimiterFinder(WideStringView text, std::span<const WideString> delimiters)
+        : text_(text), delimiters_(delimiters), caches_(delimiters.size()) {
+        // Enough slots that a short text never evicts, few enough that a short split stays cheap.
+        slotCount_ = std::bit_ceil(std::clamp<std::size_t>(text.size(), 64, kMaxSlots));
+    }
+
+    // The length of the first delimiter, in sequence order, that occurs at the 0-based offset;
+    // 0 when none does. Empty delimiters never occur.
+    std::size_t LengthAt(std::size_t offset) {
+        for (std::size_t index = 0; index < delimiters_.size(); ++index) {
+            if (OccursAt(index, offset)) {
+                return delimiters_[index].size();
+            }
+        }
+        return 0;
+    }
+
+  private:
+    static constexpr std::size_t kMaxSlots = std::size_t{1} << 16;
+
+    // A direct-mapped cache entry: the compared units and the comparison's answer.
+    struct Slot {
+        std::uint32_t units = 0;
+        std::uint8_t state = kUnknown;
+    };
+    static constexpr std::uint8_t kUnknown = 0;
+    static constexpr std::uint8_t kDiffers = 1;
+    static constexpr std::uint8_t kMatches = 2;
+
+    bool OccursAt(std::size_t index, std::size_t offset) {
+        const WideString& delimiter = delimiters_[index];
+        if (delimiter.empty() || text_.size() - offset < delimiter.size()) {
+            return false;
+        }
+        // MatchCaseAt at position 1 of the units from offset on is MatchCaseAt at offset + 1 of
+        // the text, without 32-bit positions.
+        const WideStringView compared = text_.substr(offset, delimiter.size());
+        if (delimiter.size() > 2) {
+            return MatchCaseAt(delimiter, compared, 1);
+        }
+        std::uint32_t units = compared[0];
+        if (compared.size() == 2) {
+            units |= std::uint32_t{compared[1]} << 16;
+        }
+        std::vector<Slot>& cache = caches_[index];
+        if (cache.empty()) {
+            cache.resize(slotCount_);
+        }
+        Slot& slot = cache[((units * 0x9E3779B1u) >> 16) & (slotCount_ - 1)];
+        if (slot.state == kUnknown || slot.units != units) {
+            slot.units = units;
+            slot.state = MatchCaseAt(delimiter, compared, 1) ? kMatches : kDiffers;
+        }
+        return slot.state == kMatches;
+    }
+
+    WideStringView text_;
+    std::span<const WideString> delimiters_;
+    std::vector<std::vector<Slot>> caches_;
+    std::size_t slotCount_;
+};
+
+// As LocaleDelimiterFinder for a platform whose case-sensitive comparison is code-unit equality.
+std::size_t UnitDelimiterAt(WideStringView text, std::size_t offset, std::span<const WideString> delimiters) {
+    const WideStringView rest = text.substr(offset);
+    for (const WideString& delimiter : delimiters) {
+        if (!delimiter.empty() && rest.starts_with(delimiter)) {
+            return delimiter.size();
+        }
+    }
+    return 0;
+}
+
+// With code-unit comparison a delimiter can only occur where the text holds one of the
+// delimiters' first units, so the scan jumps from one such unit to the next.
+void ScanByCodeUnit(WideStringView text, std::span<const WideString> delimiters, PieceWriter& writer) {
+    WideString firstUnits;
+    for (const WideString& delimiter : delimiters) {
+        if (!delimiter.empty() && firstUnits.find(delimiter.front()) == WideString::npos) {
+            firstUnits += delimiter.front();
+        }
+    }
+    if (firstUnits.empty()) {
+        return;
+    }
+    std::size_t position = text.find_first_of(firstUnits);
+    while (position != WideStringView::npos) {
+        const std::size_t length = UnitDelimiterAt(text, position, delimiters);
+        if (length == 0) {
+            position = text.find_first_of(firstUnits, position + 1);
+        } else {
+            writer.Occurrence(position, length);
+            position = text.find_first_of(firstUnits, position + length);
+        }
+    }
+}
+
+void ScanByLocale(WideStringView text, std::span<const WideString> delimiters, PieceWriter& writer) {
+    LocaleDelimiterFinder finder(text, delimiters);
+    std::size_t position = 0;
+    while (position < text.size()) {
+        const std::size_t length = finder.LengthAt(position);
+        if (length == 0) {
+            ++position;
+        } else {
+            writer.Occurrence(position, length);
+            position += length;
+        }
+    }
+}
+
+}  // namespace
+
+std::span<const WideString> LineBreaks() {
+    return kLineBreaks;
+}
+
+TRecordList::TRecordList() : records_(std::make_unique<TListClone>()) {}
+
+TRecordList::~TRecordList() {
+    Clear();
+}
+
+std::int32_t TRecordList::Add(WideStringView text) {
+    // The holder stays owned here until the list has taken it, so a failing Add leaks nothing.
+    auto holder = std::make_unique<WideString>(text);
+    const std::int32_t index = records_->Add(holder.get());
+    holder.release();
+    return index;
+}
+
+void TRecordList::Clear() {
+    void* const* items = records_->Items();
+    const std::int32_t count = records_->Count();
+    for (std::int32_t index = 0; index < count; ++index) {
+        delete static_cast<WideString*>(items[index]);
+    }
+    records_->Clear();
+}
+
+WideString TRecordList::Get(std::int32_t index) const {
+    return HolderAt(*records_, index);
+}
+
+void TRecordList::Put(std::int32_t index, WideStringView text) {
+    HolderAt(*records_, index).assign(text);
+}
+
+std::int32_t TRecordList::Count() const {
+    return records_->Count();
+}
+
+WideString TRecordList::Join() const {
+    void* const* items = records_->Items();
+    const std::int32_t count = records_->Count();
+    std::size_t length = 0;
+    for (std::int32_t index = 0; index < count; ++index) {
+        length += static_cast<const WideString*>(items[index])->size();
+    }
+    WideString joined;
+    joined.reserve(length);
+    for (std::int32_t index = 0; index < count; ++index) {
+        joined += *static_cast<const WideString*>(items[index]);
+    }
+    return joined;
+}
+
+void TRecordList::SplitLines(WideStringView text) {
+    Split(text, LineBreaks(), smAttach);
+}
+
+void TRecordList::Split(WideStringView text, std::span<const WideString> delimiters, std::uint8_t mode) {
+    Clear();
+    if (mode > smSeparateSkipEmpty) {
+        return;
+    }
+    PieceWriter writer(*this, text, mode);
+    if (CurrentTextPlatform().ComparesByCodeUnit()) {
+        ScanByCodeUnit(text, delimiters, writer);
+    } else {
+        ScanByLocale(text, delimiters, writer);
+    }
+    writer.Finish();
+}
+
+}  // namespace MyLibrary

@@ -22,15 +22,18 @@ std::span<const WideString> LineBreaks();
 
 // An ordered list of wide strings that owns them; callers give and receive copies.
 class TRecordList {
-public:
+  public:
     TRecordList();
     TRecordList(const TRecordList&) = delete;
     TRecordList& operator=(const TRecordList&) = delete;
     virtual ~TRecordList();
 
+    // Appends a copy of text and returns its 0-based index.
     std::int32_t Add(WideStringView text);
     void Clear();
+    // A copy of the string at the 0-based index; an index out of range raises "Listエラー".
     WideString Get(std::int32_t index) const;
+    // Replaces the string at the 0-based index with a copy of text; index checked as in Get.
     void Put(std::int32_t index, WideStringView text);
     std::int32_t Count() const;
 
@@ -44,7 +47,7 @@ public:
     // delimiter in sequence order wins at a position). A mode above 4 leaves the list empty.
     void Split(WideStringView text, std::span<const WideString> delimiters, std::uint8_t mode);
 
-private:
+  private:
     std::unique_ptr<TListClone> records_;
 };
 

@@ -61,7 +61,7 @@ public:
         // 8 KiB bit set stays in the first-level cache, where a byte table of 64 KiB would not.
         std::size_t length = text.size();
         for (char16_t unit : text) {
-            length += (doubleByteUnits_[unit / 64] >> (unit % 64)) & 1;
+            length += static_cast<std::size_t>((doubleByteUnits_[unit / 64] >> (unit % 64)) & 1);
         }
         return length;
     }

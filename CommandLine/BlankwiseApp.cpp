@@ -1,0 +1,204 @@
+#include "BlankwiseApp.h"
+
+#include <cstdio>
+#include <new>
+#include <optional>
+
+#include "Blankwise/BlankwiseVersion.h"
+#include "Blankwise/ConversionPipelines.h"
+#include "CommandLineOptions.h"
+#include "ConversionNames.h"
+
+namespace BlankwiseCli {
+namespace {
+
+constexpr std::string_view kStandardInputName = "standard input";
+
+// A failure to write standard output ends the run: no later input could be written either.
+class OutputError : public IoError {
+  public:
+    using IoError::IoError;
+};
+
+class StandardOutputSink final : public ByteSink {
+  public:
+    explicit StandardOutputSink(ByteSink& output) : output_(output) {}
+    void Write(std::string_view bytes, bool sameAsInput) override {
+        try {
+            output_.Write(bytes, sameAsInput);
+        } catch (const IoError& error) {
+            throw OutputError(error.what());
+        }
+    }
+
+  private:
+    ByteSink& output_;
+};
+
+// Collects an in-place rewrite. While the output repeats the input it only counts bytes, so a
+// file that does not change is never written, and a read-only file that needs no change is no
+// error. At the first change it creates the replacement file and copies the unchanged bytes
+// into it from the file itself.
+class InPlaceSink final : public ByteSink {
+  public:
+    explicit InPlaceSink(const std::string& path) : path_(path) {}
+
+    void Write(std::string_view bytes, bool sameAsInput) override {
+        if (!replacement_) {
+            if (sameAsInput) {
+                unchangedBytes_ += bytes.size();
+                return;
+            }
+            Start();
+        }
+        replacement_->Write(bytes);
+    }
+
+    // Renames the replacement over the file, when there is one.
+    void Finish() {
+        if (replacement_) {
+            replacement_->Commit();
+        }
+    }
+
+  private:
+    void Start() {
+        const std::string target = ReplaceableTarget(path_);
+        replacement_ = CreateReplacementFile(target);
+        const auto original = OpenInputFile(target);
+        std::string block(std::size_t{1} << 16, '\0');
+        std::uint64_t left = unchangedBytes_;
+        while (left > 0) {
+            const std::size_t wanted = left < block.size() ? static_cast<std::size_t>(left) : block.size();
+            const std::size_t got = original->Read(block.data(), wanted);
+            if (got == 0) {
+                throw IoError("the file changed while it was being converted");
+            }
+            replacement_->Write(std::string_view(block.data(), got));
+            left -= got;
+        }
+    }
+
+    std::string path_;
+    std::uint64_t unchangedBytes_ = 0;
+    std::unique_ptr<ReplacementFile> replacement_;
+};
+
+std::string ListText() {
+    std::string text;
+    for (const Blankwise::TConversion& conversion : Blankwise::Conversions()) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%2d  ", conversion.id);
+        std::string name(ConversionName(conversion.id));
+        name.resize(25, ' ');
+        text += number + name + Utf16ToUtf8(conversion.caption) + "\n";
+    }
+    return text;
+}
+
+class Run {
+  public:
+    Run(const Options& options, StandardStreams& streams) : options_(options), streams_(streams) {}
+
+    int Convert() {
+        std::vector<std::string> files = options_.files;
+        if (files.empty()) {
+            files.emplace_back("-");
+        }
+        for (const std::string& file : files) {
+            const std::string name = file == "-" ? std::string(kStandardInputName) : file;
+            try {
+                ConvertOne(file, name);
+            } catch (const OutputError& error) {
+                Fail("standard output", error.what());
+                break;
+            } catch (const IoError& error) {
+                Fail(name, error.what());
+            } catch (const std::bad_alloc&) {
+                Fail(name, "out of memory");
+            }
+        }
+        return failed_ ? kExitError : anyWouldChange_ ? kExitWouldChange : kExitSuccess;
+    }
+
+  private:
+    void ConvertOne(const std::string& file, const std::string& name) {
+        std::unique_ptr<ByteSource> opened;
+        ByteSource* source = &streams_.input;
+        if (file != "-") {
+            opened = OpenInputFile(file);
+            source = opened.get();
+        }
+        const StreamSettings settings{options_.conversionId, options_.startColumn, options_.encoding};
+        StreamOutcome outcome;
+        switch (options_.mode) {
+            case OutputMode::StandardOutput: {
+                StandardOutputSink sink(streams_.output);
+                outcome = ConvertStream(*source, &sink, settings);
+                break;
+            }
+            case OutputMode::Check:
+                outcome = ConvertStream(*source, nullptr, settings);
+                if (outcome.changed && !outcome.invalid) {
+                    anyWouldChange_ = true;
+                    streams_.messages.Write(file + "\n");
+                }
+                break;
+            case OutputMode::InPlace: {
+                InPlaceSink sink(file);
+                outcome = ConvertStream(*source, &sink, settings);
+                opened.reset();  // Windows replaces no file that is open without delete sharing
+                if (!outcome.invalid) {
+                    sink.Finish();
+                }
+                break;
+            }
+        }
+        if (outcome.invalid) {
+            Fail(name, "bytes not valid in " + std::string(EncodingName(outcome.encoding)) +
+                           " at byte offset " + std::to_string(outcome.errorOffset) +
+                           (options_.mode == OutputMode::InPlace ? "; the file is left as it was" : ""));
+        }
+    }
+
+    void Fail(std::string_view name, std::string_view message) {
+        failed_ = true;
+        streams_.errors.Write("blankwise: " + std::string(name) + ": " + std::string(message) + "\n");
+    }
+
+    const Options& options_;
+    StandardStreams& streams_;
+    bool failed_ = false;
+    bool anyWouldChange_ = false;
+};
+
+}  // namespace
+
+int RunBlankwise(std::span<const std::string> args, StandardStreams& streams) {
+    const auto parsed = ParseOptions(args);
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        streams.errors.Write("blankwise: " + error->message + "\n" + std::string(UsageText()));
+        return kExitError;
+    }
+    const Options& options = std::get<Options>(parsed);
+    try {
+        switch (options.action) {
+            case Action::Help:
+                streams.messages.Write(HelpText());
+                return kExitSuccess;
+            case Action::Version:
+                streams.messages.Write("blankwise " BLANKWISE_VERSION_TEXT "\n");
+                return kExitSuccess;
+            case Action::List:
+                streams.messages.Write(ListText());
+                return kExitSuccess;
+            case Action::Convert:
+                return Run(options, streams).Convert();
+        }
+    } catch (const IoError& error) {
+        streams.errors.Write("blankwise: standard output: " + std::string(error.what()) + "\n");
+    }
+    return kExitError;
+}
+
+}  // namespace BlankwiseCli

@@ -1,0 +1,211 @@
+#include "CommandLineOptions.h"
+
+#include <charconv>
+#include <limits>
+#include <optional>
+
+#include "ConversionNames.h"
+
+namespace BlankwiseCli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: blankwise [OPTIONS] [FILE...]\n"
+    "  -c, --conversion NAME|ID  the conversion to run, 1-15 or its name (see --list)\n"
+    "      --list                list the conversions: id, name and menu caption\n"
+    "      --start-column N      convert as if the text began at display column N (default 0)\n"
+    "  -e, --encoding ENC        utf-8 (default), utf-16le, utf-16be or cp932\n"
+    "  -i, --in-place            rewrite each FILE instead of writing to standard output\n"
+    "      --check               write nothing; list the files that would change, exit 1 if any\n"
+    "  -h, --help                show this help with examples\n"
+    "      --version             show the version\n";
+
+constexpr std::string_view kDescription =
+    "\n"
+    "Converts half-width spaces, full-width spaces (U+3000) and tabs with 4-column stops in each\n"
+    "FILE, or standard input when there is none or for -, and writes the result to standard output.\n"
+    "Line breaks (LF, CR LF, CR) are kept; no conversion crosses one, and the text is converted as\n"
+    "it streams, line by line. Display widths are those of code page 932 whatever the encoding:\n"
+    "two columns for a full-width character, one for the others. --start-column applies to the\n"
+    "first line of each input.\n"
+    "\n"
+    "A byte order mark at the start of a UTF-8 or UTF-16 input selects that encoding and is kept.\n"
+    "--in-place writes a temporary file beside each FILE and renames it over the FILE, keeping its\n"
+    "encoding, byte order mark and line breaks; a FILE that would not change is not touched, and a\n"
+    "failure leaves it as it was.\n"
+    "\n"
+    "Exit status: 0 when done, 1 when --check found a FILE that would change, 2 on an error\n"
+    "(bytes invalid in the encoding, unreadable or unwritable files, a wrong command line).\n"
+    "\n"
+    "Examples:\n"
+    "  blankwise --conversion tabs-to-spaces notes.txt > notes-spaced.txt\n"
+    "  blankwise -c spaces-to-tabs --encoding cp932 --in-place *.txt\n"
+    "  blankwise --check -c tabs-to-spaces src/*.cpp     # fails while a tab is left\n"
+    "  printf 'ab\\tc\\n' | blankwise -c 6 --start-column 2\n"
+    "  blankwise --list\n";
+
+struct OptionSpec {
+    std::string_view longName;
+    char shortName;  // 0 for none
+    bool takesValue;
+};
+
+constexpr OptionSpec kOptionSpecs[] = {
+    {"conversion", 'c', true}, {"list", 0, false},  {"start-column", 0, true}, {"encoding", 'e', true},
+    {"in-place", 'i', false},  {"check", 0, false}, {"help", 'h', false},      {"version", 0, false},
+};
+
+const OptionSpec* FindLong(std::string_view name) {
+    for (const OptionSpec& spec : kOptionSpecs) {
+        if (spec.longName == name) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+const OptionSpec* FindShort(char name) {
+    for (const OptionSpec& spec : kOptionSpecs) {
+        if (spec.shortName != 0 && spec.shortName == name) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<std::int32_t> ParseColumn(std::string_view text) {
+    std::int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || last != end || value < 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string Quoted(std::string_view text) {
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted.append(1, '\'').append(text).append(1, '\'');
+    return quoted;
+}
+
+}  // namespace
+
+std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args) {
+    Options options;
+    bool help = false;
+    bool version = false;
+    bool list = false;
+    bool inPlace = false;
+    bool check = false;
+    bool conversionGiven = false;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
+            options.files.emplace_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const OptionSpec* spec = nullptr;
+        std::optional<std::string_view> value;
+        std::string shown;
+        if (arg.starts_with("--")) {
+            const std::string_view body = arg.substr(2);
+            const std::size_t equals = body.find('=');
+            spec = FindLong(body.substr(0, equals));
+            shown = std::string(arg.substr(0, equals == std::string_view::npos ? arg.size() : equals + 2));
+            if (spec != nullptr && equals != std::string_view::npos) {
+                if (!spec->takesValue) {
+                    return UsageError{"option " + Quoted(shown) + " takes no value"};
+                }
+                value = body.substr(equals + 1);
+            }
+        } else if (arg.size() == 2) {
+            spec = FindShort(arg[1]);
+            shown = std::string(arg);
+        } else {
+            shown = std::string(arg);
+        }
+        if (spec == nullptr) {
+            return UsageError{"unknown option " + Quoted(shown)};
+        }
+        if (spec->takesValue && !value) {
+            if (i + 1 == args.size()) {
+                return UsageError{"option " + Quoted(shown) + " needs a value"};
+            }
+            value = args[++i];
+        }
+
+        const std::string_view name = spec->longName;
+        if (name == "conversion") {
+            const auto id = ConversionIdFromName(*value);
+            if (!id) {
+                return UsageError{"unknown conversion " + Quoted(*value) + " (see --list)"};
+            }
+            options.conversionId = *id;
+            conversionGiven = true;
+        } else if (name == "start-column") {
+            const auto column = ParseColumn(*value);
+            if (!column) {
+                return UsageError{"--start-column needs a whole number from 0 to 2147483647, not " +
+                                  Quoted(*value)};
+            }
+            options.startColumn = *column;
+        } else if (name == "encoding") {
+            const auto encoding = EncodingFromName(*value);
+            if (!encoding) {
+                return UsageError{"unknown encoding " + Quoted(*value) +
+                                  " (utf-8, utf-16le, utf-16be or cp932)"};
+            }
+            options.encoding = *encoding;
+        } else if (name == "list") {
+            list = true;
+        } else if (name == "in-place") {
+            inPlace = true;
+        } else if (name == "check") {
+            check = true;
+        } else if (name == "help") {
+            help = true;
+        } else if (name == "version") {
+            version = true;
+        }
+    }
+
+    if (help || version || list) {
+        options.action = help ? Action::Help : version ? Action::Version : Action::List;
+        return options;
+    }
+    if (!conversionGiven) {
+        return UsageError{"no conversion given: --conversion NAME or ID (see --list)"};
+    }
+    if (inPlace && check) {
+        return UsageError{"--in-place and --check exclude each other"};
+    }
+    if (inPlace) {
+        if (options.files.empty()) {
+            return UsageError{"--in-place needs files to rewrite"};
+        }
+        for (const std::string& file : options.files) {
+            if (file == "-") {
+                return UsageError{"--in-place cannot rewrite standard input"};
+            }
+        }
+    }
+    options.mode = inPlace ? OutputMode::InPlace : check ? OutputMode::Check : OutputMode::StandardOutput;
+    return options;
+}
+
+std::string_view UsageText() {
+    return kUsage;
+}
+
+std::string HelpText() {
+    return std::string(kUsage) + std::string(kDescription);
+}
+
+}  // namespace BlankwiseCli

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "TextEncoding.h"
+
+namespace BlankwiseCli {
+
+enum class Action : std::uint8_t { Convert, Help, Version, List };
+enum class OutputMode : std::uint8_t { StandardOutput, InPlace, Check };
+
+struct Options {
+    Action action = Action::Convert;
+    int conversionId = 0;
+    std::int32_t startColumn = 0;
+    Encoding encoding = Encoding::Utf8;
+    OutputMode mode = OutputMode::StandardOutput;
+    std::vector<std::string> files;  // "-" is standard input; none means standard input
+};
+
+// A command line that cannot run: the one-line reason.
+struct UsageError {
+    std::string message;
+};
+
+// The arguments after the program's name. Options and files may come in any order; "--" ends the
+// options. --help, --version and --list win over everything else that is valid.
+std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args);
+
+// The synopsis and the option list, printed after a usage error and at the top of --help.
+std::string_view UsageText();
+// --help: the usage, what the program does, and examples.
+std::string HelpText();
+
+}  // namespace BlankwiseCli

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "StreamConversion.h"
+
+namespace BlankwiseCli {
+
+// A failure of the file system or of a standard stream, with the system's own words.
+class IoError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Messages for people: UTF-8 text, shown as the platform shows text (a Windows console gets it
+// through its wide-character interface, a redirected Windows stream in the ANSI code page).
+class TextWriter {
+  public:
+    virtual ~TextWriter() = default;
+    virtual void Write(std::string_view utf8) = 0;
+};
+
+// The process's standard streams: binary input and output for the converted bytes, and the two
+// text streams for listings and messages.
+struct StandardStreams {
+    ByteSource& input;
+    ByteSink& output;
+    TextWriter& messages;  // standard output
+    TextWriter& errors;    // standard error
+};
+
+// File names are UTF-8 here; the Windows build converts them at its edge.
+std::unique_ptr<ByteSource> OpenInputFile(const std::string& path);
+
+// The file an in-place rewrite replaces: the final target of a symbolic link. Fails when the
+// file does not exist, is no regular file, or is read-only (no write permission, or the read-only
+// attribute), which the rewrite respects even when the user could override it.
+std::string ReplaceableTarget(const std::string& path);
+
+// A new file beside a target, written and then renamed over the target in one step. Until then,
+// the target is untouched; a temporary file that is not committed is removed.
+class ReplacementFile {
+  public:
+    virtual ~ReplacementFile() = default;
+    virtual void Write(std::string_view bytes) = 0;
+    // Flushes the file to disk, gives it the target's permissions and renames it over the target.
+    virtual void Commit() = 0;
+};
+std::unique_ptr<ReplacementFile> CreateReplacementFile(const std::string& target);
+
+// The process's standard streams, set to binary where the platform would translate.
+StandardStreams& ProcessStreams();
+
+}  // namespace BlankwiseCli

@@ -1,0 +1,16 @@
+#include <string>
+#include <vector>
+
+#include "BlankwiseApp.h"
+#include "TextEncoding.h"
+
+// The arguments arrive in UTF-16 whatever the ANSI code page, so that any file name reaches the
+// program; it works on them in UTF-8.
+int wmain(int argc, wchar_t** argv) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        args.push_back(BlankwiseCli::Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+    }
+    return BlankwiseCli::RunBlankwise(args, BlankwiseCli::ProcessStreams());
+}

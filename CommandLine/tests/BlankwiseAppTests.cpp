@@ -1,0 +1,212 @@
+#include "CommandLine/BlankwiseApp.h"
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+namespace BlankwiseCli {
+namespace {
+
+using Testing::MemorySink;
+using Testing::MemorySource;
+using Testing::MemoryText;
+using Testing::ReadFile;
+using Testing::TemporaryFolder;
+using Testing::Utf8Path;
+using Testing::WriteFile;
+namespace fs = std::filesystem;
+
+struct RunResult {
+    int status;
+    std::string output;
+    std::string messages;
+    std::string errors;
+};
+
+RunResult RunTool(std::vector<std::string> args, std::string input = "") {
+    MemorySource source(std::move(input));
+    MemorySink output;
+    MemoryText messages;
+    MemoryText errors;
+    StandardStreams streams{source, output, messages, errors};
+    const int status = RunBlankwise(args, streams);
+    return {status, output.Bytes(), messages.Text(), errors.Text()};
+}
+
+void MakeReadOnly(const fs::path& path) {
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+}
+
+class Files : public testing::Test {
+  protected:
+    std::string File(const std::string& name, std::string_view bytes) {
+        WriteFile(folder_.Path() / fs::u8path(name), bytes);
+        return Utf8Path(folder_.Path() / fs::u8path(name));
+    }
+
+    TemporaryFolder folder_;
+};
+
+TEST_F(Files, ConvertsEachInputInTurnToStandardOutput) {
+    const std::string a = File("a.txt", "\ta\n");
+    const std::string b = File("b.txt", "ab\tb");
+    const RunResult result = RunTool({"-c", "tabs-to-spaces", a, "-", b, "--start-column", "1"}, "\tin\n");
+    EXPECT_EQ(result.status, kExitSuccess);
+    // The start column applies to the first line of each input.
+    EXPECT_EQ(result.output, "   a\n   in\nab b");
+    EXPECT_EQ(result.errors, "");
+}
+
+TEST_F(Files, UnreadableInputsAreReportedAndTheOthersStillConverted) {
+    const std::string missing = Utf8Path(folder_.Path() / "missing.txt");
+    const std::string folder = Utf8Path(folder_.Path());
+    const std::string good = File("good.txt", "x\ty");
+    const RunResult result = RunTool({"-c", "6", missing, folder, good});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_EQ(result.output, "x   y");
+    EXPECT_EQ(result.errors.find("blankwise: " + missing + ": cannot open: "), 0u) << result.errors;
+    EXPECT_NE(result.errors.find("blankwise: " + folder + ": is a directory\n"), std::string::npos)
+        << result.errors;
+}
+
+TEST_F(Files, InvalidInputNamesTheFileAndOffset) {
+    const std::string bad = File("bad.txt", "ok\n\x81\x40\x85\x40");
+    const RunResult result = RunTool({"-c", "6", "-e", "cp932", bad});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_EQ(result.errors, "blankwise: " + bad + ": bytes not valid in cp932 at byte offset 5\n");
+    const RunResult fromInput = RunTool({"-c", "6"}, "a\xC3");
+    EXPECT_EQ(fromInput.errors, "blankwise: standard input: bytes not valid in utf-8 at byte offset 1\n");
+}
+
+TEST_F(Files, CheckListsTheInputsThatWouldChangeAndWritesNothingElse) {
+    const std::string changes = File("changes.txt", "a\n\tb\n");
+    const std::string stays = File("stays.txt", "a\n    b\n");
+    const std::string bad = File("bad.txt", "\t\xFF");
+
+    const RunResult some = RunTool({"--check", "-c", "6", changes, stays, "-"}, "\t");
+    EXPECT_EQ(some.status, kExitWouldChange);
+    EXPECT_EQ(some.messages, changes + "\n-\n");
+    EXPECT_EQ(some.output, "");
+
+    const RunResult none = RunTool({"--check", "-c", "6", stays});
+    EXPECT_EQ(none.status, kExitSuccess);
+    EXPECT_EQ(none.messages, "");
+
+    // An error outranks a change, and an input that could not be read is not listed.
+    const RunResult withError = RunTool({"--check", "-c", "6", changes, bad});
+    EXPECT_EQ(withError.status, kExitError);
+    EXPECT_EQ(withError.messages, changes + "\n");
+    EXPECT_EQ(ReadFile(changes), "a\n\tb\n");
+}
+
+TEST_F(Files, InPlaceKeepsEncodingByteOrderMarkAndLineBreaks) {
+    const struct {
+        const char* name;
+        const char* encoding;
+        std::string before;
+        std::string after;
+    } rows[] = {
+        {"utf-8 with mark and CR LF", "utf-8",
+         "\xEF\xBB\xBF"
+         "a\tb\r\n\tc\r\n",
+         "\xEF\xBB\xBF"
+         "a   b\r\n    c\r\n"},
+        {"utf-16le with mark", "utf-8", std::string("\xFF\xFE\t\0\r\0\n\0", 8),
+         std::string("\xFF\xFE \0 \0 \0 \0\r\0\n\0", 14)},
+        {"utf-16be without mark", "utf-16be", std::string("\0a\0\t\0\r", 6),
+         std::string("\0a\0 \0 \0 \0\r", 10)},
+        {"cp932 with CR and LF", "cp932", "\x8A\xBF\t\r\xB1\t\n", "\x8A\xBF  \r\xB1   \n"},
+    };
+    for (const auto& row : rows) {
+        const std::string file = File("file.txt", row.before);
+        const RunResult result = RunTool({"-i", "-c", "6", "-e", row.encoding, file});
+        EXPECT_EQ(result.status, kExitSuccess) << row.name << ": " << result.errors;
+        EXPECT_EQ(ReadFile(file), row.after) << row.name;
+        EXPECT_EQ(result.output, "") << row.name;
+        EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"file.txt"}) << row.name;
+    }
+}
+
+TEST_F(Files, InPlaceRewritesAFileWithAJapaneseName) {
+    const std::string file = File("\xE7\xA9\xBA\xE7\x99\xBD.txt", "a  b\n");  // 空白.txt
+    const RunResult result = RunTool({"--in-place", "-c", "two-spaces-to-fullwidth", file});
+    EXPECT_EQ(result.status, kExitSuccess) << result.errors;
+    EXPECT_EQ(ReadFile(fs::u8path(file)),
+              "a\xE3\x80\x80"
+              "b\n");
+}
+
+// A file that does not change is never written: not even a read-only one is an error.
+TEST_F(Files, InPlaceLeavesAnUnchangedFileUntouched) {
+    const std::string file = File("same.txt", "no tabs here\n");
+    MakeReadOnly(fs::u8path(file));
+    const RunResult result = RunTool({"-i", "-c", "6", file});
+    EXPECT_EQ(result.status, kExitSuccess) << result.errors;
+    EXPECT_EQ(ReadFile(file), "no tabs here\n");
+    EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"same.txt"});
+}
+
+TEST_F(Files, InPlaceRefusesAReadOnlyFileThatWouldChange) {
+    const std::string file = File("locked.txt", "a\tb\n");
+    const std::string other = File("other.txt", "\t\n");
+    MakeReadOnly(fs::u8path(file));
+    const RunResult result = RunTool({"-i", "-c", "6", file, other});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_EQ(result.errors, "blankwise: " + file + ": the file is read-only\n");
+    EXPECT_EQ(ReadFile(file), "a\tb\n");
+    EXPECT_EQ(ReadFile(other), "    \n");
+    EXPECT_EQ(folder_.Entries(), (std::vector<std::string>{"locked.txt", "other.txt"}));
+}
+
+// The replacement is written far past the first change before the invalid byte is met; the file
+// stays as it was and the replacement goes.
+TEST_F(Files, InPlaceLeavesTheFileAsItWasOnInvalidInput) {
+    std::string before = "\tfirst line changes\n";
+    while (before.size() < 300000) {
+        before += "\tmore text to convert\n";
+    }
+    const std::size_t badOffset = before.size();
+    before += "\xC0\xAF tail\n";
+    const std::string file = File("long.txt", before);
+    const RunResult result = RunTool({"-i", "-c", "6", file});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_EQ(result.errors, "blankwise: " + file + ": bytes not valid in utf-8 at byte offset " +
+                                 std::to_string(badOffset) + "; the file is left as it was\n");
+    EXPECT_EQ(ReadFile(file), before);
+    EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"long.txt"});
+}
+
+TEST(Program, UsageErrorsPrintOneLineAndTheUsage) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--nope"}, {"-c", "nope"}, {"--encoding", "latin1", "-c", "6"}, {}}) {
+        const RunResult result = RunTool(args);
+        EXPECT_EQ(result.status, kExitError);
+        const std::size_t usage = result.errors.find("\nUsage: blankwise [OPTIONS] [FILE...]\n");
+        ASSERT_NE(usage, std::string::npos) << result.errors;
+        EXPECT_EQ(result.errors.find("blankwise: "), 0u);
+        EXPECT_EQ(result.errors.find('\n'), usage) << "one line before the usage";
+        EXPECT_EQ(result.output + result.messages, "");
+    }
+}
+
+TEST(Program, VersionListAndHelp) {
+    EXPECT_EQ(RunTool({"--version"}).messages, "blankwise 1.4.3\n");
+
+    const RunResult list = RunTool({"--list"});
+    EXPECT_EQ(list.status, kExitSuccess);
+    EXPECT_EQ(std::count(list.messages.begin(), list.messages.end(), '\n'), 15);
+    EXPECT_NE(list.messages.find(" 6  tabs-to-spaces           \xE3\x82\xBF\xE3\x83\x96\xE3\x82\x92"),
+              std::string::npos)
+        << list.messages;  // タブを...
+    EXPECT_NE(list.messages.find("15  delete-all-spaces"), std::string::npos);
+
+    const std::string help = RunTool({"--help"}).messages;
+    for (const char* text : {"--conversion", "--list", "--start-column", "--encoding", "--in-place",
+                             "--check", "--version", "Examples:", "Exit status"}) {
+        EXPECT_NE(help.find(text), std::string::npos) << text;
+    }
+}
+
+}  // namespace
+}  // namespace BlankwiseCli

@@ -1,0 +1,96 @@
+// The built program itself, run through the system's command interpreter: its arguments, its
+// binary standard streams and its exit status.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "TestSupport.h"
+
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#endif
+
+namespace BlankwiseCli {
+namespace {
+
+using Testing::ReadFile;
+using Testing::TemporaryFolder;
+using Testing::WriteFile;
+namespace fs = std::filesystem;
+
+struct Ran {
+    int status;
+    std::string output;
+    std::string errors;
+};
+
+class ProgramRun : public testing::Test {
+  protected:
+    void SetUp() override {
+        // Relative to the folder CTest runs the tests in.
+        ASSERT_TRUE(fs::exists(BLANKWISE_PROGRAM)) << BLANKWISE_PROGRAM << " from " << fs::current_path();
+    }
+
+    // Runs the program with the arguments (no quoting needed) and the bytes as its standard input.
+    Ran RunProgram(const std::string& arguments, std::string_view input, const std::string& prefix = "") {
+        const fs::path in = folder_.Path() / "in.bin";
+        const fs::path out = folder_.Path() / "out.bin";
+        const fs::path err = folder_.Path() / "err.bin";
+        WriteFile(in, input);
+        fs::path program = fs::path(BLANKWISE_PROGRAM);
+        program.make_preferred();
+        const std::string command = prefix + program.string() + " " + arguments + " < " + in.string() +
+                                    " > " + out.string() + " 2> " + err.string();
+        int status = std::system(command.c_str());
+#if !defined(_WIN32)
+        status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+        return {status, ReadFile(out), ReadFile(err)};
+    }
+
+    TemporaryFolder folder_;
+};
+
+TEST_F(ProgramRun, StandardStreamsAreBinary) {
+    const std::string input = "a\tb\r\n\tc\n\x1A\td";
+    const Ran ran = RunProgram("--conversion tabs-to-spaces", input);
+    EXPECT_EQ(ran.status, 0) << ran.errors;
+    EXPECT_EQ(ran.output, "a   b\r\n    c\n\x1A   d");
+    EXPECT_EQ(ran.errors, "");
+}
+
+TEST_F(ProgramRun, ExitStatusTellsSuccessChangeAndError) {
+    EXPECT_EQ(RunProgram("--version", "").output, "blankwise 1.4.3\n");
+    const Ran wouldChange = RunProgram("--check -c 6", "\t");
+    EXPECT_EQ(wouldChange.status, 1);
+    EXPECT_EQ(wouldChange.output, "-\n");
+    EXPECT_EQ(RunProgram("--check -c 6", "no tab").status, 0);
+    const Ran invalid = RunProgram("-c 6 -e utf-16le", "abc");
+    EXPECT_EQ(invalid.status, 2);
+    EXPECT_EQ(invalid.errors, "blankwise: standard input: bytes not valid in utf-16le at byte offset 2\n");
+    const Ran unknown = RunProgram("--frobnicate", "");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.errors.find("blankwise: unknown option '--frobnicate'\nUsage: "), 0u) << unknown.errors;
+}
+
+#if !defined(_WIN32)
+// The file system refuses the replacement's bytes past 512 (a file size limit, which also holds
+// for root): the write fails midway, and the file and its folder stay as they were.
+TEST_F(ProgramRun, InPlaceWriteFailureLeavesTheFileAndNoTemporaryFile) {
+    const fs::path target = folder_.Path() / "target" / "big.txt";
+    fs::create_directories(target.parent_path());
+    std::string before;
+    while (before.size() < 100000) {
+        before += "\tindented line\n";
+    }
+    WriteFile(target, before);
+    const Ran ran = RunProgram("-i -c 6 " + target.string(), "", "trap '' XFSZ; ulimit -f 1; exec ");
+    EXPECT_EQ(ran.status, 2);
+    EXPECT_NE(ran.errors.find("cannot write: File too large"), std::string::npos) << ran.errors;
+    EXPECT_EQ(ReadFile(target), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(target.parent_path()), fs::directory_iterator()), 1);
+}
+#endif
+
+}  // namespace
+}  // namespace BlankwiseCli

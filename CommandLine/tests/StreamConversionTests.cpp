@@ -1,0 +1,172 @@
+#include "CommandLine/StreamConversion.h"
+
+#include <gtest/gtest.h>
+
+#include "Blankwise/ConversionPipelines.h"
+#include "TestSupport.h"
+
+namespace BlankwiseCli {
+namespace {
+
+using Testing::MemorySink;
+using Testing::MemorySource;
+using Testing::RandomTexts;
+
+std::string Encoded(Encoding encoding, std::u16string_view units) {
+    std::string bytes;
+    Encode(encoding, units, bytes);
+    return bytes;
+}
+
+struct Streamed {
+    std::string bytes;
+    StreamOutcome outcome;
+};
+
+Streamed ConvertInPieces(std::string input, const StreamSettings& settings,
+                         std::vector<std::size_t> pieces = {}) {
+    MemorySource source(std::move(input), std::move(pieces));
+    MemorySink sink;
+    const StreamOutcome outcome = ConvertStream(source, &sink, settings);
+    return {sink.Bytes(), outcome};
+}
+
+// The program's central promise: whatever the read sizes, the pieces the text is cut into and the
+// lines passed over, the result is the whole text converted at once.
+TEST(ConvertStream, StreamedEqualsWholeTextOnRandomTexts) {
+    RandomTexts texts(11);
+    for (int round = 0; round < 3000; ++round) {
+        const int id = static_cast<int>(texts.Between(1, 15));
+        const auto encoding = static_cast<Encoding>(texts.Between(0, 3));
+        const auto startColumn = static_cast<std::int32_t>(texts.Between(0, 9));
+        // Short texts with small buffers put breaks, blanks and surrogate pairs on every boundary;
+        // some long lines cross many pieces.
+        const std::u16string text =
+            texts.Text(texts.Between(0, round % 10 == 0 ? 2000 : 120), encoding != Encoding::Cp932);
+        StreamSettings settings{id, startColumn, encoding, texts.Between(8, 40), texts.Between(1, 30)};
+        const std::vector<std::size_t> pieces{texts.Between(1, 9), texts.Between(1, 9)};
+
+        const std::u16string whole = Blankwise::ConvertSelection(id, text, startColumn);
+        const Streamed streamed = ConvertInPieces(Encoded(encoding, text), settings, pieces);
+        ASSERT_FALSE(streamed.outcome.invalid);
+        ASSERT_EQ(streamed.bytes, Encoded(encoding, whole))
+            << "round " << round << ", id " << id << ", " << EncodingName(encoding) << ", column "
+            << startColumn;
+        ASSERT_EQ(streamed.outcome.changed, whole != text) << "round " << round;
+    }
+}
+
+TEST(ConvertStream, CrLfSplitAcrossTwoReads) {
+    // The CR ends the first buffer of 8 bytes: the tab on the next line still starts at column 0,
+    // and the CR LF comes out whole.
+    const std::string input = "abcdefg\r\n\tx\r\n";
+    for (std::size_t readSize : {8u, 9u}) {
+        const Streamed streamed = ConvertInPieces(input, {6, 0, Encoding::Utf8, readSize, 1});
+        EXPECT_EQ(streamed.bytes, "abcdefg\r\n    x\r\n") << readSize;
+    }
+}
+
+TEST(ConvertStream, LongLineIsCutInsideWithItsColumnCarried) {
+    // One line of 10,000 characters with tabs after one- and two-column characters, read 16 bytes
+    // at a time with pieces of at least 4 units: the pieces end inside the line.
+    std::u16string line;
+    for (int i = 0; i < 1000; ++i) {
+        line += (i % 3 == 0) ? u"\u6F22\t  x\u3000\tab" : u"a\tbc d\t  ";
+    }
+    for (int id : {5, 6, 9, 10, 11}) {
+        const Streamed streamed =
+            ConvertInPieces(Encoded(Encoding::Utf8, line), {id, 3, Encoding::Utf8, 16, 4});
+        EXPECT_EQ(streamed.bytes, Encoded(Encoding::Utf8, Blankwise::ConvertSelection(id, line, 3))) << id;
+    }
+}
+
+TEST(ConvertStream, ByteOrderMarkSelectsTheEncodingAndIsKept) {
+    const struct {
+        const char* name;
+        Encoding given;
+        std::string input;
+        std::string output;
+        Encoding read;
+    } rows[] = {
+        {"utf-8 mark", Encoding::Utf8, "\xEF\xBB\xBF\ta", "\xEF\xBB\xBF    a", Encoding::Utf8},
+        {"utf-16le mark under utf-8", Encoding::Utf8, std::string("\xFF\xFE\t\0a\0", 6),
+         std::string("\xFF\xFE \0 \0 \0 \0a\0", 12), Encoding::Utf16Le},
+        {"utf-16be mark under utf-16le", Encoding::Utf16Le, std::string("\xFE\xFF\0\t", 4),
+         std::string("\xFE\xFF\0 \0 \0 \0 ", 10), Encoding::Utf16Be},
+        {"no mark", Encoding::Utf16Be, std::string("\0\t", 2), std::string("\0 \0 \0 \0 ", 8),
+         Encoding::Utf16Be},
+    };
+    for (const auto& row : rows) {
+        const Streamed streamed = ConvertInPieces(row.input, {6, 0, row.given});
+        EXPECT_EQ(streamed.bytes, row.output) << row.name;
+        EXPECT_EQ(streamed.outcome.encoding, row.read) << row.name;
+        EXPECT_FALSE(streamed.outcome.invalid) << row.name;
+    }
+}
+
+TEST(ConvertStream, InvalidBytesAreReportedAtTheirOffsetInTheInput) {
+    const struct {
+        const char* name;
+        Encoding encoding;
+        std::string input;
+        std::uint64_t offset;
+    } rows[] = {
+        {"utf-8 after a mark, past the first buffer", Encoding::Utf8,
+         "\xEF\xBB\xBF" + std::string(40, 'a') + "\xFF", 43},
+        {"utf-8 sequence across buffers", Encoding::Utf8, std::string(15, 'a') + "\xE3\x80" + "a", 15},
+        {"truncated at the end", Encoding::Utf8, std::string(30, ' ') + "\xE3\x80", 30},
+        {"utf-16le odd length", Encoding::Utf16Le, std::string("a\0b", 3), 2},
+        {"cp932 has no mark", Encoding::Cp932, "\xEF\xBB\xBF", 0},
+        {"cp932 lead at the very end", Encoding::Cp932, std::string(20, 'x') + "\x88", 20},
+    };
+    for (const auto& row : rows) {
+        const Streamed streamed = ConvertInPieces(row.input, {6, 0, row.encoding, 16, 4});
+        EXPECT_TRUE(streamed.outcome.invalid) << row.name;
+        EXPECT_EQ(streamed.outcome.errorOffset, row.offset) << row.name;
+    }
+}
+
+TEST(ColumnAfter, CountsDisplayColumnsModuloTheTabWidth) {
+    const struct {
+        std::u16string_view text;
+        std::int32_t start;
+        std::int32_t column;
+    } rows[] = {
+        {u"", 3, 3},     {u"", 9, 1},         {u"a", 0, 1},    {u"\u6F22", 3, 1}, {u"\uFF71\uFF71", 1, 3},
+        {u"a\tb", 2, 1}, {u"\t\u3000", 3, 2}, {u"abcd", 0, 0},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ColumnAfter(row.text, row.start), row.column)
+            << std::string(row.text.begin(), row.text.end());
+    }
+}
+
+// Lines without the units a conversion acts on are not run through it: it must leave them as
+// they are.
+TEST(TriggersOf, TextsWithoutTheUnitsComeOutUnchanged) {
+    RandomTexts texts(5);
+    for (int id = Blankwise::kFirstConversionId; id <= Blankwise::kLastConversionId; ++id) {
+        const TriggerUnits triggers = TriggersOf(id);
+        for (int round = 0; round < 200; ++round) {
+            std::u16string text = texts.Text(texts.Between(0, 40));
+            std::erase_if(text, [&](char16_t unit) {
+                return unit == triggers.units[0] || unit == triggers.units[1] || unit == triggers.units[2];
+            });
+            ASSERT_EQ(triggers.FindIn(text, 0), std::u16string_view::npos);
+            ASSERT_EQ(Blankwise::ConvertSelection(id, text, static_cast<std::int32_t>(round % 4)), text)
+                << id;
+        }
+    }
+}
+
+TEST(TriggersOf, FindInReportsTheFirstOfTheUnitsFromAPosition) {
+    const TriggerUnits triggers{{u'\t', u'\u3000', TriggerUnits::kNone}};
+    const std::u16string text = u"abcdefghijklmnopq\u3000rst\tu";
+    EXPECT_EQ(triggers.FindIn(text, 0), 17u);
+    EXPECT_EQ(triggers.FindIn(text, 18), 21u);
+    EXPECT_EQ(triggers.FindIn(text, 22), std::u16string_view::npos);
+    EXPECT_EQ(triggers.FindIn(text, 99), std::u16string_view::npos);
+}
+
+}  // namespace
+}  // namespace BlankwiseCli

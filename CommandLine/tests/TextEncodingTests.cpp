@@ -1,0 +1,263 @@
+#include "CommandLine/TextEncoding.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "TestSupport.h"
+
+namespace BlankwiseCli {
+namespace {
+
+std::string Hex(std::u16string_view units) {
+    std::string text;
+    char buffer[8];
+    for (char16_t unit : units) {
+        std::snprintf(buffer, sizeof buffer, "%04X ", static_cast<unsigned>(unit));
+        text += buffer;
+    }
+    return text;
+}
+
+struct DecodeRow {
+    const char* name;
+    Encoding encoding;
+    std::string_view bytes;
+    bool atEnd;
+    std::u16string_view units;  // decoded before the stop
+    std::size_t consumed;
+    bool invalid;
+};
+
+TEST(Decode, StopsAtTheFirstInvalidOrIncompleteSequence) {
+    using enum Encoding;
+    const DecodeRow rows[] = {
+        {"utf-8 ascii", Utf8, "a\tb", true, u"a\tb", 3, false},
+        {"utf-8 two, three and four bytes", Utf8, "\xC3\xA9\xE3\x80\x80\xF0\x9F\x98\x80", true,
+         u"\u00E9\u3000\U0001F600", 9, false},
+        {"utf-8 overlong two bytes", Utf8, "a\xC0\x80", true, u"a", 1, true},
+        {"utf-8 overlong three bytes", Utf8, "a\xE0\x80\x80", true, u"a", 1, true},
+        {"utf-8 encoded surrogate", Utf8, "ab\xED\xA0\x80", true, u"ab", 2, true},
+        {"utf-8 above U+10FFFF", Utf8, "\xF4\x90\x80\x80", true, u"", 0, true},
+        {"utf-8 stray continuation", Utf8, "ab\x80", true, u"ab", 2, true},
+        {"utf-8 lead without continuation", Utf8, "\xE3\x80x", true, u"", 0, true},
+        {"utf-8 byte FF", Utf8, "x\xFF", true, u"x", 1, true},
+        {"utf-8 truncated at the end waits", Utf8, "a\xE3\x80", false, u"a", 1, false},
+        {"utf-8 truncated at the end of input", Utf8, "a\xE3\x80", true, u"a", 1, true},
+        {"utf-16le pair", Utf16Le, std::string_view("a\0\x3D\xD8\x00\xDE", 6), true, u"a\U0001F600", 6,
+         false},
+        {"utf-16be", Utf16Be, std::string_view("\x30\x00\0\t", 4), true, u"\u3000\t", 4, false},
+        {"utf-16le lone low surrogate", Utf16Le, std::string_view("a\0\x00\xDE", 4), true, u"a", 2, true},
+        {"utf-16le high surrogate before a non-surrogate", Utf16Le,
+         std::string_view("\x3D\xD8"
+                          "a\0",
+                          4),
+         true, u"", 0, true},
+        {"utf-16le high surrogate at the end waits", Utf16Le, std::string_view("a\0\x3D\xD8", 4), false, u"a",
+         2, false},
+        {"utf-16le high surrogate at the end of input", Utf16Le, std::string_view("a\0\x3D\xD8", 4), true,
+         u"a", 2, true},
+        {"utf-16le odd byte waits", Utf16Le, std::string_view("a\0b", 3), false, u"a", 2, false},
+        {"utf-16le odd byte at the end of input", Utf16Le, std::string_view("a\0b", 3), true, u"a", 2, true},
+        {"cp932 ascii and half-width katakana", Cp932, "a\xB1 ", true, u"a\uFF71 ", 3, false},
+        {"cp932 one-byte codes 80 A0 FD", Cp932, "\x80\xA0\xFD", true, u"\u0080\uF8F0\uF8F1", 3, false},
+        {"cp932 trail in a lead range, then ascii", Cp932, "\x88\x9F\x61", true, u"\u4E9Ca", 3, false},
+        {"cp932 backslash trail", Cp932, "\x95\x5C\x5C", true, u"\u8868\\", 3, false},
+        {"cp932 full-width space", Cp932, "\x81\x40", true, u"\u3000", 2, false},
+        {"cp932 undefined pair", Cp932, "a\x85\x40", true, u"a", 1, true},
+        {"cp932 NEC-selected copy is not in the table", Cp932, "\xED\x40", true, u"", 0, true},
+        {"cp932 lead before a control byte", Cp932, "\x88\x0A", true, u"", 0, true},
+        {"cp932 lead at the end waits", Cp932, "a\x88", false, u"a", 1, false},
+        {"cp932 lead at the end of input", Cp932, "a\x88", true, u"a", 1, true},
+    };
+    for (const DecodeRow& row : rows) {
+        std::u16string units = u"kept";
+        const DecodeResult result = Decode(row.encoding, row.bytes, row.atEnd, units);
+        EXPECT_EQ(Hex(units), Hex(u"kept" + std::u16string(row.units))) << row.name;
+        EXPECT_EQ(result.consumed, row.consumed) << row.name;
+        EXPECT_EQ(result.invalid, row.invalid) << row.name;
+    }
+}
+
+// Windows decodes these six codes, which the table lists for two units each, to the later unit;
+// the file then comes back byte for byte.
+TEST(Cp932, CodesWithTwoUnitsDecodeAsWindowsDoes) {
+    const struct {
+        std::string_view bytes;
+        char16_t unit;
+    } rows[] = {
+        {"\x81\x60", u'\uFF5E'}, {"\x81\x61", u'\u2225'}, {"\x81\x7C", u'\uFF0D'},
+        {"\x81\x91", u'\uFFE0'}, {"\x81\x92", u'\uFFE1'}, {"\x81\xCA", u'\uFFE2'},
+    };
+    for (const auto& row : rows) {
+        std::u16string units;
+        Decode(Encoding::Cp932, row.bytes, true, units);
+        EXPECT_EQ(Hex(units), Hex(std::u16string(1, row.unit)));
+        std::string bytes;
+        Encode(Encoding::Cp932, units, bytes);
+        EXPECT_EQ(bytes, row.bytes);
+    }
+}
+
+struct Cp932Mapping {
+    std::uint16_t unit;
+    std::uint16_t bytes;
+};
+constexpr Cp932Mapping kCp932Mappings[] = {
+#include "MyLibrary/StringUnit/Cp932Table.inc"
+};
+
+// Every code the table defines decodes, and encodes back to the same bytes; no other pair does.
+TEST(Cp932, AcceptsExactlyTheCodesOfTheTable) {
+    std::map<std::uint16_t, bool> defined;
+    for (const Cp932Mapping& mapping : kCp932Mappings) {
+        defined[mapping.bytes] = true;
+    }
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+        if (lead >= 0xA0 && lead <= 0xDF) {
+            continue;
+        }
+        for (unsigned trail = 0; trail <= 0xFF; ++trail) {
+            const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
+            std::u16string units;
+            const DecodeResult result = Decode(Encoding::Cp932, bytes, true, units);
+            const bool isDefined = defined.count(static_cast<std::uint16_t>(lead << 8 | trail)) != 0;
+            ASSERT_EQ(result.invalid, !isDefined) << std::hex << lead << " " << trail;
+            if (isDefined) {
+                std::string encoded;
+                Encode(Encoding::Cp932, units, encoded);
+                ASSERT_EQ(encoded, bytes) << std::hex << lead << " " << trail;
+            }
+        }
+    }
+}
+
+// The block decoders against one character at a time, written out plainly, on long texts with
+// and without corruption: the same units and the same stop.
+std::u16string NaiveDecodeCp932(std::string_view bytes, std::size_t& stop) {
+    std::map<std::uint16_t, char16_t> units;
+    for (const Cp932Mapping& mapping : kCp932Mappings) {
+        units[mapping.bytes] = static_cast<char16_t>(mapping.unit);
+    }
+    std::u16string out;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto first = static_cast<std::uint8_t>(bytes[i]);
+        if (first < 0x80) {
+            out += static_cast<char16_t>(first);
+            ++i;
+            continue;
+        }
+        const bool lead = (first >= 0x81 && first <= 0x9F) || (first >= 0xE0 && first <= 0xFC);
+        const std::uint16_t code =
+            lead && i + 1 < bytes.size()
+                ? static_cast<std::uint16_t>(first << 8 | static_cast<std::uint8_t>(bytes[i + 1]))
+                : first;
+        if ((lead && i + 1 == bytes.size()) || units.count(code) == 0) {
+            break;
+        }
+        out += units[code];
+        i += lead ? 2 : 1;
+    }
+    stop = i;
+    return out;
+}
+
+std::u16string NaiveDecodeUtf8(std::string_view bytes, std::size_t& stop) {
+    std::u16string out;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto first = static_cast<std::uint8_t>(bytes[i]);
+        const std::size_t length = first < 0x80   ? 1
+                                   : first < 0xC0 ? 0
+                                   : first < 0xE0 ? 2
+                                   : first < 0xF0 ? 3
+                                   : first < 0xF8 ? 4
+                                                  : 0;
+        if (length == 0 || i + length > bytes.size()) {
+            break;
+        }
+        std::uint32_t value = length == 1 ? first : first & (0x7Fu >> length);
+        bool valid = true;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<std::uint8_t>(bytes[i + k]);
+            valid = valid && (next & 0xC0) == 0x80;
+            value = value << 6 | (next & 0x3Fu);
+        }
+        const std::uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (!valid || value < minimum[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+            break;
+        }
+        if (value >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((value - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(value);
+        }
+        i += length;
+    }
+    stop = i;
+    return out;
+}
+
+TEST(Decode, BlockDecodersMatchOneCharacterAtATime) {
+    Testing::RandomTexts texts(7);
+    for (int round = 0; round < 400; ++round) {
+        for (Encoding encoding : {Encoding::Utf8, Encoding::Cp932}) {
+            // Long stretches of two-byte characters make long lead-range runs in code page 932.
+            const std::u16string text = texts.Text(texts.Between(0, 300), encoding == Encoding::Utf8);
+            std::string bytes;
+            Encode(encoding, text, bytes);
+            for (int corruption = 0; corruption < 3 && !bytes.empty(); ++corruption) {
+                if (texts.Between(0, 1) == 1) {
+                    bytes[texts.Between(0, bytes.size() - 1)] = static_cast<char>(texts.Between(0x80, 0xFF));
+                }
+            }
+            std::size_t expectedStop = 0;
+            const std::u16string expected = encoding == Encoding::Utf8
+                                                ? NaiveDecodeUtf8(bytes, expectedStop)
+                                                : NaiveDecodeCp932(bytes, expectedStop);
+            std::u16string units;
+            const DecodeResult result = Decode(encoding, bytes, true, units);
+            ASSERT_EQ(result.consumed, expectedStop) << EncodingName(encoding) << " round " << round;
+            ASSERT_EQ(result.invalid, expectedStop != bytes.size());
+            ASSERT_EQ(Hex(units), Hex(expected));
+        }
+    }
+}
+
+TEST(Encode, WritesEachEncodingsBytes) {
+    using enum Encoding;
+    const struct {
+        Encoding encoding;
+        std::u16string_view units;
+        std::string_view bytes;
+    } rows[] = {
+        {Utf8, u"a\u00E9\u3000\U0001F600", "a\xC3\xA9\xE3\x80\x80\xF0\x9F\x98\x80"},
+        {Utf8, u"\xD800x", "\xEF\xBF\xBDx"},
+        {Utf16Le, u"a\u3000", std::string_view("a\0\x00\x30", 4)},
+        {Utf16Be, u"a\u3000", std::string_view("\0a\x30\x00", 4)},
+        {Cp932, u"a\u3000\u6F22\uFF71", "a\x81\x40\x8A\xBF\xB1"},
+        {Cp932, u"\u00E9\U0001F600", "???"},
+    };
+    for (const auto& row : rows) {
+        std::string bytes = "kept";
+        Encode(row.encoding, row.units, bytes);
+        EXPECT_EQ(bytes, "kept" + std::string(row.bytes)) << EncodingName(row.encoding);
+    }
+}
+
+TEST(Encodings, NamesAndByteOrderMarks) {
+    EXPECT_EQ(EncodingFromName("UTF-16LE"), Encoding::Utf16Le);
+    EXPECT_EQ(EncodingFromName("cp932"), Encoding::Cp932);
+    EXPECT_EQ(EncodingFromName("utf8"), std::nullopt);
+    EXPECT_EQ(EncodingFromName(""), std::nullopt);
+    EXPECT_EQ(EncodingOfByteOrderMark("\xEF\xBB\xBFx"), Encoding::Utf8);
+    EXPECT_EQ(EncodingOfByteOrderMark("\xFF\xFE"), Encoding::Utf16Le);
+    EXPECT_EQ(EncodingOfByteOrderMark("\xFE\xFF"), Encoding::Utf16Be);
+    EXPECT_EQ(EncodingOfByteOrderMark("\xEF\xBB"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace BlankwiseCli

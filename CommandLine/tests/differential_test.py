@@ -1,0 +1,196 @@
+#!/usr/bin/env python3
+"""blankwise against peers no one here wrote, on generated texts and on text files from the machine:
+
+* tabs-to-spaces equals GNU `expand -t4` (LC_ALL=C) on code page 932 bytes with LF breaks and no
+  CR or backspace: expand counts bytes, which in code page 932 is the display width.
+* tabs-to-spaces equals Python's str.expandtabs(4) on ASCII text with CR, LF and CR LF breaks.
+* spaces-to-tabs equals GNU `unexpand -a -t4` except where a single space, between two
+  characters that are no blanks, ends on a tab stop: unexpand leaves a lone blank as it is,
+  blankwise turns every space that ends on a stop into a tab. Everywhere a run of two or more
+  blanks reaches a stop, the two agree.
+
+Usage: differential_test.py BLANKWISE"""
+import glob
+import os
+import pathlib
+import random
+import re
+import subprocess
+import sys
+
+HERE = pathlib.Path(__file__).resolve().parent
+TABLE = HERE.parent.parent / "MyLibrary" / "StringUnit" / "Cp932Table.inc"
+C_LOCALE = dict(os.environ, LC_ALL="C")
+
+# Characters with interesting code page 932 bytes: trail bytes 0x40, 0x5C and in a lead range,
+# half-width katakana (one byte), the full-width space, controls that are ordinary columns.
+JAPANESE = "漢字表ソ能亜あいアァｱｲﾝ　＼ー「」"
+ASCII = "abcdefgXYZ019_-+;\\"
+CONTROLS = "\x00\x0b\x0c"
+
+
+def load_cp932_codes():
+    """The byte codes code page 932 has in the project's table, by character."""
+    codes = {}
+    for unit, code in re.findall(r"\{0x([0-9A-F]+), 0x([0-9A-F]+)\}", TABLE.read_text()):
+        codes.setdefault(chr(int(unit, 16)), int(code, 16))
+    return codes
+
+
+CP932 = load_cp932_codes()
+
+
+def to_cp932(text):
+    """The text in code page 932 as the table defines it, or None when a character has no code."""
+    out = bytearray()
+    for ch in text:
+        if ord(ch) < 0x80:
+            out.append(ord(ch))
+        elif ch in CP932:
+            code = CP932[ch]
+            out += bytes([code >> 8, code & 0xFF]) if code > 0xFF else bytes([code])
+        else:
+            return None
+    return bytes(out)
+
+
+def run(args, data, env=None):
+    result = subprocess.run(args, input=data, stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env, check=False)
+    if result.returncode != 0:
+        raise AssertionError(f"{args} exited with {result.returncode}: {result.stderr.decode(errors='replace')}")
+    return result.stdout
+
+
+def first_difference(ours, theirs, label):
+    ours_lines = ours.split(b"\n")
+    theirs_lines = theirs.split(b"\n")
+    for number, (a, b) in enumerate(zip(ours_lines, theirs_lines), 1):
+        if a != b:
+            return f"{label}: line {number} differs\n  blankwise: {a!r}\n  peer:      {b!r}"
+    return f"{label}: {len(ours_lines)} lines against {len(theirs_lines)}"
+
+
+def random_line(rng, alphabet, blanks, length):
+    return "".join(rng.choice(blanks) if rng.random() < 0.3 else rng.choice(alphabet) for _ in range(length))
+
+
+def generated_cp932(rng):
+    lines = []
+    for n in range(4000):
+        length = rng.choice([0, 1, 2, 5, 9, 20, 60, 150]) if n % 500 else 5000
+        lines.append(random_line(rng, JAPANESE + ASCII + CONTROLS, [" ", "\t", "\t", "  ", "\u3000"], length))
+    return to_cp932("\n".join(lines) + "\n") + to_cp932("last line\twithout a break")
+
+
+def machine_files(per_pattern=120, limit_bytes=16 << 20):
+    """Text files shipped by Debian packages: C headers, documentation, licences, Python and Perl
+    sources; those that are UTF-8, have LF breaks only, no backspace, and a code page 932 form."""
+    patterns = ["/usr/include/*.h", "/usr/include/*/*.h", "/usr/share/doc/*/copyright", "/usr/share/doc/*/README*",
+                "/usr/share/common-licenses/*", "/usr/lib/python3*/*.py", "/usr/share/perl5/**/*.pm"]
+    chosen = []
+    total = 0
+    for pattern in patterns:
+        taken = 0
+        for name in sorted(glob.glob(pattern, recursive=True)):
+            path = pathlib.Path(name)
+            if taken == per_pattern or total >= limit_bytes:
+                break
+            if not path.is_file() or path.stat().st_size > (1 << 20):
+                continue
+            try:
+                text = path.read_bytes().decode("utf-8")
+            except (UnicodeDecodeError, OSError):
+                continue
+            if "\r" in text or "\b" in text:
+                continue
+            data = to_cp932(text if text.endswith("\n") or not text else text + "\n")
+            if data is None:
+                continue
+            chosen.append((name, data))
+            total += len(data)
+            taken += 1
+    return chosen
+
+
+def check_expand(blankwise, rng):
+    failures = []
+    corpora = [("generated cp932", generated_cp932(rng))]
+    files = machine_files()
+    with_tabs = sum(1 for _, data in files if b"\t" in data)
+    if len(files) < 50 or with_tabs < 10:
+        failures.append(f"too few machine files to compare: {len(files)}, {with_tabs} with tabs")
+    corpora.append((f"{len(files)} machine files ({with_tabs} with tabs)", b"".join(data for _, data in files)))
+    for label, data in corpora:
+        ours = run([blankwise, "--conversion", "tabs-to-spaces", "--encoding", "cp932"], data)
+        theirs = run(["expand", "-t4"], data, C_LOCALE)
+        if ours != theirs:
+            failures.append(first_difference(ours, theirs, f"expand, {label}"))
+        print(f"expand -t4: {label}, {len(data)} bytes: {'same' if ours == theirs else 'DIFFERENT'}")
+    return failures
+
+
+def check_expandtabs(blankwise, rng):
+    failures = []
+    pieces = []
+    for _ in range(3000):
+        pieces.append(random_line(rng, ASCII + CONTROLS, [" ", "\t", "\t", "  "], rng.choice([0, 1, 3, 7, 30, 200])))
+        pieces.append(rng.choice(["\n", "\r", "\r\n"]))
+    text = "".join(pieces)
+    expected = text.expandtabs(4)
+    for encoding in ["utf-8", "utf-16le"]:
+        codec = "utf-8" if encoding == "utf-8" else "utf-16-le"
+        ours = run([blankwise, "-c", "6", "-e", encoding], text.encode(codec)).decode(codec)
+        if ours != expected:
+            failures.append(first_difference(ours.encode(), expected.encode(), f"expandtabs(4), {encoding}"))
+        print(f"str.expandtabs(4): {len(text)} characters, CR, LF and CR LF, {encoding}: "
+              f"{'same' if ours == expected else 'DIFFERENT'}")
+    return failures
+
+
+def lone_spaces_on_stops_as_tabs(line):
+    """unexpand's output with each single space between two non-blanks that ends on a stop turned
+    into a tab: what blankwise writes there."""
+    out = bytearray()
+    column = 0
+    for i, byte in enumerate(line):
+        if byte == 0x09:
+            out.append(byte)
+            column += 4 - column % 4
+            continue
+        column += 1
+        lone = byte == 0x20 and (i == 0 or line[i - 1] not in b" \t") and (i + 1 == len(line) or line[i + 1] not in b" \t")
+        out.append(0x09 if lone and column % 4 == 0 else byte)
+    return bytes(out)
+
+
+def check_unexpand(blankwise, rng):
+    lines = []
+    for _ in range(6000):
+        lines.append(random_line(rng, JAPANESE + ASCII, [" ", " ", "  ", "   ", "    ", "\t", " \t"],
+                                 rng.choice([0, 1, 4, 9, 30, 90])))
+    data = to_cp932("\n".join(lines) + "\n")
+    ours = run([blankwise, "-c", "spaces-to-tabs", "-e", "cp932"], data)
+    theirs = run(["unexpand", "-a", "-t4"], data, C_LOCALE)
+    adjusted = b"\n".join(lone_spaces_on_stops_as_tabs(line) for line in theirs.split(b"\n"))
+    differing = sum(1 for a, b in zip(ours.split(b"\n"), theirs.split(b"\n")) if a != b)
+    print(f"unexpand -a -t4: {len(lines)} lines, {differing} differ only by lone spaces on stops: "
+          f"{'yes' if ours == adjusted else 'NO'}")
+    if ours != adjusted or differing == 0:
+        return [first_difference(ours, adjusted, "unexpand, lone spaces on stops as tabs")]
+    return []
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__)
+        return 2
+    blankwise = sys.argv[1]
+    rng = random.Random(932)
+    failures = check_expand(blankwise, rng) + check_expandtabs(blankwise, rng) + check_unexpand(blankwise, rng)
+    for failure in failures:
+        print("FAIL " + failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

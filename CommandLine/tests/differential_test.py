@@ -2,7 +2,9 @@
 """blankwise against peers no one here wrote, on generated texts and on text files from the machine:
 
 * tabs-to-spaces equals GNU `expand -t4` (LC_ALL=C) on code page 932 bytes with LF breaks and no
-  CR or backspace: expand counts bytes, which in code page 932 is the display width.
+  CR or backspace: expand counts bytes, which in code page 932 is the display width. It counts a
+  CR as one more column where blankwise starts a new line, and steps back on a backspace where
+  blankwise counts one column.
 * tabs-to-spaces equals Python's str.expandtabs(4) on ASCII text with CR, LF and CR LF breaks.
 * spaces-to-tabs equals GNU `unexpand -a -t4` except where a single space, between two
   characters that are no blanks, ends on a tab stop: unexpand leaves a lone blank as it is,

@@ -1,0 +1,149 @@
+#!/usr/bin/env python3
+"""End-to-end throughput (read, decode, convert, encode, write) of blankwise against peers run on
+the same inputs in the same run: GNU expand, unexpand and sed (LC_ALL=C), with cat as the physical
+bound. Each command runs several times; the best wall time counts. Peak resident memory comes
+from the kernel's accounting of each process, through the small launcher peak_memory.cpp.
+
+Usage: benchmark.py PEAK_MEMORY BLANKWISE CORPUS_FOLDER [--runs N] [--stream-gb G]"""
+import argparse
+import os
+import pathlib
+import subprocess
+import sys
+import tempfile
+import time
+
+C_LOCALE = dict(os.environ, LC_ALL="C")
+FULLWIDTH_SPACE = {"cp932": b"\x81\x40", "utf-8": "\u3000".encode("utf-8")}
+
+
+def measure(launcher, args, stdin_path, out_path, runs):
+    """Best wall time in seconds and the largest peak resident set in KiB over the runs."""
+    best = float("inf")
+    peak = 0
+    for _ in range(runs):
+        with open(stdin_path, "rb") as stdin, open(out_path, "wb") as stdout:
+            start = time.perf_counter()
+            result = subprocess.run([launcher] + args, stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
+                                    env=C_LOCALE, check=False)
+            elapsed = time.perf_counter() - start
+        errors = result.stderr.decode(errors="replace").splitlines()
+        if result.returncode != 0 or not errors or not errors[-1].startswith("peak-rss-kib "):
+            raise SystemExit(f"{args} failed ({result.returncode}): {chr(10).join(errors)}")
+        best = min(best, elapsed)
+        peak = max(peak, int(errors[-1].split()[1]))
+    return best, peak
+
+
+def mb_per_s(size, seconds):
+    return size / seconds / 1e6
+
+
+def line_shares(path):
+    data = path.read_bytes()
+    encoding = "cp932" if ".cp932." in path.name else "utf-8"
+    lines = data.decode(encoding).split("\n")
+    total = max(1, len(data))
+    def share(ch):
+        return sum(len(line.encode(encoding)) + 1 for line in lines if ch in line) / total * 100
+    return f"bytes in lines with a tab {share(chr(9)):.0f}%, a space {share(' '):.0f}%, U+3000 {share(chr(0x3000)):.0f}%"
+
+
+class Bench:
+    def __init__(self, launcher, blankwise, folder, runs, scratch):
+        self.launcher = launcher
+        self.blankwise = blankwise
+        self.folder = folder
+        self.runs = runs
+        self.out = scratch / "out.bin"
+        self.peak_kib = 0
+
+    def ours(self, path, encoding, conversion):
+        seconds, peak = measure(self.launcher, [self.blankwise, "-c", conversion, "-e", encoding], path, self.out, self.runs)
+        self.peak_kib = max(self.peak_kib, peak)
+        return seconds, peak
+
+    def compare(self, label, path, encoding, conversion, peer, peer_label, target):
+        size = path.stat().st_size
+        ours, our_peak = self.ours(path, encoding, conversion)
+        theirs, their_peak = measure(self.launcher, peer, path, self.out, self.runs)
+        ratio = theirs / ours
+        verdict = "meets" if ratio >= target else "BELOW"
+        print(f"  {label:<34} blankwise {mb_per_s(size, ours):7.0f} MB/s  {peer_label:<14} "
+              f"{mb_per_s(size, theirs):7.0f} MB/s  ratio {ratio:5.2f} ({verdict} target {target}x)  "
+              f"peak RSS {our_peak / 1024:.1f} MiB (peer {their_peak / 1024:.1f} MiB)")
+        return ratio
+
+    def corpus(self, stem):
+        print(f"{stem}:")
+        for encoding, suffix in [("cp932", "cp932"), ("utf-8", "utf8")]:
+            path = self.folder / f"{stem}.{suffix}.txt"
+            print(f"  {path.name}: {path.stat().st_size / 1e6:.1f} MB; {line_shares(path)}")
+            seconds, _ = measure(self.launcher, ["cat"], path, self.out, self.runs)
+            print(f"  {'cat (physical bound)':<34} {mb_per_s(path.stat().st_size, seconds):17.0f} MB/s")
+            self.compare(f"tabs-to-spaces, {encoding}", path, encoding, "tabs-to-spaces", ["expand", "-t4"], "expand -t4",
+                         2)
+            self.compare(f"spaces-to-tabs, {encoding}", path, encoding, "spaces-to-tabs",
+                         ["unexpand", "-a", "-t4"], "unexpand -a", 2)
+            sed_program = b"s/  /" + FULLWIDTH_SPACE[encoding] + b"/g"
+            self.compare(f"two-spaces-to-fullwidth, {encoding}", path, encoding, "two-spaces-to-fullwidth",
+                         [b"sed", sed_program], "sed s/  /　/g", 2)
+
+    def long_line(self):
+        document = self.folder / "document.cp932.txt"
+        line = self.folder / "long-line.cp932.txt"
+        print(f"one line of {line.stat().st_size / 1e6:.0f} MB (the document's text without its breaks), cp932:")
+        for conversion in ["tabs-to-spaces", "spaces-to-tabs", "two-spaces-to-fullwidth"]:
+            ordinary, _ = self.ours(document, "cp932", conversion)
+            long, peak = self.ours(line, "cp932", conversion)
+            per_byte = (long / line.stat().st_size) / (ordinary / document.stat().st_size)
+            verdict = "meets" if per_byte <= 1.5 else "ABOVE"
+            print(f"  {conversion:<34} {mb_per_s(line.stat().st_size, long):7.0f} MB/s; per-byte cost "
+                  f"{per_byte:.2f}x that of ordinary lines ({verdict} target 1.5x); peak RSS {peak / 1024:.1f} MiB")
+        _, expand_peak = measure(self.launcher, ["expand", "-t4"], line, self.out, 1)
+        print(f"  expand -t4 on the same line: peak RSS {expand_peak / 1024:.1f} MiB")
+
+    def stream(self, gigabytes):
+        """Peak memory on a long stream of ordinary lines, fed through a pipe."""
+        document = self.folder / "document.cp932.txt"
+        copies = max(1, round(gigabytes * 1e9 / document.stat().st_size))
+        feeder = subprocess.Popen(["cat"] + [str(document)] * copies, stdout=subprocess.PIPE)
+        start = time.perf_counter()
+        with open(self.out, "wb") as stdout:
+            result = subprocess.run([self.launcher, self.blankwise, "-c", "tabs-to-spaces", "-e", "cp932"],
+                                    stdin=feeder.stdout, stdout=stdout, stderr=subprocess.PIPE, check=False)
+        feeder.stdout.close()
+        feeder.wait()
+        elapsed = time.perf_counter() - start
+        errors = result.stderr.decode(errors="replace").splitlines()
+        if result.returncode != 0 or not errors:
+            raise SystemExit("the stream conversion failed")
+        peak = int(errors[-1].split()[1])
+        size = copies * document.stat().st_size
+        self.peak_kib = max(self.peak_kib, peak)
+        print(f"a stream of {size / 1e9:.1f} GB of ordinary lines through a pipe, tabs-to-spaces, cp932: "
+              f"{mb_per_s(size, elapsed):.0f} MB/s, peak RSS {peak / 1024:.1f} MiB")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("launcher", help="the built peak_memory.cpp")
+    parser.add_argument("blankwise")
+    parser.add_argument("folder", type=pathlib.Path)
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--stream-gb", type=float, default=1.0)
+    args = parser.parse_args()
+    scratch_root = "/dev/shm" if os.path.isdir("/dev/shm") else None
+    with tempfile.TemporaryDirectory(dir=scratch_root) as scratch:
+        bench = Bench(args.launcher, args.blankwise, args.folder, args.runs, pathlib.Path(scratch))
+        bench.corpus("document")
+        bench.corpus("blank-heavy")
+        bench.long_line()
+        if args.stream_gb > 0:
+            bench.stream(args.stream_gb)
+        print(f"peak resident memory of blankwise over all runs: {bench.peak_kib / 1024:.1f} MiB")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

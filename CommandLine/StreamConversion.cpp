@@ -20,6 +20,10 @@ constexpr char16_t kFullWidthSpace = u'\u3000';
 constexpr char16_t kCr = u'\r';
 constexpr char16_t kLf = u'\n';
 
+// Lines without triggers closer than this to converted ones go through the pipeline with them: one
+// call for many short lines costs less than a call for each.
+constexpr std::size_t kJoinGap = 512;
+
 // Every pipeline works on runs of blanks and on columns, and no pipeline looks across a line
 // break (CR and LF each end a line, so even a CR LF may be parted). A piece may therefore end
 // after a break, or after a character that ends no run of blanks (a blank's neighbour decides how
@@ -176,8 +180,8 @@ void LineStreamConverter::Convert(bool atEnd, std::u16string& out) {
 }
 
 // Lines that hold none of the units the conversion acts on come out as they are; the others go
-// through the pipeline, neighbouring ones together. The first line starts at column_; so does the
-// piece's first line when it is converted, the others at 0.
+// through the pipeline, together with the short stretches between them. The piece's first line
+// starts at column_, the others at 0.
 void LineStreamConverter::ConvertLines(std::u16string_view piece, std::u16string& out) {
     std::size_t copied = 0;
     std::size_t next = triggers_.FindIn(piece, 0);
@@ -185,7 +189,7 @@ void LineStreamConverter::ConvertLines(std::u16string_view piece, std::u16string
         const std::size_t runStart = LineStart(piece, next);
         std::size_t runEnd = LineEnd(piece, next);
         next = triggers_.FindIn(piece, runEnd);
-        while (next != std::u16string_view::npos && LineStart(piece, next) == runEnd) {
+        while (next != std::u16string_view::npos && LineStart(piece, next) <= runEnd + kJoinGap) {
             runEnd = LineEnd(piece, next);
             next = triggers_.FindIn(piece, runEnd);
         }

@@ -177,6 +177,17 @@ TEST_F(Files, InPlaceLeavesTheFileAsItWasOnInvalidInput) {
     EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"long.txt"});
 }
 
+#if !defined(_WIN32)
+TEST_F(Files, InPlaceThroughASymbolicLinkRewritesItsTarget) {
+    const std::string target = File("target.txt", "\tx\n");
+    fs::create_symlink("target.txt", folder_.Path() / "link.txt");
+    const RunResult result = RunTool({"-i", "-c", "6", Utf8Path(folder_.Path() / "link.txt")});
+    EXPECT_EQ(result.status, kExitSuccess) << result.errors;
+    EXPECT_TRUE(fs::is_symlink(folder_.Path() / "link.txt"));
+    EXPECT_EQ(ReadFile(target), "    x\n");
+}
+#endif
+
 TEST(Program, UsageErrorsPrintOneLineAndTheUsage) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--nope"}, {"-c", "nope"}, {"--encoding", "latin1", "-c", "6"}, {}}) {

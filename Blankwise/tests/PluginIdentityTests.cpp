@@ -9,6 +9,7 @@
 #include "Blankwise/PluginIdentity.h"
 #include "Blankwise/Utf8.h"
 #include "MyLibrary/StringUnit/Assertion.h"
+#include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace Blankwise {
 namespace {
@@ -141,6 +142,10 @@ TEST(ExportGuard, PassesTheResultThroughWhenNothingFails) {
     EXPECT_TRUE(host.boxes.empty());
 }
 
+std::string Cp932(std::string_view utf8) {
+    return MyLibrary::NativeTextPlatform().ToMultiByte(Utf8ToUtf16(utf8));
+}
+
 // A failure inside an export used to reach the host; it is now shown and the export returns.
 TEST(ExportGuard, FailureBecomesAnErrorBoxInTheSystemCodePage) {
     struct Row {
@@ -150,10 +155,13 @@ TEST(ExportGuard, FailureBecomesAnErrorBoxInTheSystemCodePage) {
     const std::vector<Row> rows = {
         {[] { MyLibrary::RaiseAssertion("例外", "Blankwise", 612); },
          "\x97\xE1\x8A\x4F (Blankwise, 612 \x8D\x73)"},
-        {[] { throw std::runtime_error("plain ASCII"); }, "plain ASCII"},
+        // The runtime's own messages are English: the user sees a Japanese one instead.
+        {[] { throw std::runtime_error("plain ASCII"); }, Cp932(kUnknownFailureMessage)},
         {[] { throw 3; },
          "\x95\x73\x96\xBE\x82\xC8\x83\x47\x83\x89\x81\x5B\x82\xAA\x94\xAD\x90\xB6\x82\xB5\x82\xDC\x82\xB5"
          "\x82\xBD"},
+        {[] { throw std::bad_alloc(); }, Cp932(kOutOfMemoryMessage)},
+        {[] { std::vector<char>().reserve(std::vector<char>().max_size() + 1); }, Cp932(kOutOfMemoryMessage)},
     };
     for (const Row& row : rows) {
         RecordingHost host;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test: the native suite and the Windows suite under Wine (code page 932), then
-# prints one summary. Installs what it needs first.
+# Runs every test: the native suite, the Windows suite under Wine (code page 932), the native suite
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a bounded
+# time; then prints one summary. Installs what it needs first.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -46,6 +47,19 @@ run_preset() {
 run_preset native
 # Windows programs that open windows, menus or message boxes need a display.
 run_preset win32 xvfb-run -a -s "-screen 0 1024x768x24"
+run_preset sanitize
+
+# Each fuzz target for about 30 seconds on its corpus; each run counts as one test.
+echo "== fuzz: each target for 30 s"
+fuzz_line=$(bash tools/fuzz.sh 30 | tee /dev/stderr | tail -n 1)
+if [[ "$fuzz_line" =~ ^fuzz:\ ([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+    total_passed=$((total_passed + BASH_REMATCH[1]))
+    total_failed=$((total_failed + BASH_REMATCH[2]))
+    summary+=("fuzz: ${BASH_REMATCH[1]} passed, ${BASH_REMATCH[2]} failed")
+else
+    summary+=("fuzz: NO RESULT")
+    total_failed=$((total_failed + 1))
+fi
 
 echo
 echo "== Summary"

@@ -8,8 +8,8 @@ document.cp932.txt / document.utf8.txt
 blank-heavy.cp932.txt / blank-heavy.utf8.txt
     Lines that all carry tabs, runs of spaces and full-width spaces between short words: the
     worst case for every conversion.
-long-line.cp932.txt / long-line.utf8.txt
-    The document's text with its line breaks turned into spaces: one line.
+long-line-10mb.cp932.txt / long-line-50mb.cp932.txt
+    The blank-heavy text with its line breaks turned into spaces: one line, of two sizes.
 
 Deterministic for given sizes."""
 import argparse
@@ -120,8 +120,9 @@ def main():
     args.folder.mkdir(parents=True, exist_ok=True)
     write_both(args.folder, "document", text_of_size(document_line, 4, args.document_mb << 20, "\n"))
     write_both(args.folder, "blank-heavy", text_of_size(blank_heavy_line, 5, args.document_mb << 20, "\n"))
-    long_line = text_of_size(document_line, 6, args.long_line_mb << 20, " ").rstrip(" ") + "\n"
-    write_both(args.folder, "long-line", long_line)
+    for megabytes in (args.long_line_mb // 5, args.long_line_mb):
+        long_line = text_of_size(blank_heavy_line, 6, megabytes << 20, " ").rstrip(" ") + "\n"
+        (args.folder / f"long-line-{megabytes}mb.cp932.txt").write_bytes(long_line.encode("cp932"))
 
 
 if __name__ == "__main__":

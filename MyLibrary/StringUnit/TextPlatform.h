@@ -31,8 +31,17 @@ public:
     virtual bool ComparesByCodeUnit() const = 0;
 };
 
-// The implementation the library uses: the real API in the Win32 build, the native one elsewhere.
+// The implementation the library uses: the one chosen with UseTextPlatform, else the system's own
+// (the real API in the Win32 build, the native one elsewhere).
 const TextPlatform& CurrentTextPlatform();
+
+// The system's own implementation.
+const TextPlatform& SystemTextPlatform();
+
+// Makes every later text operation of the process use platform (which must outlive them). A
+// program that measures widths in code page 932 whatever the system's code page chooses
+// NativeTextPlatform() once at start-up, before any other thread runs; the plug-in never calls it.
+void UseTextPlatform(const TextPlatform& platform);
 
 // The portable implementation (code page 932 table, code-unit comparison with simple case
 // folding). Built on every platform so that tests can hold it against the real API.

@@ -59,6 +59,6 @@ const Win32TextPlatform kWin32TextPlatform;
 
 }  // namespace
 
-const TextPlatform& CurrentTextPlatform() { return kWin32TextPlatform; }
+const TextPlatform& SystemTextPlatform() { return kWin32TextPlatform; }
 
 }  // namespace MyLibrary

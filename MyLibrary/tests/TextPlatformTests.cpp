@@ -68,3 +68,17 @@ TEST(TextPlatform, LocaleComparison) {
 
 }  // namespace
 }  // namespace MyLibrary
+
+namespace MyLibrary {
+namespace {
+
+TEST(TextPlatform, ChosenPlatformServesEveryLaterCall) {
+    EXPECT_EQ(&CurrentTextPlatform(), &SystemTextPlatform());
+    UseTextPlatform(NativeTextPlatform());
+    EXPECT_EQ(&CurrentTextPlatform(), &NativeTextPlatform());
+    UseTextPlatform(SystemTextPlatform());
+    EXPECT_EQ(&CurrentTextPlatform(), &SystemTextPlatform());
+}
+
+}  // namespace
+}  // namespace MyLibrary

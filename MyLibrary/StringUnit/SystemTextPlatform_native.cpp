@@ -2,6 +2,6 @@
 
 namespace MyLibrary {
 
-const TextPlatform& CurrentTextPlatform() { return NativeTextPlatform(); }
+const TextPlatform& SystemTextPlatform() { return NativeTextPlatform(); }
 
 }  // namespace MyLibrary

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything (native and Windows) and shows the transforms at work on a Japanese sample.
+# Builds everything (native and Windows), then shows Blankwise.dll at work in the host program under
+# Wine on a Japanese sample.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -14,8 +15,5 @@ for preset in native win32; do
 done
 
 echo
-echo "== the transforms, natively"
-build/native/tools/transform-demo/TransformDemo
-echo
-echo "== the same program built for Windows, under Wine (code page 932)"
-wine build/win32/tools/transform-demo/TransformDemo.exe
+echo "== Blankwise.dll in the host program, under Wine (code page 932)"
+xvfb-run -a -s "-screen 0 1024x768x24" bash tools/host-demo.sh build/win32

@@ -24,6 +24,12 @@ std::int32_t ClampToInt32(std::size_t value) {
         std::min<std::size_t>(value, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())));
 }
 
+std::int32_t SaturatedSum(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{a} + b,
+                                                              std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+}
+
 const char* MessageName(std::uint32_t message) {
     switch (message) {
         case HostQueryStatus:
@@ -277,26 +283,50 @@ std::intptr_t HostModel::ReadPosition(LogEntry& entry, std::size_t offset) {
     if (out == nullptr) {
         return 0;
     }
-    *out = PositionOf(offset);
+    const Position position = PositionOf(offset);
+    *out = {SaturatedSum(position.column, hostility_.positionSkew.column),
+            SaturatedSum(position.line, hostility_.positionSkew.line)};
     entry.position = *out;
     return 0;
 }
 
 // The size needed counts the terminating zero. At most bufferSize units are written: the text, cut
-// if need be, and the zero only when there is room for it.
+// if need be, and the zero only when there is room for it. A hostile host answers another size,
+// leaves the zero out or selects another range once it has answered a size query.
 std::intptr_t HostModel::ReadText(LogEntry& entry, std::u16string_view text, std::intptr_t bufferSize,
                                   char16_t* buffer) {
     if (buffer != nullptr && bufferSize > 0) {
         const std::size_t room = static_cast<std::size_t>(bufferSize);
         const std::size_t count = std::min(room, text.size());
         std::copy_n(text.begin(), count, buffer);
-        if (count < room) {
+        if (count < room && !hostility_.noTerminatingZero) {
             buffer[count] = u'\0';
         }
         entry.text.assign(text.substr(0, count));
     }
-    return static_cast<std::intptr_t>(std::min<std::size_t>(
-        text.size() + 1, static_cast<std::size_t>(std::numeric_limits<std::intptr_t>::max())));
+    const std::intptr_t answer = SizeAnswer(text.size());
+    if (buffer == nullptr && hostility_.selectionAfterSizeQuery) {
+        Select(hostility_.selectionAfterSizeQuery->first, hostility_.selectionAfterSizeQuery->second);
+    }
+    return answer;
+}
+
+std::intptr_t HostModel::SizeAnswer(std::size_t textLength) const {
+    constexpr std::intptr_t kMax = std::numeric_limits<std::intptr_t>::max();
+    constexpr std::intptr_t kMin = std::numeric_limits<std::intptr_t>::min();
+    if (hostility_.fixedSize) {
+        return *hostility_.fixedSize;
+    }
+    const auto faithful =
+        static_cast<std::intptr_t>(std::min(textLength, static_cast<std::size_t>(kMax - 1)) + 1);
+    const std::intptr_t skew = hostility_.sizeSkew;
+    if (skew > 0 && faithful > kMax - skew) {
+        return kMax;
+    }
+    if (skew < 0 && faithful < kMin - skew) {
+        return kMin;
+    }
+    return faithful + skew;
 }
 
 std::intptr_t HostModel::HandleMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "HostMessages.h"
@@ -30,6 +31,25 @@ struct LogEntry {
 // for the host program's trace. Texts are shown with C escapes, non-ASCII units as \uXXXX.
 std::string Describe(const LogEntry& entry);
 std::string EscapeText(std::u16string_view text);
+
+// Ways a host can break the promises of its text and position messages, for tests of a plug-in
+// that must survive them: it may convert less, but must not crash, read or write outside its
+// buffers, hang or throw. The default is a faithful host.
+struct Hostility {
+    // The size HostGetSelText and HostGetLineText answer: fixedSize when set (0, below 0, ...),
+    // else the faithful size (length plus the terminating zero) plus sizeSkew, which may make it
+    // smaller than the text or larger.
+    std::optional<std::intptr_t> fixedSize = std::nullopt;
+    std::intptr_t sizeSkew = 0;
+    // The fill writes the text's units, as many as the buffer takes, but never a terminating zero.
+    bool noTerminatingZero = false;
+    // After every size query (a text message without a buffer) the host selects this range,
+    // anchor then caret, so that the fill that follows reads another text than the one measured.
+    std::optional<std::pair<Position, Position>> selectionAfterSizeQuery = std::nullopt;
+    // Added to every position the host reports (HostGetSelStart, HostGetSelEnd, HostGetCaretPos),
+    // saturating at the int32 limits: positions beyond the document's lines and columns, or below 0.
+    Position positionSkew{};
+};
 
 // The host editor's document as its messages promise it: UTF-16 text with any mix of CR LF, CR and
 // LF breaks (CR LF is one break), a selection between an anchor and a caret (possibly backwards),
@@ -73,6 +93,9 @@ class HostModel {
     const ViewBlock& View() const { return view_; }
     void SetView(const ViewBlock& view);
 
+    // Makes the host break its promises as described; Hostility{} makes it faithful again.
+    void SetHostility(const Hostility& hostility) { hostility_ = hostility; }
+
     bool Redrawing() const { return redraw_; }
     void SetCommandStatus(bool enabled, bool checked);
 
@@ -105,6 +128,7 @@ class HostModel {
     std::intptr_t ReadPosition(LogEntry& entry, std::size_t offset);
     std::intptr_t ReadText(LogEntry& entry, std::u16string_view text, std::intptr_t bufferSize,
                            char16_t* buffer);
+    std::intptr_t SizeAnswer(std::size_t textLength) const;
 
     std::u16string text_;
     std::vector<Line> lines_;
@@ -119,6 +143,7 @@ class HostModel {
     int splitBreakAdjustments_ = 0;
     std::uint64_t revision_ = 0;
     std::vector<LogEntry> log_;
+    Hostility hostility_;
 };
 
 }  // namespace HostEmulator

@@ -18,7 +18,8 @@ seconds="${1:-30}"
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(LineListFuzzer ReplacePatternsFuzzer TabTransformsFuzzer WriteBackFuzzer TextDecodingFuzzer)
+    targets=(LineListFuzzer ReplacePatternsFuzzer TabTransformsFuzzer WriteBackFuzzer TextDecodingFuzzer
+             HostileHostFuzzer)
 fi
 
 if ! { cmake --preset sanitize >/dev/null && cmake --build --preset sanitize --target "${targets[@]}"; } \

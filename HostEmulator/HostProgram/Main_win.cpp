@@ -153,6 +153,10 @@ void PrintInfo(const PluginLibrary& plugin, HostWindow& host) {
         "status text (string " + std::to_string(plugin.GetStatusMessageID()) + "): " + Narrow(status) + "\n";
     out += "bitmap: " + std::to_string(plugin.GetBitmapID()) + "\n";
     out += "QueryStatus: " + std::to_string(enabled) + ", checked " + std::to_string(checked) + "\n";
+    // Event bit 0x0400 gives the plug-in a value to keep; bit 0x0040 asks for a refresh with it.
+    plugin.OnEvents(host.Handle(), 0x0440, 1234);
+    out += "OnEvents 0x0440 with 1234: HostRefresh with " + std::to_string(host.Model().LastRefreshValue()) +
+           "\n";
     out += "uninstallable (PlugInProc 2310): " +
            std::to_string(plugin.PlugInProc(host.Handle(), PluginLibrary::kRequestUninstallable, 0, 0)) +
            "\n";

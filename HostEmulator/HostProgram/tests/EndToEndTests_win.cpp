@@ -404,6 +404,7 @@ TEST_F(HostProgram, PrintsThePluginAndTheVisibleDocumentUnderHeadings) {
               "status text (string 2): 半角/全角スペースやタブを相互変換する\\n空白変換\n"
               "bitmap: 101\n"
               "QueryStatus: -1, checked 0\n"
+              "OnEvents 0x0440 with 1234: HostRefresh with 1234\n"
               "uninstallable (PlugInProc 2310): 1\n"
               "== before: nothing selected, caret at 1:1\n"
               "a→b·□␍␊\nc␊\n[EOF]\n"

@@ -1,8 +1,17 @@
 #include "StreamConversion.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "Blankwise/ConversionPipelines.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
@@ -20,58 +29,578 @@ constexpr char16_t kFullWidthSpace = u'\u3000';
 constexpr char16_t kCr = u'\r';
 constexpr char16_t kLf = u'\n';
 
-// Lines without triggers closer than this to converted ones go through the pipeline with them: one
-// call for many short lines costs less than a call for each.
-constexpr std::size_t kJoinGap = 512;
+// Lines without triggers closer than this many bytes to converted ones go through the pipeline
+// with them: one call for many short lines costs less than a call for each.
+constexpr std::size_t kJoinGap = 1024;
 
-// Every pipeline works on runs of blanks and on columns, and no pipeline looks across a line
-// break (CR and LF each end a line, so even a CR LF may be parted). A piece may therefore end
-// after a break, or after a character that ends no run of blanks (a blank's neighbour decides how
-// runs pair up, merge or fold into a tab) and splits no surrogate pair.
-bool CanCutAt(std::u16string_view text, std::size_t cut) {
-    const char16_t before = text[cut - 1];
-    const bool highSurrogate = before >= 0xD800 && before <= 0xDBFF;
-    return before != kSpace && before != kTab && before != kFullWidthSpace && !highSurrogate;
-}
-
-// Fills buffer from source until it is full or the source ends; atEnd tells which.
-std::size_t Fill(ByteSource& source, char* buffer, std::size_t size, bool& atEnd) {
-    std::size_t filled = 0;
-    while (filled < size) {
-        const std::size_t got = source.Read(buffer + filled, size - filled);
-        if (got == 0) {
-            atEnd = true;
-            break;
-        }
-        filled += got;
-    }
-    return filled;
-}
+// Pieces read but not yet written, per converting thread.
+constexpr std::size_t kPiecesPerThread = 2;
 
 bool IsBreak(char16_t unit) {
     return unit == kCr || unit == kLf;
 }
 
-// The start of the line that holds text[pos]: just after the break before it, or 0.
-std::size_t LineStart(std::u16string_view text, std::size_t pos) {
-    while (pos > 0 && !IsBreak(text[pos - 1])) {
-        --pos;
-    }
-    return pos;
-}
+// How an encoding lays out the units the stream is cut and scanned by. In UTF-8 and code page 932
+// the bytes of tabs, spaces and breaks are characters wherever they appear: no other character
+// holds them (a code page 932 trail byte is 0x40 or above). In UTF-16 they are units at even
+// offsets.
+struct Layout {
+    Encoding encoding;
+    std::size_t unitBytes;  // 1, or 2 for UTF-16
+    bool bigEndian;
 
-// The end of the line that holds text[pos], after its break (a CR LF is one), or the text's end.
-std::size_t LineEnd(std::u16string_view text, std::size_t pos) {
-    const std::size_t size = text.size();
-    while (pos < size && !IsBreak(text[pos])) {
-        ++pos;
+    explicit Layout(Encoding e)
+        : encoding(e),
+          unitBytes(e == Encoding::Utf16Le || e == Encoding::Utf16Be ? 2 : 1),
+          bigEndian(e == Encoding::Utf16Be) {}
+
+    // The unit at byte offset i (a byte, or a UTF-16 unit at an even offset).
+    char16_t UnitAt(std::string_view bytes, std::size_t i) const {
+        const auto first = static_cast<std::uint8_t>(bytes[i]);
+        if (unitBytes == 1) {
+            return first;
+        }
+        const auto second = static_cast<std::uint8_t>(bytes[i + 1]);
+        return static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
     }
-    if (pos == size) {
-        return size;
+
+    // The end of the line that holds the unit at pos, after its break (only that one: a CR LF
+    // ends two lines here), or the end of bytes.
+    std::size_t LineEndAfter(std::string_view bytes, std::size_t pos) const {
+        const std::size_t size = bytes.size() - (bytes.size() - pos) % unitBytes;
+        for (; pos < size; pos += unitBytes) {
+            if (IsBreak(UnitAt(bytes, pos))) {
+                return pos + unitBytes;
+            }
+        }
+        return bytes.size();
     }
-    const bool crLf = text[pos] == kCr && pos + 1 < size && text[pos + 1] == kLf;
-    return pos + (crLf ? 2 : 1);
-}
+
+    // The start of the line that holds the unit at pos, not before floor (a line start).
+    std::size_t LineStart(std::string_view bytes, std::size_t pos, std::size_t floor) const {
+        while (pos > floor && !IsBreak(UnitAt(bytes, pos - unitBytes))) {
+            pos -= unitBytes;
+        }
+        return pos;
+    }
+};
+
+// Finds the first of up to three short byte patterns (the encoded forms of units) at a unit
+// boundary, sixteen positions at a time where SSE2 is at hand.
+class BytePatterns {
+  public:
+    BytePatterns(const Layout& layout, std::initializer_list<char16_t> units) : align_(layout.unitBytes) {
+        for (const char16_t unit : units) {
+            if (unit == TriggerUnits::kNone) {
+                continue;
+            }
+            std::string bytes;
+            Encode(layout.encoding, std::u16string_view(&unit, 1), bytes);
+            Pattern& pattern = patterns_[count_++];
+            pattern.length = bytes.size();
+            std::copy(bytes.begin(), bytes.end(), pattern.bytes.begin());
+        }
+    }
+
+    // The offset of the first match at or after from (a unit boundary), or npos.
+    std::size_t FindIn(std::string_view text, std::size_t from) const {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+        const std::size_t size = text.size();
+        std::size_t p = from;
+#if defined(__SSE2__)
+        __m128i first[3];
+        __m128i second[3];
+        __m128i third[3];
+        const __m128i all = _mm_set1_epi8(-1);
+        for (std::size_t k = 0; k < count_; ++k) {
+            const Pattern& pattern = patterns_[k];
+            first[k] = _mm_set1_epi8(static_cast<char>(pattern.bytes[0]));
+            second[k] = _mm_set1_epi8(static_cast<char>(pattern.bytes[1]));
+            third[k] = _mm_set1_epi8(static_cast<char>(pattern.bytes[2]));
+        }
+        // Offsets of a unit boundary among sixteen that start on one.
+        const unsigned aligned = align_ == 2 ? 0x5555u : 0xFFFFu;
+        for (; p + 18 <= size; p += 16) {
+            const __m128i at0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + p));
+            const __m128i at1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + p + 1));
+            const __m128i at2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + p + 2));
+            __m128i hits = _mm_setzero_si128();
+            for (std::size_t k = 0; k < count_; ++k) {
+                const std::size_t length = patterns_[k].length;
+                const __m128i one = _mm_cmpeq_epi8(at0, first[k]);
+                const __m128i two = length > 1 ? _mm_cmpeq_epi8(at1, second[k]) : all;
+                const __m128i three = length > 2 ? _mm_cmpeq_epi8(at2, third[k]) : all;
+                hits = _mm_or_si128(hits, _mm_and_si128(one, _mm_and_si128(two, three)));
+            }
+            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)) & aligned;
+            if (mask != 0) {
+                return p + static_cast<std::size_t>(std::countr_zero(mask));
+            }
+        }
+#endif
+        for (; p < size; p += align_) {
+            for (std::size_t k = 0; k < count_; ++k) {
+                const Pattern& pattern = patterns_[k];
+                if (size - p >= pattern.length &&
+                    std::equal(pattern.bytes.begin(),
+                               pattern.bytes.begin() + static_cast<std::ptrdiff_t>(pattern.length),
+                               bytes + p)) {
+                    return p;
+                }
+            }
+        }
+        return std::string_view::npos;
+    }
+
+  private:
+    struct Pattern {
+        std::array<std::uint8_t, 4> bytes{};
+        std::size_t length = 0;
+    };
+    std::array<Pattern, 3> patterns_{};
+    std::size_t count_ = 0;
+    std::size_t align_;
+};
+
+// A piece of the input and, once converted, its output.
+struct Piece {
+    enum class State : std::uint8_t { Waiting, Converting, Converted };
+
+    std::string input;         // whole characters, unless the bytes are invalid
+    std::int32_t column = 0;   // the display column its first line starts at
+    std::uint64_t offset = 0;  // of input[0] in the stream
+    State state = State::Waiting;
+
+    std::string output;
+    bool changed = false;
+    bool invalid = false;
+    std::size_t invalidAt = 0;  // offset in input of the first invalid bytes
+    std::exception_ptr failure;
+};
+
+// Converts pieces one at a time; one for each converting thread, for its buffers.
+class PieceConverter {
+  public:
+    PieceConverter(int conversionId, Encoding encoding, bool writes)
+        : conversionId_(conversionId),
+          layout_(encoding),
+          triggers_(layout_, {TriggersOf(conversionId).units[0], TriggersOf(conversionId).units[1],
+                              TriggersOf(conversionId).units[2]}),
+          writes_(writes) {}
+
+    void Convert(Piece& piece) {
+        try {
+            ConvertLines(piece);
+        } catch (...) {
+            piece.failure = std::current_exception();
+        }
+    }
+
+  private:
+    // Lines that hold none of the trigger units' bytes are checked and copied; the others go
+    // through the pipeline, together with the short stretches between them.
+    void ConvertLines(Piece& piece) {
+        piece.output.clear();
+        piece.changed = false;
+        piece.invalid = false;
+        piece.failure = nullptr;
+        const std::string_view bytes = piece.input;
+        std::size_t copied = 0;
+        std::size_t next = triggers_.FindIn(bytes, 0);
+        while (next != std::string_view::npos) {
+            const std::size_t runStart = layout_.LineStart(bytes, next, copied);
+            std::size_t runEnd = layout_.LineEndAfter(bytes, next);
+            next = triggers_.FindIn(bytes, runEnd);
+            while (next != std::string_view::npos && next - runEnd <= kJoinGap) {
+                runEnd = layout_.LineEndAfter(bytes, next);
+                next = triggers_.FindIn(bytes, runEnd);
+            }
+            if (!Copy(piece, copied, runStart) || !ConvertRun(piece, runStart, runEnd)) {
+                return;
+            }
+            copied = runEnd;
+        }
+        Copy(piece, copied, bytes.size());
+    }
+
+    // Bytes the conversion leaves as they are, once they are known to be valid.
+    bool Copy(Piece& piece, std::size_t from, std::size_t to) {
+        const std::string_view bytes = std::string_view(piece.input).substr(from, to - from);
+        const DecodeResult checked = Validate(layout_.encoding, bytes, true);
+        if (writes_) {
+            piece.output.append(bytes.substr(0, checked.consumed));
+        }
+        if (checked.invalid) {
+            piece.invalid = true;
+            piece.invalidAt = from + checked.consumed;
+            return false;
+        }
+        return true;
+    }
+
+    // Lines from from to to (whole lines, but for the piece's ends) through the pipeline. When
+    // the pipeline leaves them as they were, their bytes are copied.
+    bool ConvertRun(Piece& piece, std::size_t from, std::size_t to) {
+        const std::string_view bytes = std::string_view(piece.input).substr(from, to - from);
+        units_.clear();
+        bool recoded = false;
+        const DecodeResult decoded = Decode(layout_.encoding, bytes, true, units_, recoded);
+        if (decoded.invalid) {
+            piece.invalid = true;
+            piece.invalidAt = from + decoded.consumed;
+            return false;
+        }
+        converted_ = Blankwise::ConvertSelection(conversionId_, units_, from == 0 ? piece.column : 0);
+        if (converted_ == units_) {
+            if (writes_) {
+                piece.output.append(bytes);
+            }
+            return true;
+        }
+        piece.changed = true;
+        if (writes_) {
+            if (recoded) {
+                EncodeChangedLines(bytes, piece.output);
+            } else {
+                Encode(layout_.encoding, converted_, piece.output);
+            }
+        }
+        return true;
+    }
+
+    // Some characters would come back as other bytes: the lines the pipeline left as they were
+    // keep theirs. Each break is one unit in the text and in its conversion, which no pipeline
+    // adds or removes, so the lines pair up in order.
+    void EncodeChangedLines(std::string_view bytes, std::string& out) {
+        const std::u16string_view before = units_;
+        const std::u16string_view after = converted_;
+        const auto breaks = [](std::u16string_view text) {
+            return std::count_if(text.begin(), text.end(), IsBreak);
+        };
+        if (breaks(before) != breaks(after)) {
+            Encode(layout_.encoding, after, out);
+            return;
+        }
+        const auto lineEnd = [](std::u16string_view text, std::size_t pos) {
+            while (pos < text.size() && !IsBreak(text[pos++])) {
+            }
+            return pos;
+        };
+        std::size_t b = 0;
+        std::size_t a = 0;
+        std::size_t r = 0;
+        while (b < before.size() || a < after.size()) {
+            const std::size_t bEnd = lineEnd(before, b);
+            const std::size_t aEnd = lineEnd(after, a);
+            const std::size_t rEnd = layout_.LineEndAfter(bytes, r);
+            if (before.substr(b, bEnd - b) == after.substr(a, aEnd - a)) {
+                out.append(bytes.substr(r, rEnd - r));
+            } else {
+                Encode(layout_.encoding, after.substr(a, aEnd - a), out);
+            }
+            b = bEnd;
+            a = aEnd;
+            r = rEnd;
+        }
+    }
+
+    int conversionId_;
+    Layout layout_;
+    BytePatterns triggers_;
+    bool writes_;
+    std::u16string units_;
+    std::u16string converted_;
+};
+
+// Reads the source and cuts it into pieces that end where no conversion looks across (see
+// ConvertStream), each with the display column its first line starts at.
+class PieceReader {
+  public:
+    PieceReader(ByteSource& source, const StreamSettings& settings)
+        : source_(source), settings_(settings), layout_(settings.encoding), column_(settings.startColumn) {}
+
+    // Reads the first bytes; takes a byte order mark off them and returns it.
+    std::string_view Start(StreamOutcome& outcome) {
+        while (!atEnd_ && pending_.size() < 4) {
+            ReadMore();
+        }
+        if (settings_.encoding == Encoding::Cp932) {
+            return {};
+        }
+        const auto marked = EncodingOfByteOrderMark(pending_);
+        if (!marked) {
+            return {};
+        }
+        outcome.encoding = *marked;
+        layout_ = Layout(*marked);
+        const std::string_view mark = ByteOrderMark(*marked);
+        pending_.erase(0, mark.size());
+        offset_ = mark.size();
+        return mark;
+    }
+
+    // Fills piece with the next piece's bytes, column and offset; false at the end of the input.
+    bool Next(Piece& piece) {
+        const std::size_t target = std::max<std::size_t>(settings_.chunkUnits, 1) * layout_.unitBytes;
+        while (true) {
+            if (atEnd_ || pending_.size() >= target) {
+                const std::size_t cut = atEnd_ ? pending_.size() : FindCut();
+                if (cut > 0) {
+                    HandOut(piece, cut);
+                    return true;
+                }
+                if (atEnd_) {
+                    return false;
+                }
+            }
+            ReadMore();
+        }
+    }
+
+  private:
+    void ReadMore() {
+        const std::size_t used = pending_.size();
+        const std::size_t wanted = std::max<std::size_t>(settings_.readSize, 1);
+        pending_.resize(used + wanted);
+        const std::size_t got = source_.Read(pending_.data() + used, wanted);
+        pending_.resize(used + got);
+        atEnd_ = got == 0;
+    }
+
+    void HandOut(Piece& piece, std::size_t cut) {
+        piece.input.swap(pending_);
+        pending_.assign(piece.input, cut);
+        piece.input.resize(cut);
+        piece.column = column_;
+        piece.offset = offset_;
+        piece.state = Piece::State::Waiting;
+        offset_ += cut;
+        column_ = ColumnAtEnd(piece.input, column_);
+        scanned_ = 0;
+        parsed_ = 0;
+    }
+
+    // The last place to cut among the bytes that came since the last search (the ones before
+    // held none): after the last line break, else after the last character that is no blank.
+    // 0 when there is none.
+    std::size_t FindCut() {
+        const std::string_view bytes = pending_;
+        const std::size_t unit = layout_.unitBytes;
+        const std::size_t size = bytes.size() - bytes.size() % unit;
+        const std::size_t from = scanned_;
+        scanned_ = size;
+        for (std::size_t p = size; p > from; p -= unit) {
+            if (IsBreak(layout_.UnitAt(bytes, p - unit))) {
+                return p;
+            }
+        }
+        // A cut at p needs the unit at p, to know that it starts a character.
+        for (std::size_t p = size - unit; p > 0 && p + unit > from; p -= unit) {
+            if (CanCutBefore(bytes, p)) {
+                return p;
+            }
+        }
+        return layout_.encoding == Encoding::Cp932 ? ParseForCut(bytes) : 0;
+    }
+
+    // Whether p starts a character and the character before it is no blank and no high
+    // surrogate, told by the few bytes around p alone. Bytes that are invalid there are invalid
+    // in the whole stream as well, so a piece that ends with them reports them at the same place.
+    bool CanCutBefore(std::string_view bytes, std::size_t p) const {
+        const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes[i]); };
+        switch (layout_.encoding) {
+            case Encoding::Utf8:
+                return (at(p) & 0xC0) != 0x80 && at(p - 1) != 0x09 && at(p - 1) != 0x20 &&
+                       !(p >= 3 && at(p - 3) == 0xE3 && at(p - 2) == 0x80 && at(p - 1) == 0x80);
+            case Encoding::Cp932:
+                // A byte below 0x40 is never a trail; 0x81 0x40 may be a full-width space.
+                return at(p) < 0x40 && at(p - 1) != 0x09 && at(p - 1) != 0x20 &&
+                       !(p >= 2 && at(p - 2) == 0x81 && at(p - 1) == 0x40);
+            case Encoding::Utf16Le:
+            case Encoding::Utf16Be: {
+                const char16_t before = layout_.UnitAt(bytes, p - 2);
+                return before != kTab && before != kSpace && before != kFullWidthSpace &&
+                       !(before >= 0xD800 && before <= 0xDBFF);
+            }
+        }
+        return false;
+    }
+
+    // Code page 932 text without such bytes (all kanji and kana, say): its characters are found
+    // from the start of the pending bytes, which is one, where a search from the end cannot tell
+    // a lead from a trail.
+    std::size_t ParseForCut(std::string_view bytes) {
+        std::size_t cut = 0;
+        std::size_t i = parsed_;
+        while (true) {
+            const auto first = static_cast<std::uint8_t>(bytes[i]);
+            const bool lead = (first >= 0x81 && first <= 0x9F) || (first >= 0xE0 && first <= 0xFC);
+            const std::size_t end = i + (lead ? 2 : 1);
+            if (end >= bytes.size()) {
+                break;
+            }
+            const bool blank = lead ? first == 0x81 && static_cast<std::uint8_t>(bytes[i + 1]) == 0x40
+                                    : first == 0x09 || first == 0x20;
+            if (!blank) {
+                cut = end;
+            }
+            i = end;
+        }
+        parsed_ = i;
+        return cut;
+    }
+
+    // The display column after a piece that starts at column start: from its last tab or break
+    // on, which start the count afresh.
+    std::int32_t ColumnAtEnd(std::string_view bytes, std::int32_t start) const {
+        const std::size_t unit = layout_.unitBytes;
+        std::size_t p = bytes.size() - bytes.size() % unit;
+        while (p > 0) {
+            const char16_t last = layout_.UnitAt(bytes, p - unit);
+            if (IsBreak(last)) {
+                if (p == bytes.size()) {
+                    return 0;
+                }
+                start = 0;
+                break;
+            }
+            if (last == kTab) {
+                start = 0;
+                break;
+            }
+            p -= unit;
+        }
+        if (layout_.encoding == Encoding::Cp932) {
+            // Each character of code page 932 is as wide as its code is long.
+            return static_cast<std::int32_t>((static_cast<std::size_t>(start) % Blankwise::kTabWidth +
+                                              (bytes.size() - p) % Blankwise::kTabWidth) %
+                                             Blankwise::kTabWidth);
+        }
+        std::u16string tail;
+        Decode(layout_.encoding, bytes.substr(p), true, tail);
+        return ColumnAfter(tail, start);
+    }
+
+    ByteSource& source_;
+    const StreamSettings& settings_;
+    Layout layout_;
+    std::string pending_;
+    std::uint64_t offset_ = 0;
+    std::int32_t column_;
+    std::size_t scanned_ = 0;  // pending bytes searched for a cut without success
+    std::size_t parsed_ = 0;   // a character start in pending bytes, found by ParseForCut
+    bool atEnd_ = false;
+};
+
+// Pieces in input order, converted by the calling thread and by helpers, written in order.
+class PieceQueue {
+  public:
+    PieceQueue(int conversionId, Encoding encoding, bool writes, std::size_t helpers)
+        : conversionId_(conversionId), encoding_(encoding), writes_(writes), helpers_(helpers) {}
+
+    ~PieceQueue() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        waiting_.notify_all();
+        for (std::thread& thread : threads_) {
+            thread.join();
+        }
+    }
+    PieceQueue(const PieceQueue&) = delete;
+    PieceQueue& operator=(const PieceQueue&) = delete;
+
+    bool Full() const { return queue_.size() >= kPiecesPerThread * (helpers_ + 1); }
+    bool Empty() const { return queue_.empty(); }
+
+    // A piece to fill, with the buffers of one written before.
+    std::unique_ptr<Piece> Blank() {
+        if (spare_.empty()) {
+            return std::make_unique<Piece>();
+        }
+        std::unique_ptr<Piece> piece = std::move(spare_.back());
+        spare_.pop_back();
+        return piece;
+    }
+
+    void Recycle(std::unique_ptr<Piece> piece) { spare_.push_back(std::move(piece)); }
+
+    void Push(std::unique_ptr<Piece> piece) {
+        {
+            const std::lock_guard lock(mutex_);
+            queue_.push_back(std::move(piece));
+        }
+        if (queue_.size() > 1 && threads_.size() < helpers_) {
+            threads_.emplace_back([this] { Help(); });
+        }
+        waiting_.notify_one();
+    }
+
+    // The first piece, once it is converted; meanwhile the calling thread converts waiting ones.
+    std::unique_ptr<Piece> PopConverted(PieceConverter& converter) {
+        std::unique_lock lock(mutex_);
+        while (queue_.front()->state != Piece::State::Converted) {
+            if (Piece* piece = TakeWaiting()) {
+                lock.unlock();
+                converter.Convert(*piece);
+                lock.lock();
+                piece->state = Piece::State::Converted;
+                continue;
+            }
+            converted_.wait(lock);
+        }
+        std::unique_ptr<Piece> piece = std::move(queue_.front());
+        queue_.pop_front();
+        return piece;
+    }
+
+    // Whether the first piece is converted and can be written without waiting.
+    bool FrontConverted() {
+        const std::lock_guard lock(mutex_);
+        return !queue_.empty() && queue_.front()->state == Piece::State::Converted;
+    }
+
+  private:
+    Piece* TakeWaiting() {
+        for (const auto& piece : queue_) {
+            if (piece->state == Piece::State::Waiting) {
+                piece->state = Piece::State::Converting;
+                return piece.get();
+            }
+        }
+        return nullptr;
+    }
+
+    void Help() {
+        PieceConverter converter(conversionId_, encoding_, writes_);
+        std::unique_lock lock(mutex_);
+        while (true) {
+            Piece* piece = nullptr;
+            waiting_.wait(lock, [&] { return stopping_ || (piece = TakeWaiting()) != nullptr; });
+            if (piece == nullptr) {
+                return;
+            }
+            lock.unlock();
+            converter.Convert(*piece);
+            lock.lock();
+            piece->state = Piece::State::Converted;
+            converted_.notify_one();
+        }
+    }
+
+    int conversionId_;
+    Encoding encoding_;
+    bool writes_;
+    std::size_t helpers_;
+    std::mutex mutex_;
+    std::condition_variable waiting_;    // a piece waits to be converted, or the queue stops
+    std::condition_variable converted_;  // a piece has been converted
+    std::deque<std::unique_ptr<Piece>> queue_;
+    std::vector<std::unique_ptr<Piece>> spare_;
+    std::vector<std::thread> threads_;
+    bool stopping_ = false;
+};
 
 }  // namespace
 
@@ -140,122 +669,54 @@ std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn) {
                                      Blankwise::kTabWidth);
 }
 
-LineStreamConverter::LineStreamConverter(int conversionId, std::int32_t startColumn, std::size_t chunkUnits)
-    : conversionId_(conversionId),
-      triggers_(TriggersOf(conversionId)),
-      column_(startColumn),
-      chunkUnits_(std::max<std::size_t>(chunkUnits, 1)) {}
-
-// The last place to cut, looking only at the units that came since the last search: the ones
-// before held none.
-std::size_t LineStreamConverter::FindCut(bool atEnd) {
-    if (atEnd) {
-        return pending_.size();
-    }
-    if (pending_.size() < chunkUnits_) {
-        return 0;
-    }
-    const std::size_t lowest = scanned_ + 1;
-    for (std::size_t cut = pending_.size(); cut >= lowest; --cut) {
-        if (CanCutAt(pending_, cut)) {
-            return cut;
-        }
-    }
-    scanned_ = pending_.size();
-    return 0;
-}
-
-void LineStreamConverter::Convert(bool atEnd, std::u16string& out) {
-    const std::size_t cut = FindCut(atEnd);
-    if (cut == 0) {
-        return;
-    }
-    const std::u16string_view piece(pending_.data(), cut);
-    ConvertLines(piece, out);
-    const std::size_t lastBreak = piece.find_last_of(u"\r\n");
-    column_ = lastBreak == std::u16string_view::npos ? ColumnAfter(piece, column_)
-                                                     : ColumnAfter(piece.substr(lastBreak + 1), 0);
-    pending_.erase(0, cut);
-    scanned_ = pending_.size();
-}
-
-// Lines that hold none of the units the conversion acts on come out as they are; the others go
-// through the pipeline, together with the short stretches between them. The piece's first line
-// starts at column_, the others at 0.
-void LineStreamConverter::ConvertLines(std::u16string_view piece, std::u16string& out) {
-    std::size_t copied = 0;
-    std::size_t next = triggers_.FindIn(piece, 0);
-    while (next != std::u16string_view::npos) {
-        const std::size_t runStart = LineStart(piece, next);
-        std::size_t runEnd = LineEnd(piece, next);
-        next = triggers_.FindIn(piece, runEnd);
-        while (next != std::u16string_view::npos && LineStart(piece, next) <= runEnd + kJoinGap) {
-            runEnd = LineEnd(piece, next);
-            next = triggers_.FindIn(piece, runEnd);
-        }
-        out.append(piece.substr(copied, runStart - copied));
-        const std::u16string_view run = piece.substr(runStart, runEnd - runStart);
-        const std::u16string converted =
-            Blankwise::ConvertSelection(conversionId_, run, runStart == 0 ? column_ : 0);
-        changed_ = changed_ || converted != run;
-        out.append(converted);
-        copied = runEnd;
-    }
-    out.append(piece.substr(copied));
+std::size_t DefaultHelperThreads() {
+    const unsigned processors = std::thread::hardware_concurrency();
+    return processors > 1 ? std::min<std::size_t>(processors - 1, 3) : 0;
 }
 
 StreamOutcome ConvertStream(ByteSource& source, ByteSink* sink, const StreamSettings& settings) {
     StreamOutcome outcome;
     outcome.encoding = settings.encoding;
-    LineStreamConverter converter(settings.conversionId, settings.startColumn, settings.chunkUnits);
-    // Room for a byte order mark in the first fill, and for progress past a held incomplete sequence.
-    std::string buffer(std::max<std::size_t>(settings.readSize, 8), '\0');
-    std::u16string converted;
-    std::string encoded;
-    std::uint64_t offset = 0;  // of buffer[0] in the input
-    std::size_t held = 0;      // bytes of an incomplete sequence kept at the start of buffer
-    bool atEnd = false;
-    bool first = true;
+    PieceReader reader(source, settings);
+    const std::string_view mark = reader.Start(outcome);
+    if (!mark.empty() && sink != nullptr) {
+        sink->Write(mark, true);
+    }
+    const bool writes = sink != nullptr;
+    PieceConverter converter(settings.conversionId, outcome.encoding, writes);
+    PieceQueue queue(settings.conversionId, outcome.encoding, writes, settings.helperThreads);
+    bool changed = false;
+    bool inputLeft = true;
     while (true) {
-        const std::size_t filled = held + Fill(source, buffer.data() + held, buffer.size() - held, atEnd);
-        std::string_view bytes(buffer.data(), filled);
-        if (first) {
-            first = false;
-            const auto marked =
-                outcome.encoding == Encoding::Cp932 ? std::nullopt : EncodingOfByteOrderMark(bytes);
-            if (marked) {
-                outcome.encoding = *marked;
-                const std::string_view mark = ByteOrderMark(*marked);
-                if (sink != nullptr) {
-                    sink->Write(mark, true);
-                }
-                bytes.remove_prefix(mark.size());
+        // Reads ahead while there is room, so that helpers find pieces to convert.
+        if (inputLeft && !queue.Full()) {
+            std::unique_ptr<Piece> piece = queue.Blank();
+            if (reader.Next(*piece)) {
+                queue.Push(std::move(piece));
+                continue;
             }
+            queue.Recycle(std::move(piece));
+            inputLeft = false;
         }
-        const DecodeResult decoded = Decode(outcome.encoding, bytes, atEnd, converter.Pending());
-        const std::size_t decodedEnd =
-            static_cast<std::size_t>(bytes.data() - buffer.data()) + decoded.consumed;
-        if (decoded.invalid) {
-            outcome.invalid = true;
-            outcome.errorOffset = offset + decodedEnd;
-            outcome.changed = converter.Changed();
-            return outcome;
-        }
-        converted.clear();
-        converter.Convert(atEnd, converted);
-        if (sink != nullptr && !converted.empty()) {
-            encoded.clear();
-            Encode(outcome.encoding, converted, encoded);
-            sink->Write(encoded, !converter.Changed());
-        }
-        if (atEnd) {
+        if (queue.Empty()) {
             break;
         }
-        held = filled - decodedEnd;
-        std::memmove(buffer.data(), buffer.data() + decodedEnd, held);
-        offset += decodedEnd;
+        std::unique_ptr<Piece> piece = queue.PopConverted(converter);
+        if (piece->failure) {
+            std::rethrow_exception(piece->failure);
+        }
+        changed = changed || piece->changed;
+        if (sink != nullptr && !piece->output.empty()) {
+            sink->Write(piece->output, !changed);
+        }
+        if (piece->invalid) {
+            outcome.invalid = true;
+            outcome.errorOffset = piece->offset + piece->invalidAt;
+            break;
+        }
+        queue.Recycle(std::move(piece));
     }
-    outcome.changed = converter.Changed();
+    outcome.changed = changed;
     return outcome;
 }
 

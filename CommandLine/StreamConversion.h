@@ -36,53 +36,23 @@ struct TriggerUnits {
 };
 TriggerUnits TriggersOf(int conversionId);
 
-// Converts a text that arrives in pieces with one of the fifteen conversions, so that the result
-// is exactly that of the whole text converted at once. It converts a piece as soon as it can end
-// it where no conversion looks across: after a line break, or inside a long line just after a
-// character that is no blank (the next piece then starts at that display column). The pending
-// text is thus a few read buffers, or the longest run of blanks and breaks-free text when no such
-// point comes. Lines without any unit the conversion acts on are passed on without running it.
-class LineStreamConverter {
-  public:
-    // The first line begins at display column startColumn.
-    LineStreamConverter(int conversionId, std::int32_t startColumn, std::size_t chunkUnits = kChunkUnits);
-
-    // The buffer decoded units are appended to before Convert.
-    std::u16string& Pending() { return pending_; }
-
-    // Converts what can be converted of the pending units and appends the result to out; with
-    // atEnd, converts everything.
-    void Convert(bool atEnd, std::u16string& out);
-
-    // Whether any converted piece differed from its input.
-    bool Changed() const { return changed_; }
-
-    static constexpr std::size_t kChunkUnits = std::size_t{1} << 14;
-
-  private:
-    std::size_t FindCut(bool atEnd);
-    void ConvertLines(std::u16string_view piece, std::u16string& out);
-
-    int conversionId_;
-    TriggerUnits triggers_;
-    std::int32_t column_;
-    std::size_t chunkUnits_;
-    std::u16string pending_;
-    std::size_t scanned_ = 0;  // no piece can end at or before it
-    bool changed_ = false;
-};
-
 // The display column (modulo the tab width) after text when it starts at column startColumn and
 // holds no line break: tabs advance to the next stop, other characters by their width in code
 // page 932.
 std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn);
 
+// How many threads besides the calling one convert pieces of a stream unless told otherwise: one
+// for each further processor, up to three.
+std::size_t DefaultHelperThreads();
+
 struct StreamSettings {
     int conversionId = 0;
     std::int32_t startColumn = 0;
     Encoding encoding = Encoding::Utf8;
-    std::size_t readSize = std::size_t{1} << 16;
-    std::size_t chunkUnits = LineStreamConverter::kChunkUnits;
+    std::size_t readSize = std::size_t{1} << 16;  // bytes asked of the source at a time
+    // The code units (bytes; two-byte units in UTF-16) a piece gathers before it is cut.
+    std::size_t chunkUnits = std::size_t{1} << 18;
+    std::size_t helperThreads = DefaultHelperThreads();
 };
 
 struct StreamOutcome {
@@ -93,9 +63,22 @@ struct StreamOutcome {
 };
 
 // Reads the whole source, converts it and writes it to sink (nothing is written when sink is
-// null). A byte order mark of a Unicode encoding at the start selects that encoding and is written
-// back unchanged; code page 932 has none and looks for none. On invalid input the sink has
-// received the conversion of the text before the last complete piece.
+// null), so that the result is that of the whole text converted at once, with the bytes of each
+// line the conversion leaves as it is kept exactly (a line longer than a piece, stretch by
+// stretch); changed lines are written with the codes Windows writes. A byte order mark of a Unicode encoding at the
+// start selects that encoding and is written back unchanged; code page 932 has none and looks for
+// none.
+//
+// The text is cut into pieces where no conversion looks across: after a line break, or inside a
+// long line after a character that is no blank (the next piece then starts at that display
+// column). Pieces are converted on the calling thread and on settings.helperThreads others, a few
+// at a time, and written in order, so the memory held is a few pieces, or the longest stretch
+// without such a point. Lines without any unit the conversion acts on are checked and copied
+// without being decoded.
+//
+// On invalid input the sink has received the conversion of a part of the text before the invalid
+// bytes, ending with whole lines, or with bytes of the line that holds them that the conversion
+// leaves as they are.
 StreamOutcome ConvertStream(ByteSource& source, ByteSink* sink, const StreamSettings& settings);
 
 }  // namespace BlankwiseCli

@@ -272,7 +272,9 @@ DecodeResult DecodeUtf16(std::string_view bytes, bool bigEndian, bool atEnd, std
     return {2 * unitCount, atEnd && bytes.size() % 2 != 0};
 }
 
-// Code page 932 in both directions, from the table the text platform measures widths with.
+// Code page 932 in both directions: decoding by Windows' table of the codes it reads, encoding by
+// the table the text platform measures widths with, which holds the code Windows writes for each
+// unit.
 class Cp932Tables {
   public:
     static constexpr char16_t kNoUnit = 0xFFFF;  // no character has this unit in code page 932
@@ -286,11 +288,16 @@ class Cp932Tables {
 
     Cp932Tables() {
         struct Mapping {
-            std::uint16_t unit;
-            std::uint16_t bytes;
+            std::uint16_t first;
+            std::uint16_t second;
         };
-        static constexpr Mapping kMappings[] = {
+        static constexpr Mapping kEncodings[] = {
+        // {unit, code}
 #include "MyLibrary/StringUnit/Cp932Table.inc"
+        };
+        static constexpr Mapping kDecodings[] = {
+        // {code, unit}
+#include "Cp932DecodeTable.inc"
         };
         unitOfCode_.fill(kNoUnit);
         codeOfUnit_.fill(Code{{'?', 0}, 1});
@@ -298,16 +305,30 @@ class Cp932Tables {
             unitOfCode_[c] = c;
             codeOfUnit_[c] = Code{{static_cast<char>(c), 0}, 1};
         }
-        // Six codes are listed for two units each (0x8191 for U+00A2 and U+FFE0, ...). The table
-        // is in unit order and the later unit wins, which is the one Windows decodes to (U+FFE0,
-        // U+FFE1, U+FFE2, U+2225, U+FF0D, U+FF5E); encoding maps both units to the code.
-        for (const Mapping& mapping : kMappings) {
-            unitOfCode_[mapping.bytes] = static_cast<char16_t>(mapping.unit);
-            codeOfUnit_[mapping.unit] =
-                mapping.bytes > 0xFF
-                    ? Code{{static_cast<char>(mapping.bytes >> 8), static_cast<char>(mapping.bytes & 0xFF)},
-                           2}
-                    : Code{{static_cast<char>(mapping.bytes), 0}, 1};
+        // Six codes are listed for two units each (0x8191 for U+00A2 and U+FFE0, ...): encoding
+        // maps both units to the code.
+        for (const Mapping& mapping : kEncodings) {
+            const std::uint16_t code = mapping.second;
+            codeOfUnit_[mapping.first] =
+                code > 0xFF ? Code{{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)}, 2}
+                            : Code{{static_cast<char>(code), 0}, 1};
+        }
+        recodedBits_.fill(0);
+        pairBits_.fill(0);
+        for (const Mapping& mapping : kDecodings) {
+            const std::uint16_t code = mapping.first;
+            unitOfCode_[code] = static_cast<char16_t>(mapping.second);
+            const Code& written = codeOfUnit_[mapping.second];
+            const unsigned writtenCode =
+                written.length == 2 ? static_cast<unsigned>(static_cast<std::uint8_t>(written.bytes[0]) << 8 |
+                                                            static_cast<std::uint8_t>(written.bytes[1]))
+                                    : static_cast<std::uint8_t>(written.bytes[0]);
+            if (writtenCode != code) {
+                recodedBits_[code >> 6] |= std::uint64_t{1} << (code & 63);
+            }
+            if (code > 0xFF) {
+                pairBits_[code >> 6] |= std::uint64_t{1} << (code & 63);
+            }
         }
         for (unsigned byte = 0; byte < 0x100; ++byte) {
             isLead_[byte] = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC) ? 1 : 0;
@@ -319,9 +340,17 @@ class Cp932Tables {
         return isLead_[byte];
     }
     // The unit of a one-byte code (below 0x100) or of a lead and trail byte (lead << 8 | trail),
-    // kNoUnit for a code the table does not define.
+    // kNoUnit for a code Windows does not decode.
     char16_t UnitOfCode(std::size_t code) const {
         return unitOfCode_[code];
+    }
+    // 1 when the code's unit encodes to another code.
+    std::uint64_t Recoded(std::size_t code) const {
+        return (recodedBits_[code >> 6] >> (code & 63)) & 1;
+    }
+    // Whether a lead and trail byte (lead << 8 | trail) decode.
+    bool IsPair(std::size_t code) const {
+        return ((pairBits_[code >> 6] >> (code & 63)) & 1) != 0;
     }
     const Code& CodeOfUnit(char16_t unit) const {
         return codeOfUnit_[unit];
@@ -330,6 +359,8 @@ class Cp932Tables {
   private:
     std::array<char16_t, 0x10000> unitOfCode_;
     std::array<Code, 0x10000> codeOfUnit_;
+    std::array<std::uint64_t, 0x10000 / 64> recodedBits_;
+    std::array<std::uint64_t, 0x10000 / 64> pairBits_;  // small enough to stay in the nearest cache
     std::array<std::uint8_t, 0x100> isLead_;
 };
 
@@ -385,9 +416,15 @@ std::uint64_t TrailMask(std::uint64_t leadRange, bool trailIn, bool& trailOut) {
 
 // Blocks of 64 bytes: the trail mask says where characters start, and each is looked up on its
 // own, a pair when it leads, a single byte otherwise. Runs of ASCII are widened directly.
-DecodeResult DecodeCp932(std::string_view bytes, bool atEnd, std::u16string& out) {
+DecodeResult DecodeCp932(std::string_view bytes, bool atEnd, std::u16string& out, bool& recoded) {
     const Cp932Tables& tables = Cp932();
     char16_t* write = Reserve(out, bytes.size());
+    std::uint64_t recodedAny = 0;
+    const auto stop = [&](DecodeResult result) {
+        Trim(out, write);
+        recoded = recoded || recodedAny != 0;
+        return result;
+    };
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const std::size_t size = bytes.size();
     std::size_t k = 0;
@@ -412,9 +449,9 @@ DecodeResult DecodeCp932(std::string_view bytes, bool atEnd, std::u16string& out
             const std::size_t code = std::size_t{p[k + j]} << (8 * lead) | (p[k + j + 1] & (0 - lead));
             const char16_t unit = tables.UnitOfCode(code);
             if (lead != 0 && unit == Cp932Tables::kNoUnit) {
-                Trim(out, write);
-                return {k + j, true};
+                return stop({k + j, true});
             }
+            recodedAny |= tables.Recoded(code);
             *write++ = unit;
         }
         trail = trailOut;
@@ -432,18 +469,92 @@ DecodeResult DecodeCp932(std::string_view bytes, bool atEnd, std::u16string& out
         }
         if (k + 1 == size) {
             // A lead byte at the end may still find its trail in the next bytes.
-            Trim(out, write);
-            return {k, atEnd};
+            return stop({k, atEnd});
         }
-        const char16_t unit = tables.UnitOfCode(std::size_t{first} << 8 | p[k + 1]);
+        const std::size_t code = std::size_t{first} << 8 | p[k + 1];
+        const char16_t unit = tables.UnitOfCode(code);
         if (unit == Cp932Tables::kNoUnit) {
-            Trim(out, write);
-            return {k, true};
+            return stop({k, true});
         }
+        recodedAny |= tables.Recoded(code);
         *write++ = unit;
         trail = true;
     }
-    Trim(out, write);
+    return stop({size, false});
+}
+
+// As DecodeCp932, but only the leads need a look: every byte outside the lead ranges is a
+// character.
+DecodeResult ValidateCp932(std::string_view bytes, bool atEnd) {
+    const Cp932Tables& tables = Cp932();
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::size_t k = 0;
+    bool trail = false;
+    while (size - k > 64) {
+        if (!trail && SixteenAscii(bytes.data() + k)) {
+            k += 16;
+            continue;
+        }
+        bool trailOut = false;
+        const std::uint64_t leadRange = LeadRangeMask(p + k, tables);
+        const std::uint64_t leads = leadRange & ~TrailMask(leadRange, trail, trailOut);
+        for (std::uint64_t rest = leads; rest != 0; rest &= rest - 1) {
+            const auto j = static_cast<unsigned>(std::countr_zero(rest));
+            if (!tables.IsPair(std::size_t{p[k + j]} << 8 | p[k + j + 1])) {
+                return {k + j, true};
+            }
+        }
+        trail = trailOut;
+        k += 64;
+    }
+    for (; k < size; ++k) {
+        if (trail) {
+            trail = false;
+        } else if (tables.IsLead(p[k]) != 0) {
+            if (k + 1 == size) {
+                return {k, atEnd};
+            }
+            if (!tables.IsPair(std::size_t{p[k]} << 8 | p[k + 1])) {
+                return {k, true};
+            }
+            trail = true;
+        }
+    }
+    return {size, false};
+}
+
+// As DecodeUtf8: ASCII sixteen bytes at a time, the plain two- and three-byte characters by their
+// continuation bytes, everything else with every check.
+DecodeResult ValidateUtf8(std::string_view bytes, bool atEnd) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::size_t i = 0;
+    while (i < size) {
+        if (size - i >= 16 && SixteenAscii(bytes.data() + i)) {
+            i += 16;
+            continue;
+        }
+        const std::uint8_t lead = p[i];
+        const std::size_t length = kPlainUtf8Length[lead];
+        if (length == 1) {
+            ++i;
+            continue;
+        }
+        if (length != 0 && size - i >= length && (p[i + 1] & 0xC0) == 0x80 &&
+            (length == 2 || (p[i + 2] & 0xC0) == 0x80)) {
+            i += length;
+            continue;
+        }
+        char16_t units[2];
+        char16_t* write = units;
+        bool incomplete = false;
+        const std::size_t taken = DecodeOneUtf8(bytes, i, write, incomplete);
+        if (taken == 0) {
+            return {i, !incomplete || atEnd};
+        }
+        i += taken;
+    }
     return {size, false};
 }
 
@@ -578,6 +689,12 @@ std::optional<Encoding> EncodingOfByteOrderMark(std::string_view bytes) {
 }
 
 DecodeResult Decode(Encoding encoding, std::string_view bytes, bool atEnd, std::u16string& out) {
+    bool recoded = false;
+    return Decode(encoding, bytes, atEnd, out, recoded);
+}
+
+DecodeResult Decode(Encoding encoding, std::string_view bytes, bool atEnd, std::u16string& out,
+                    bool& recoded) {
     switch (encoding) {
         case Encoding::Utf8:
             return DecodeUtf8(bytes, atEnd, out);
@@ -586,7 +703,23 @@ DecodeResult Decode(Encoding encoding, std::string_view bytes, bool atEnd, std::
         case Encoding::Utf16Be:
             return DecodeUtf16(bytes, true, atEnd, out);
         case Encoding::Cp932:
-            return DecodeCp932(bytes, atEnd, out);
+            return DecodeCp932(bytes, atEnd, out, recoded);
+    }
+    return {0, true};
+}
+
+DecodeResult Validate(Encoding encoding, std::string_view bytes, bool atEnd) {
+    switch (encoding) {
+        case Encoding::Utf8:
+            return ValidateUtf8(bytes, atEnd);
+        case Encoding::Cp932:
+            return ValidateCp932(bytes, atEnd);
+        case Encoding::Utf16Le:
+        case Encoding::Utf16Be: {
+            thread_local std::u16string scratch;
+            scratch.clear();
+            return Decode(encoding, bytes, atEnd, scratch);
+        }
     }
     return {0, true};
 }

@@ -147,6 +147,25 @@ TEST_F(Files, InPlaceLeavesAnUnchangedFileUntouched) {
     EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"same.txt"});
 }
 
+// A code page 932 file with characters read from their second code (0xED40 for U+7E8A, which
+// Windows writes as 0xFA5C) needs no change when no line changes: --check passes it, and --in-place
+// leaves it alone even when it is read-only. Once a line changes, only that line's codes change.
+TEST_F(Files, Cp932CharactersWithASecondCodeChangeOnlyInChangedLines) {
+    const std::string same = File("same.txt", "\xED\x40 \x87\x90\n\xEE\xFC\n");
+    MakeReadOnly(fs::u8path(same));
+    const RunResult check = RunTool({"--check", "-c", "6", "-e", "cp932", same});
+    EXPECT_EQ(check.status, kExitSuccess) << check.errors;
+    EXPECT_EQ(check.messages, "");
+    const RunResult inPlace = RunTool({"-i", "-c", "6", "-e", "cp932", same});
+    EXPECT_EQ(inPlace.status, kExitSuccess) << inPlace.errors;
+    EXPECT_EQ(ReadFile(same), "\xED\x40 \x87\x90\n\xEE\xFC\n");
+
+    const std::string changes = File("changes.txt", "\xED\x40\t\x87\x90\n\xEE\xFC\n");
+    const RunResult rewrite = RunTool({"-i", "-c", "6", "-e", "cp932", changes});
+    EXPECT_EQ(rewrite.status, kExitSuccess) << rewrite.errors;
+    EXPECT_EQ(ReadFile(changes), "\xFA\x5C  \x81\xE0\n\xEE\xFC\n");
+}
+
 TEST_F(Files, InPlaceRefusesAReadOnlyFileThatWouldChange) {
     const std::string file = File("locked.txt", "a\tb\n");
     const std::string other = File("other.txt", "\t\n");
@@ -214,7 +233,7 @@ TEST(Program, VersionListAndHelp) {
 
     const std::string help = RunTool({"--help"}).messages;
     for (const char* text : {"--conversion", "--list", "--start-column", "--encoding", "--in-place",
-                             "--check", "--version", "Examples:", "Exit status"}) {
+                             "--check", "--version", "Examples:", "Exit status", "0xED40"}) {
         EXPECT_NE(help.find(text), std::string::npos) << text;
     }
 }

@@ -43,7 +43,8 @@ TEST(ConvertStream, StreamedEqualsWholeTextOnRandomTexts) {
         // some long lines cross many pieces.
         const std::u16string text =
             texts.Text(texts.Between(0, round % 10 == 0 ? 2000 : 120), encoding != Encoding::Cp932);
-        StreamSettings settings{id, startColumn, encoding, texts.Between(8, 40), texts.Between(1, 30)};
+        StreamSettings settings{
+            id, startColumn, encoding, texts.Between(8, 40), texts.Between(1, 30), texts.Between(0, 2)};
         const std::vector<std::size_t> pieces{texts.Between(1, 9), texts.Between(1, 9)};
 
         const std::u16string whole = Blankwise::ConvertSelection(id, text, startColumn);
@@ -53,6 +54,67 @@ TEST(ConvertStream, StreamedEqualsWholeTextOnRandomTexts) {
             << "round " << round << ", id " << id << ", " << EncodingName(encoding) << ", column "
             << startColumn;
         ASSERT_EQ(streamed.outcome.changed, whole != text) << "round " << round;
+    }
+}
+
+// Code page 932 text without a byte below 0x40 but its blanks (kanji, kana, half-width katakana,
+// whose bytes may all be trails) offers no cut that the bytes around it prove: the pieces are
+// then cut by its characters, found from the start.
+TEST(ConvertStream, LongCp932LinesOfTwoByteCharactersAreCutByTheirCharacters) {
+    RandomTexts texts(17);
+    constexpr char16_t kUnits[] = {u'\u6F22', u'\u3042', u'\uFF71', u'\u30BD', u'\u3000', u' ', u'\t'};
+    for (int round = 0; round < 300; ++round) {
+        std::u16string line;
+        const std::size_t length = texts.Between(1, 400);
+        while (line.size() < length) {
+            // Blanks are rare, so long stretches hold none.
+            const std::size_t k = texts.Between(0, 40);
+            line += kUnits[k < 4 ? k : k < 38 ? k % 4 : k - 34];
+        }
+        const int id = static_cast<int>(texts.Between(1, 15));
+        const auto startColumn = static_cast<std::int32_t>(texts.Between(0, 5));
+        const StreamSettings settings{id,
+                                      startColumn,
+                                      Encoding::Cp932,
+                                      texts.Between(1, 20),
+                                      texts.Between(1, 40),
+                                      texts.Between(0, 1)};
+        const Streamed streamed = ConvertInPieces(Encoded(Encoding::Cp932, line), settings);
+        ASSERT_FALSE(streamed.outcome.invalid);
+        ASSERT_EQ(streamed.bytes,
+                  Encoded(Encoding::Cp932, Blankwise::ConvertSelection(id, line, startColumn)))
+            << "round " << round << ", id " << id;
+    }
+}
+
+// Code page 932 decodes some characters from a second code (the NEC-selected 0xED40 and the IBM
+// 0xFA5C are both U+7E8A). A line the conversion leaves as it is keeps its bytes, whether it holds
+// no blank, goes through the pipeline unchanged or shares a call of the pipeline with changed
+// lines; a changed line is written with the codes Windows writes. (A line longer than a piece is
+// judged stretch by stretch: its fate is not known when its first stretch is written.)
+TEST(ConvertStream, UnchangedLinesKeepTheirBytesChangedOnesTakeWindowsCodes) {
+    const struct {
+        const char* name;
+        int id;
+        std::string input;
+        std::string output;
+    } rows[] = {
+        {"no blank", 6, "\xED\x40\x87\x90\n", "\xED\x40\x87\x90\n"},
+        {"changed line", 6, "\xED\x40\tx\n", "\xFA\x5C  x\n"},
+        {"unchanged and changed lines in one call", 6, "\xED\x40\tx\n\xED\x40y\r\n\tz\xFA\x54\n",
+         "\xFA\x5C  x\n\xED\x40y\r\n    z\x81\xCA\n"},
+        {"a blank the pipeline leaves", 1, "\xED\x40 y\n\xEE\xFC  z", "\xED\x40 y\n\xFA\x57\x81\x40z"},
+    };
+    for (const auto& row : rows) {
+        for (std::size_t chunkUnits : {16u, 1000u}) {
+            for (std::size_t helpers : {0u, 1u}) {
+                const Streamed streamed =
+                    ConvertInPieces(row.input, {row.id, 0, Encoding::Cp932, 4, chunkUnits, helpers});
+                EXPECT_FALSE(streamed.outcome.invalid) << row.name;
+                EXPECT_EQ(streamed.bytes, row.output) << row.name << ", pieces of " << chunkUnits;
+                EXPECT_EQ(streamed.outcome.changed, row.input != row.output) << row.name;
+            }
+        }
     }
 }
 

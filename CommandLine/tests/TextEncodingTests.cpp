@@ -66,7 +66,11 @@ TEST(Decode, StopsAtTheFirstInvalidOrIncompleteSequence) {
         {"cp932 backslash trail", Cp932, "\x95\x5C\x5C", true, u"\u8868\\", 3, false},
         {"cp932 full-width space", Cp932, "\x81\x40", true, u"\u3000", 2, false},
         {"cp932 undefined pair", Cp932, "a\x85\x40", true, u"a", 1, true},
-        {"cp932 NEC-selected copy is not in the table", Cp932, "\xED\x40", true, u"", 0, true},
+        {"cp932 NEC-selected copy decodes as Windows decodes it", Cp932, "\xED\x40", true, u"\u7E8A", 2,
+         false},
+        {"cp932 gap among the NEC-selected copies", Cp932, "a\xEE\xED", true, u"a", 1, true},
+        {"cp932 gap in row 13", Cp932, "\x87\x9D", true, u"", 0, true},
+        {"cp932 lead without codes", Cp932, "\xEB\x40", true, u"", 0, true},
         {"cp932 lead before a control byte", Cp932, "\x88\x0A", true, u"", 0, true},
         {"cp932 lead at the end waits", Cp932, "a\x88", false, u"a", 1, false},
         {"cp932 lead at the end of input", Cp932, "a\x88", true, u"a", 1, true},
@@ -100,6 +104,40 @@ TEST(Cp932, CodesWithTwoUnitsDecodeAsWindowsDoes) {
     }
 }
 
+// A character Windows decodes from two codes is encoded to the one Windows writes, and Decode
+// says so; the code it writes decodes to the same character without a word.
+TEST(Cp932, CharactersWithTwoCodesEncodeToTheCodeWindowsWrites) {
+    const struct {
+        const char* name;
+        std::string_view bytes;
+        char16_t unit;
+        std::string_view written;
+    } rows[] = {
+        {"NEC-selected IBM extension", "\xED\x40", u'\u7E8A', "\xFA\x5C"},
+        {"last NEC-selected IBM extension", "\xEE\xFC", u'\uFF02', "\xFA\x57"},
+        {"row 13 copy of a JIS symbol", "\x87\x90", u'\u2252', "\x81\xE0"},
+        {"IBM extension copy of a row 13 numeral", "\xFA\x4A", u'\u2160', "\x87\x54"},
+        {"IBM extension copy of a JIS symbol", "\xFA\x54", u'\uFFE2', "\x81\xCA"},
+    };
+    for (const auto& row : rows) {
+        std::u16string units;
+        bool recoded = false;
+        const DecodeResult result = Decode(Encoding::Cp932, row.bytes, true, units, recoded);
+        EXPECT_FALSE(result.invalid) << row.name;
+        EXPECT_EQ(Hex(units), Hex(std::u16string(1, row.unit))) << row.name;
+        EXPECT_TRUE(recoded) << row.name;
+        std::string bytes;
+        Encode(Encoding::Cp932, units, bytes);
+        EXPECT_EQ(bytes, row.written) << row.name;
+
+        std::u16string again;
+        bool recodedAgain = false;
+        Decode(Encoding::Cp932, row.written, true, again, recodedAgain);
+        EXPECT_EQ(Hex(again), Hex(std::u16string(1, row.unit))) << row.name;
+        EXPECT_FALSE(recodedAgain) << row.name;
+    }
+}
+
 struct Cp932Mapping {
     std::uint16_t unit;
     std::uint16_t bytes;
@@ -108,12 +146,28 @@ constexpr Cp932Mapping kCp932Mappings[] = {
 #include "MyLibrary/StringUnit/Cp932Table.inc"
 };
 
-// Every code the table defines decodes, and encodes back to the same bytes; no other pair does.
+struct Cp932Decoding {
+    std::uint16_t bytes;
+    std::uint16_t unit;
+};
+// Windows' table, from Python's cp932 codec.
+constexpr Cp932Decoding kCp932Decodings[] = {
+#include "CommandLine/Cp932DecodeTable.inc"
+};
+
+// Every code Windows decodes decodes to Windows' unit and encodes back to the same bytes unless
+// Decode says it was recoded, and then to the code the encoding table gives; no other pair
+// decodes.
 TEST(Cp932, AcceptsExactlyTheCodesOfTheTable) {
-    std::map<std::uint16_t, bool> defined;
-    for (const Cp932Mapping& mapping : kCp932Mappings) {
-        defined[mapping.bytes] = true;
+    std::map<std::uint16_t, char16_t> defined;
+    for (const Cp932Decoding& decoding : kCp932Decodings) {
+        defined[decoding.bytes] = static_cast<char16_t>(decoding.unit);
     }
+    std::map<char16_t, std::uint16_t> written;
+    for (const Cp932Mapping& mapping : kCp932Mappings) {
+        written[static_cast<char16_t>(mapping.unit)] = mapping.bytes;
+    }
+    int recodedCount = 0;
     for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
         if (lead >= 0xA0 && lead <= 0xDF) {
             continue;
@@ -121,24 +175,33 @@ TEST(Cp932, AcceptsExactlyTheCodesOfTheTable) {
         for (unsigned trail = 0; trail <= 0xFF; ++trail) {
             const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
             std::u16string units;
-            const DecodeResult result = Decode(Encoding::Cp932, bytes, true, units);
-            const bool isDefined = defined.count(static_cast<std::uint16_t>(lead << 8 | trail)) != 0;
-            ASSERT_EQ(result.invalid, !isDefined) << std::hex << lead << " " << trail;
-            if (isDefined) {
+            bool recoded = false;
+            const DecodeResult result = Decode(Encoding::Cp932, bytes, true, units, recoded);
+            const auto found = defined.find(static_cast<std::uint16_t>(lead << 8 | trail));
+            ASSERT_EQ(result.invalid, found == defined.end()) << std::hex << lead << " " << trail;
+            ASSERT_EQ(Validate(Encoding::Cp932, bytes, true).invalid, result.invalid);
+            if (found != defined.end()) {
+                ASSERT_EQ(Hex(units), Hex(std::u16string(1, found->second)))
+                    << std::hex << lead << " " << trail;
                 std::string encoded;
                 Encode(Encoding::Cp932, units, encoded);
-                ASSERT_EQ(encoded, bytes) << std::hex << lead << " " << trail;
+                const std::uint16_t code = written.at(units[0]);
+                ASSERT_EQ(encoded,
+                          (std::string{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)}));
+                ASSERT_EQ(recoded, encoded != bytes) << std::hex << lead << " " << trail;
+                recodedCount += recoded ? 1 : 0;
             }
         }
     }
+    EXPECT_EQ(recodedCount, 398);
 }
 
 // The block decoders against one character at a time, written out plainly, on long texts with
 // and without corruption: the same units and the same stop.
 std::u16string NaiveDecodeCp932(std::string_view bytes, std::size_t& stop) {
     std::map<std::uint16_t, char16_t> units;
-    for (const Cp932Mapping& mapping : kCp932Mappings) {
-        units[mapping.bytes] = static_cast<char16_t>(mapping.unit);
+    for (const Cp932Decoding& decoding : kCp932Decodings) {
+        units[decoding.bytes] = static_cast<char16_t>(decoding.unit);
     }
     std::u16string out;
     std::size_t i = 0;
@@ -223,6 +286,38 @@ TEST(Decode, BlockDecodersMatchOneCharacterAtATime) {
             ASSERT_EQ(result.consumed, expectedStop) << EncodingName(encoding) << " round " << round;
             ASSERT_EQ(result.invalid, expectedStop != bytes.size());
             ASSERT_EQ(Hex(units), Hex(expected));
+        }
+    }
+}
+
+// Validate stops where Decode stops, for the same reason, with and without more bytes to come:
+// on texts with the characters the decoders treat apart, corrupted or cut anywhere.
+TEST(Validate, StopsWhereDecodeStops) {
+    Testing::RandomTexts texts(13);
+    for (int round = 0; round < 3000; ++round) {
+        const auto encoding = static_cast<Encoding>(texts.Between(0, 3));
+        std::u16string text =
+            texts.Text(texts.Between(0, round % 10 == 0 ? 400 : 60), encoding != Encoding::Cp932);
+        if (encoding == Encoding::Cp932 && texts.Between(0, 1) == 1) {
+            text += u"\u7E8A\u2252";
+        }
+        std::string bytes;
+        Encode(encoding, text, bytes);
+        if (encoding == Encoding::Cp932 && !bytes.empty() && texts.Between(0, 3) == 0) {
+            bytes.insert(texts.Between(0, bytes.size()), "\xED\x40");
+        }
+        for (int corruption = 0; corruption < 2 && !bytes.empty(); ++corruption) {
+            if (texts.Between(0, 2) == 0) {
+                bytes[texts.Between(0, bytes.size() - 1)] = static_cast<char>(texts.Between(0, 0xFF));
+            }
+        }
+        bytes.resize(texts.Between(0, bytes.size()));
+        for (const bool atEnd : {true, false}) {
+            std::u16string units;
+            const DecodeResult decoded = Decode(encoding, bytes, atEnd, units);
+            const DecodeResult checked = Validate(encoding, bytes, atEnd);
+            ASSERT_EQ(checked.consumed, decoded.consumed) << EncodingName(encoding) << " round " << round;
+            ASSERT_EQ(checked.invalid, decoded.invalid) << EncodingName(encoding) << " round " << round;
         }
     }
 }

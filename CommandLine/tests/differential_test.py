@@ -6,6 +6,9 @@
   CR as one more column where blankwise starts a new line, and steps back on a backspace where
   blankwise counts one column.
 * tabs-to-spaces equals Python's str.expandtabs(4) on ASCII text with CR, LF and CR LF breaks.
+* every two-byte code Python's cp932 codec decodes (Microsoft's table) is read: a line that
+  does not change keeps its bytes, and a changed line equals `expand -t4` on it but for the
+  character's code, which is the one the project's table writes for the character Python decoded.
 * spaces-to-tabs equals GNU `unexpand -a -t4` except where a single space, between two
   characters that are no blanks, ends on a tab stop: unexpand leaves a lone blank as it is,
   blankwise turns every space that ends on a stop into a tab. Everywhere a run of two or more
@@ -149,6 +152,35 @@ def check_expandtabs(blankwise, rng):
     return failures
 
 
+def check_windows_codes(blankwise):
+    codes = []
+    for lead in list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD)):
+        for trail in range(0x40, 0xFD):
+            try:
+                if len(bytes([lead, trail]).decode("cp932")) == 1:
+                    codes.append(bytes([lead, trail]))
+            except UnicodeDecodeError:
+                pass
+    unchanged = b"".join(code + b"x " + code + b"\n" for code in codes)
+    changed = b"".join(code + b"\t" + code + b"|\n" for code in codes)
+    failures = []
+    ours = run([blankwise, "-c", "tabs-to-spaces", "-e", "cp932"], unchanged)
+    if ours != unchanged:
+        failures.append(first_difference(ours, unchanged, "cp932 codes on unchanged lines"))
+    ours = run([blankwise, "-c", "tabs-to-spaces", "-e", "cp932"], changed)
+    expanded = run(["expand", "-t4"], changed, C_LOCALE)
+    expected = b"".join(expanded.replace(code, to_cp932(code.decode("cp932"))) + b"\n"
+                        for code, expanded in zip(codes, expanded.split(b"\n")))
+    recoded = sum(1 for code in codes if to_cp932(code.decode("cp932")) != code)
+    if ours != expected:
+        failures.append(first_difference(ours, expected, "cp932 codes on changed lines"))
+    print(f"cp932: {len(codes)} two-byte codes Python decodes, {recoded} written as another code when their "
+          f"line changes: {'same' if not failures else 'DIFFERENT'}")
+    if len(codes) < 9000 or recoded < 300:
+        failures.append(f"too few codes: {len(codes)}, {recoded} recoded")
+    return failures
+
+
 def lone_spaces_on_stops_as_tabs(line):
     """unexpand's output with each single space between two non-blanks that ends on a stop turned
     into a tab: what blankwise writes there."""
@@ -188,7 +220,8 @@ def main():
         return 2
     blankwise = sys.argv[1]
     rng = random.Random(932)
-    failures = check_expand(blankwise, rng) + check_expandtabs(blankwise, rng) + check_unexpand(blankwise, rng)
+    failures = (check_expand(blankwise, rng) + check_expandtabs(blankwise, rng) + check_unexpand(blankwise, rng) +
+                check_windows_codes(blankwise))
     for failure in failures:
         print("FAIL " + failure)
     return 1 if failures else 0

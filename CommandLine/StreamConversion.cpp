@@ -30,8 +30,13 @@ constexpr char16_t kCr = u'\r';
 constexpr char16_t kLf = u'\n';
 
 // Lines without triggers closer than this many bytes to converted ones go through the pipeline
-// with them: one call for many short lines costs less than a call for each.
-constexpr std::size_t kJoinGap = 1024;
+// with them: one call for a few short lines costs less than a call for each, and more than a few
+// cost more to decode and encode than to check and copy.
+constexpr std::size_t kJoinGap = 128;
+
+// Lines joined into one call of the pipeline stop at this many bytes, so that the text, its
+// conversion and their encodings stay in the processor's nearer caches.
+constexpr std::size_t kRunBytes = std::size_t{1} << 14;
 
 // Pieces read but not yet written, per converting thread.
 constexpr std::size_t kPiecesPerThread = 2;
@@ -186,6 +191,7 @@ class PieceConverter {
           layout_(encoding),
           triggers_(layout_, {TriggersOf(conversionId).units[0], TriggersOf(conversionId).units[1],
                               TriggersOf(conversionId).units[2]}),
+          breaks_(layout_, {kCr, kLf}),
           writes_(writes) {}
 
     void Convert(Piece& piece) {
@@ -197,6 +203,12 @@ class PieceConverter {
     }
 
   private:
+    // The end of the line that holds the unit at pos, after its break, or the end of bytes.
+    std::size_t LineEnd(std::string_view bytes, std::size_t pos) const {
+        const std::size_t found = breaks_.FindIn(bytes, pos);
+        return found == std::string_view::npos ? bytes.size() : found + layout_.unitBytes;
+    }
+
     // Lines that hold none of the trigger units' bytes are checked and copied; the others go
     // through the pipeline, together with the short stretches between them.
     void ConvertLines(Piece& piece) {
@@ -209,10 +221,11 @@ class PieceConverter {
         std::size_t next = triggers_.FindIn(bytes, 0);
         while (next != std::string_view::npos) {
             const std::size_t runStart = layout_.LineStart(bytes, next, copied);
-            std::size_t runEnd = layout_.LineEndAfter(bytes, next);
+            std::size_t runEnd = LineEnd(bytes, next);
             next = triggers_.FindIn(bytes, runEnd);
-            while (next != std::string_view::npos && next - runEnd <= kJoinGap) {
-                runEnd = layout_.LineEndAfter(bytes, next);
+            while (next != std::string_view::npos && next - runEnd <= kJoinGap &&
+                   runEnd - runStart < kRunBytes) {
+                runEnd = LineEnd(bytes, next);
                 next = triggers_.FindIn(bytes, runEnd);
             }
             if (!Copy(piece, copied, runStart) || !ConvertRun(piece, runStart, runEnd)) {
@@ -307,6 +320,7 @@ class PieceConverter {
     int conversionId_;
     Layout layout_;
     BytePatterns triggers_;
+    BytePatterns breaks_;
     bool writes_;
     std::u16string units_;
     std::u16string converted_;

@@ -524,12 +524,83 @@ DecodeResult ValidateCp932(std::string_view bytes, bool atEnd) {
     return {size, false};
 }
 
-// As DecodeUtf8: ASCII sixteen bytes at a time, the plain two- and three-byte characters by their
-// continuation bytes, everything else with every check.
+#if defined(__SSE2__)
+// The bytes of 64 from p, by kind, one bit each: lead bytes of plain two- and three-byte
+// characters, continuation bytes, and lead bytes that need more checks (E0, ED, F0-F4) or start
+// nothing (C0, C1, F5-FF).
+struct Utf8Kinds {
+    std::uint64_t two = 0;
+    std::uint64_t three = 0;
+    std::uint64_t continuation = 0;
+    std::uint64_t other = 0;
+};
+
+Utf8Kinds Utf8KindsOf(const std::uint8_t* p) {
+    // Unsigned ranges as signed comparisons after moving 0x80 to the bottom of the signed range.
+    const auto in = [](__m128i shifted, int low, int high) {
+        return _mm_and_si128(_mm_cmpgt_epi8(shifted, _mm_set1_epi8(static_cast<char>((low - 1) ^ 0x80))),
+                             _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>((high + 1) ^ 0x80))));
+    };
+    const auto bits = [](__m128i mask, unsigned part) {
+        return std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(mask))} << (16 * part);
+    };
+    Utf8Kinds kinds;
+    for (unsigned part = 0; part < 4; ++part) {
+        const __m128i shifted =
+            _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part)),
+                          _mm_set1_epi8(static_cast<char>(0x80)));
+        const __m128i two = in(shifted, 0xC2, 0xDF);
+        const __m128i three = _mm_or_si128(in(shifted, 0xE1, 0xEC), in(shifted, 0xEE, 0xEF));
+        // 0xC0 and above, as signed bytes after the move: above 0x3F.
+        const __m128i lead = _mm_cmpgt_epi8(shifted, _mm_set1_epi8(0x3F));
+        kinds.two |= bits(two, part);
+        kinds.three |= bits(three, part);
+        kinds.continuation |= bits(in(shifted, 0x80, 0xBF), part);
+        kinds.other |= bits(_mm_andnot_si128(_mm_or_si128(two, three), lead), part);
+    }
+    return kinds;
+}
+#endif
+
+// As DecodeUtf8. Blocks of 64 bytes that start on a character are checked at once when their
+// lead bytes are all plain: the continuation bytes must be exactly those the leads call for. Any
+// other block is checked one character at a time, with every check.
 DecodeResult ValidateUtf8(std::string_view bytes, bool atEnd) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const std::size_t size = bytes.size();
     std::size_t i = 0;
+#if defined(__SSE2__)
+    while (size - i >= 66) {
+        if (SixteenAscii(bytes.data() + i) && SixteenAscii(bytes.data() + i + 16) &&
+            SixteenAscii(bytes.data() + i + 32) && SixteenAscii(bytes.data() + i + 48)) {
+            i += 64;
+            continue;
+        }
+        const Utf8Kinds kinds = Utf8KindsOf(p + i);
+        const std::uint64_t expected = kinds.two << 1 | kinds.three << 1 | kinds.three << 2;
+        // The last character may end past the block, by up to two bytes.
+        const std::size_t past = (kinds.three >> 63) != 0                      ? 2
+                                 : ((kinds.two | kinds.three << 1) >> 63) != 0 ? 1
+                                                                               : 0;
+        const bool pastContinued =
+            past == 0 || ((p[i + 64] & 0xC0) == 0x80 && (past == 1 || (p[i + 65] & 0xC0) == 0x80));
+        if (kinds.other == 0 && kinds.continuation == expected && pastContinued) {
+            i += 64 + past;
+            continue;
+        }
+        const std::size_t blockEnd = i + 64;
+        while (i < blockEnd) {
+            char16_t units[2];
+            char16_t* write = units;
+            bool incomplete = false;
+            const std::size_t taken = DecodeOneUtf8(bytes, i, write, incomplete);
+            if (taken == 0) {
+                return {i, !incomplete || atEnd};
+            }
+            i += taken;
+        }
+    }
+#endif
     while (i < size) {
         if (size - i >= 16 && SixteenAscii(bytes.data() + i)) {
             i += 16;

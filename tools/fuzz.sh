@@ -14,6 +14,7 @@ set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
+mkdir -p build
 seconds="${1:-30}"
 shift || true
 targets=("$@")

@@ -141,6 +141,8 @@ def main():
     parser.add_argument("--stream-gb", type=float, default=1.0)
     args = parser.parse_args()
     scratch_root = "/dev/shm" if os.path.isdir("/dev/shm") else None
+    # Peers and blankwise share the processors with whatever else runs: the load says how much.
+    print(f"processors {os.cpu_count()}, load average {' '.join(f'{load:.2f}' for load in os.getloadavg())}")
     with tempfile.TemporaryDirectory(dir=scratch_root) as scratch:
         bench = Bench(args.launcher, args.blankwise, args.folder, args.runs, pathlib.Path(scratch))
         bench.corpus("document")
@@ -149,6 +151,7 @@ def main():
         if args.stream_gb > 0:
             bench.stream(args.stream_gb)
         print(f"peak resident memory of blankwise over all runs: {bench.peak_kib / 1024:.1f} MiB")
+    print(f"load average at the end {' '.join(f'{load:.2f}' for load in os.getloadavg())}")
     return 0
 
 

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -113,32 +114,71 @@ void ScanUnits(WideStringView text, char16_t wanted, bool withBreaks, OnUnit onU
     }
 }
 
-// Between two tabs the units are copied in one piece and their width taken in one measure.
+// One pass: each block of 16 units is stored to the output as it is scanned, so the text is read
+// once; a tab rewinds the output to its place, writes the spaces and the scan goes on after it.
+// The output is sized up front (a zero fill is cheaper than appending piece by piece) and grows
+// geometrically for the rare text with many tabs.
 WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks) {
-    // A tab becomes at most 4 spaces. Most texts grow by far less than that: reserve a little
-    // room and let the rare text with many tabs grow the output geometrically.
-    WideString out;
-    out.reserve(text.size() + text.size() / 8 + kStop);
-
+    const bool withBreaks = lineBreaks == LineBreaks::StartNewLine;
     const TextPlatform& platform = CurrentTextPlatform();
-    const char16_t* copied = text.data();  // the units before it are in out
-    const char16_t* measured = copied;     // column is the column just before this unit
+    // Room for a whole block and four spaces beyond the last unit written.
+    constexpr std::size_t kSlack = kBlockUnits + kStop;
+    WideString out(text.size() + text.size() / 8 + kSlack, u'\0');
+    std::size_t written = 0;
+    auto ensureRoom = [&out, &written] {
+        if (out.size() - written < kSlack) {
+            out.resize(out.size() * 2);
+        }
+    };
+
+    const char16_t* scan = text.data();
+    const char16_t* const end = text.data() + text.size();
+    const char16_t* measured = scan;  // column is the column just before this unit
     std::size_t column = startColumn;
-    ScanUnits(
-        text, kTab, lineBreaks == LineBreaks::StartNewLine,
-        [&](const char16_t* tab) {
-            static constexpr char16_t kFourSpaces[kStop] = {kSpace, kSpace, kSpace, kSpace};
-            column = (column + RunWidth(platform, measured, tab)) % kStop;
-            AppendRange(out, copied, tab);
-            out.append(kFourSpaces, kStop - column);
+    auto expandTab = [&](const char16_t* tab) {
+        static constexpr char16_t kFourSpaces[kStop] = {kSpace, kSpace, kSpace, kSpace};
+        column = (column + RunWidth(platform, measured, tab)) % kStop;
+        std::memcpy(out.data() + written, kFourSpaces, sizeof kFourSpaces);
+        written += kStop - column;
+        column = 0;
+        measured = tab + 1;
+    };
+    while (static_cast<std::size_t>(end - scan) >= kBlockUnits) {
+        ensureRoom();
+        std::memcpy(out.data() + written, scan, kBlockUnits * sizeof(char16_t));
+        const BlockMasks masks = FullBlockMasks(scan, kTab, withBreaks);
+        if (masks.wanted == 0) {
+            if (masks.breaks != 0) {
+                measured = scan + std::bit_width(masks.breaks);
+                column = 0;
+            }
+            scan += kBlockUnits;
+            written += kBlockUnits;
+            continue;
+        }
+        const unsigned at = static_cast<unsigned>(std::countr_zero(masks.wanted));
+        const std::uint32_t breaksBefore = masks.breaks & ((1u << at) - 1);
+        if (breaksBefore != 0) {
+            measured = scan + std::bit_width(breaksBefore);
             column = 0;
-            measured = copied = tab + 1;
-        },
-        [&](const char16_t* lineStart) {
-            measured = lineStart;
+        }
+        written += at;
+        expandTab(scan + at);
+        scan += at + 1;
+    }
+    for (; scan != end; ++scan) {
+        ensureRoom();
+        if (*scan == kTab) {
+            expandTab(scan);
+            continue;
+        }
+        out[written++] = *scan;
+        if (withBreaks && (*scan == kCr || *scan == kLf)) {
+            measured = scan + 1;
             column = 0;
-        });
-    AppendRange(out, copied, text.data() + text.size());
+        }
+    }
+    out.resize(written);
     return out;
 }
 

@@ -49,30 +49,30 @@ constexpr std::string_view kDescription =
     "  printf 'ab\\tc\\n' | blankwise -c 6 --start-column 2\n"
     "  blankwise --list\n";
 
-struct OptionSpec {
+struct OptionDescription {
     std::string_view longName;
     char shortName;  // 0 for none
     bool takesValue;
 };
 
-constexpr OptionSpec kOptionSpecs[] = {
+constexpr OptionDescription kOptionDescriptions[] = {
     {"conversion", 'c', true}, {"list", 0, false},  {"start-column", 0, true}, {"encoding", 'e', true},
     {"in-place", 'i', false},  {"check", 0, false}, {"help", 'h', false},      {"version", 0, false},
 };
 
-const OptionSpec* FindLong(std::string_view name) {
-    for (const OptionSpec& spec : kOptionSpecs) {
-        if (spec.longName == name) {
-            return &spec;
+const OptionDescription* FindLong(std::string_view name) {
+    for (const OptionDescription& option : kOptionDescriptions) {
+        if (option.longName == name) {
+            return &option;
         }
     }
     return nullptr;
 }
 
-const OptionSpec* FindShort(char name) {
-    for (const OptionSpec& spec : kOptionSpecs) {
-        if (spec.shortName != 0 && spec.shortName == name) {
-            return &spec;
+const OptionDescription* FindShort(char name) {
+    for (const OptionDescription& option : kOptionDescriptions) {
+        if (option.shortName != 0 && option.shortName == name) {
+            return &option;
         }
     }
     return nullptr;
@@ -116,37 +116,37 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
             optionsEnded = true;
             continue;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionDescription* option = nullptr;
         std::optional<std::string_view> value;
         std::string shown;
         if (arg.starts_with("--")) {
             const std::string_view body = arg.substr(2);
             const std::size_t equals = body.find('=');
-            spec = FindLong(body.substr(0, equals));
+            option = FindLong(body.substr(0, equals));
             shown = std::string(arg.substr(0, equals == std::string_view::npos ? arg.size() : equals + 2));
-            if (spec != nullptr && equals != std::string_view::npos) {
-                if (!spec->takesValue) {
+            if (option != nullptr && equals != std::string_view::npos) {
+                if (!option->takesValue) {
                     return UsageError{"option " + Quoted(shown) + " takes no value"};
                 }
                 value = body.substr(equals + 1);
             }
         } else if (arg.size() == 2) {
-            spec = FindShort(arg[1]);
+            option = FindShort(arg[1]);
             shown = std::string(arg);
         } else {
             shown = std::string(arg);
         }
-        if (spec == nullptr) {
+        if (option == nullptr) {
             return UsageError{"unknown option " + Quoted(shown)};
         }
-        if (spec->takesValue && !value) {
+        if (option->takesValue && !value) {
             if (i + 1 == args.size()) {
                 return UsageError{"option " + Quoted(shown) + " needs a value"};
             }
             value = args[++i];
         }
 
-        const std::string_view name = spec->longName;
+        const std::string_view name = option->longName;
         if (name == "conversion") {
             const auto id = ConversionIdFromName(*value);
             if (!id) {

@@ -1,0 +1,77 @@
+#include "ScreenScenario.h"
+
+#include <algorithm>
+#include <array>
+
+namespace OnScreen {
+namespace {
+
+constexpr std::u16string_view kDocument = u"\t予定\t10時\r\n  会議  資料\r\n全角　空白\r\na \t　 b\r\n";
+
+// Worked out by hand from the document above, column by column (a full-width character spans two).
+constexpr std::array kRuns{
+    ScreenRun{8, u" 予定 10時\r\n  会議  資料\r\n全角　空白\r\na  　 b\r\n"},
+    ScreenRun{5, u"\t予定\t10時\r\n  会議\t資料\r\n全角　空白\r\na\t　 b\r\n"},
+    ScreenRun{3, u"\t予定\t10時\r\n  会議  資料\r\n全角  空白\r\na \t   b\r\n"},
+    ScreenRun{10, u" 予定 10時\r\n 会議 資料\r\n全角 空白\r\na b\r\n"},
+    ScreenRun{6, u"    予定    10時\r\n  会議  資料\r\n全角　空白\r\na   　 b\r\n"},
+};
+
+}  // namespace
+
+std::u16string_view ScreenDocument() {
+    return kDocument;
+}
+
+std::span<const ScreenRun> ScreenRuns() {
+    return kRuns;
+}
+
+MenuKeySteps SplitMenuKeys(std::span<const MenuKey> keys) {
+    MenuKeySteps steps;
+    if (keys.empty()) {
+        return steps;
+    }
+    steps.highlight.push_back(keys.front());
+    const auto rest = keys.subspan(1);
+    const auto right = std::find(rest.begin(), rest.end(), MenuKey::Right);
+    if (right == rest.end()) {
+        steps.choose.assign(rest.begin(), rest.end());
+    } else {
+        steps.openSubmenu.assign(rest.begin(), right + 1);
+        steps.choose.assign(right + 1, rest.end());
+    }
+    return steps;
+}
+
+std::u16string VisibleForEdit(std::u16string_view text) {
+    std::u16string shown;
+    shown.reserve(text.size() + text.size() / 4);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        switch (text[i]) {
+            case u'\t':
+                shown += u'→';
+                break;
+            case u' ':
+                shown += u'·';
+                break;
+            case u'\u3000':
+                shown += u'□';
+                break;
+            case u'\r':
+                if (i + 1 < text.size() && text[i + 1] == u'\n') {
+                    ++i;
+                }
+                shown += u"\r\n";
+                break;
+            case u'\n':
+                shown += u"\r\n";
+                break;
+            default:
+                shown += text[i];
+        }
+    }
+    return shown;
+}
+
+}  // namespace OnScreen

@@ -11,7 +11,6 @@ if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 build_dir="$(cd "$1" && pwd)"
-source "$root/tools/wine-env.sh"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 
@@ -39,6 +38,7 @@ grep -q '  Blankwise.dll$' "$folder/SHA256SUMS" || fail "SHA256SUMS lacks Blankw
 cmp -s "$folder/LICENSE" "$root/LICENSE" || fail "the licence differs from the repository's"
 
 host="$build_dir/Blankwise/Win32/BlankwiseHost.exe"
+source "$root/tools/wine-env-for.sh" "$host"
 dll="$(winepath -w "$folder/Blankwise.dll")"
 info=$(wine "$host" --plugin "$dll" --info 2>&1)
 for line in "name (PlugInProc 2306): Blankwise" "version (PlugInProc 2308): Version $version" \

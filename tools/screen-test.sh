@@ -25,7 +25,7 @@ fi
 exe_dir="$(cd "$1" && pwd)"
 out="$2"
 plugin="${3:-}"
-source "$root/tools/wine-env.sh"
+source "$root/tools/wine-env-for.sh" "$exe_dir/BlankwiseScreen.exe"
 rm -rf "$out"
 mkdir -p "$out"
 out="$(cd "$out" && pwd)"

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "HostEmulator/HostProgram/DocumentText.h"
+
 namespace OnScreen {
 namespace {
 
@@ -45,33 +47,7 @@ MenuKeySteps SplitMenuKeys(std::span<const MenuKey> keys) {
 }
 
 std::u16string VisibleForEdit(std::u16string_view text) {
-    std::u16string shown;
-    shown.reserve(text.size() + text.size() / 4);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        switch (text[i]) {
-            case u'\t':
-                shown += u'→';
-                break;
-            case u' ':
-                shown += u'·';
-                break;
-            case u'\u3000':
-                shown += u'□';
-                break;
-            case u'\r':
-                if (i + 1 < text.size() && text[i + 1] == u'\n') {
-                    ++i;
-                }
-                shown += u"\r\n";
-                break;
-            case u'\n':
-                shown += u"\r\n";
-                break;
-            default:
-                shown += text[i];
-        }
-    }
-    return shown;
+    return HostEmulator::VisibleWhiteSpace(text, HostEmulator::BreakMarks::CrLf);
 }
 
 }  // namespace OnScreen

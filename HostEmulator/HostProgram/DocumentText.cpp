@@ -132,9 +132,10 @@ std::string ToUtf8(std::u16string_view text) {
     return out;
 }
 
-std::string WithVisibleWhiteSpace(std::u16string_view text) {
+std::u16string VisibleWhiteSpace(std::u16string_view text, BreakMarks marks) {
+    const bool marked = marks == BreakMarks::Marked;
     std::u16string shown;
-    shown.reserve(text.size() + text.size() / 8);
+    shown.reserve(text.size() + text.size() / 4);
     for (std::size_t i = 0; i < text.size(); ++i) {
         switch (text[i]) {
             case u'\t':
@@ -148,21 +149,24 @@ std::string WithVisibleWhiteSpace(std::u16string_view text) {
                 break;
             case u'\r':
                 if (i + 1 < text.size() && text[i + 1] == u'\n') {
-                    shown += u"␍␊\n";
+                    shown += marked ? u"␍␊\n" : u"\r\n";
                     ++i;
                 } else {
-                    shown += u"␍\n";
+                    shown += marked ? u"␍\n" : u"\r\n";
                 }
                 break;
             case u'\n':
-                shown += u"␊\n";
+                shown += marked ? u"␊\n" : u"\r\n";
                 break;
             default:
                 shown += text[i];
         }
     }
-    shown += u"[EOF]\n";
-    return ToUtf8(shown);
+    return shown;
+}
+
+std::string WithVisibleWhiteSpace(std::u16string_view text) {
+    return ToUtf8(VisibleWhiteSpace(text, BreakMarks::Marked) + u"[EOF]\n");
 }
 
 std::size_t CountChangedLines(std::u16string_view before, std::u16string_view after) {

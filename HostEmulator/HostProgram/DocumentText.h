@@ -24,8 +24,17 @@ std::string EncodeDocument(std::u16string_view text, TextEncoding encoding);
 // UTF-16 units to UTF-8 bytes; a lone surrogate becomes U+FFFD.
 std::string ToUtf8(std::u16string_view text);
 
-// The text in UTF-8 with its white space made visible: → for a tab, · for U+0020, □ for U+3000,
-// and a mark before each line's real break: ␍␊ for CR LF, ␊ for LF, ␍ for CR. [EOF] ends it.
+// How a rendering with visible white space shows the line breaks.
+enum class BreakMarks {
+    Marked,  // a mark before each real break: ␍␊ for CR LF, ␊ for LF, ␍ for CR
+    CrLf,    // every break, whatever its kind, as CR LF (for an edit control)
+};
+
+// The text with its white space made visible: → for a tab, · for U+0020, □ for U+3000, and the
+// line breaks as marks asks.
+std::u16string VisibleWhiteSpace(std::u16string_view text, BreakMarks marks);
+
+// The text in UTF-8 with its white space and break kinds made visible; [EOF] ends it.
 std::string WithVisibleWhiteSpace(std::u16string_view text);
 
 // Lines (each with its break; CR LF is one break) that differ between the two texts at the same

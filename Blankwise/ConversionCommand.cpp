@@ -103,9 +103,10 @@ void ConvertAndWriteBack(HostPort& host, int id, TCaretPos selectionStart, bool 
     } else {
         prefixWidth = PrefixWidth(prefix);
     }
-    const WideString converted = ConvertSelection(id, GetSelectedText(host), prefixWidth);
+    const WideString selected = GetSelectedText(host);
+    const WideString converted = ConvertSelection(id, selected, prefixWidth);
     const WideString convertedPrefix = ConvertPrefix(id, prefix);
-    WriteBackLines(host, converted);
+    WriteBackLines(host, converted, selected);
 
     if (wholeDocument) {
         host.Send(HostExecCommand, kHostCommandAfterWholeDocument, 0);

@@ -141,13 +141,16 @@ void RestoreCaretSide(HostPort& host, bool caretAtEnd) {
 // - with no pair compared the caret has not been placed yet: for a forward selection it stands at
 //   the selection's end, and the surplus would be inserted or removed there. It is put at the
 //   selection's start first.
-void WriteBackLines(HostPort& host, WideStringView newText) {
+void WriteBackLines(HostPort& host, WideStringView newText, std::optional<WideStringView> capturedText) {
     bool caretAtEnd = false;
     TCaretPos start;
     {
         MyLibrary::TCommonStringRecordList oldLines;
         MyLibrary::TCommonStringRecordList newLines;
         const WideString oldText = GetSelectedText(host);
+        if (capturedText && oldText != *capturedText) {
+            return;
+        }
         oldLines.SplitLines(oldText);
         newLines.SplitLines(newText);
         start = ReadPosition(host, HostGetSelStart, kPositionKindUnits);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "../MyLibrary/StringUnit/StringUnit.h"
 #include "HostPort.h"
@@ -41,6 +42,11 @@ void RestoreCaretSide(HostPort& host, bool caretAtEnd);
 // Writes newText over the selection line by line: lines equal in the old and the new text are left
 // alone, a CR LF ending both an old and a new line stays in place, surplus lines are inserted or
 // removed in one edit. Afterwards newText is selected with the caret on the side it was on.
-void WriteBackLines(HostPort& host, WideStringView newText);
+//
+// With capturedText, the text newText was converted from, nothing is written unless the selection
+// still holds exactly that text: a host whose selection moved between the reads keeps its document
+// as it was rather than have another text overwritten by a conversion of the first.
+void WriteBackLines(HostPort& host, WideStringView newText,
+                    std::optional<WideStringView> capturedText = std::nullopt);
 
 }  // namespace Blankwise

@@ -148,6 +148,31 @@ TEST(HostileHost, SelectionChangedBetweenSizeAndFillOrPositionsBeyondTheDocument
                [](const Scene&, const EmulatedHost&, const EmulatedHost&) {});
 }
 
+// The host moved its selection from "a b" to the whole document after the text was read for the
+// conversion and before the write-back read it again: the conversion of "a b" used to be written
+// over the whole new selection, and "cd ef" was lost. Nothing is written now.
+TEST(HostileHost, SelectionMovedBeforeTheWriteBackKeepsTheDocument) {
+    constexpr std::u16string_view kText = u"a b\ncd ef";
+    for (const int id : {2, 6, 12, 15}) {
+        EmulatedHost host(kText);
+        host.Select({0, 0}, {3, 0});
+        host.port.ScriptMenuChoice(id);
+        int selectedTextSizeQueries = 0;
+        host.port.SetInterceptor(
+            [&host, &selectedTextSizeQueries](std::uint32_t message, std::uintptr_t,
+                                              std::intptr_t lParam) -> std::optional<std::intptr_t> {
+                if (message == HostGetSelText && lParam == 0 && ++selectedTextSizeQueries == 2) {
+                    host.model.Select({0, 0}, {5, 1});
+                }
+                return std::nullopt;
+            });
+        EXPECT_NO_THROW(RunConversionCommand(host.port));
+        EXPECT_EQ(selectedTextSizeQueries, 2);
+        EXPECT_EQ(host.model.Text(), kText) << "conversion " << id;
+        EXPECT_TRUE(host.model.Redrawing());
+    }
+}
+
 // A size no process of 32 bits can hold fails the command with an exception: the export's guard
 // reports it to the user, and repainting is resumed on the way out.
 TEST(HostileHost, SizeBeyondTheAddressSpaceIsReportedNotCrashed) {

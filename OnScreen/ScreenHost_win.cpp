@@ -18,6 +18,7 @@
 
 #include "Blankwise/ConversionPipelines.h"
 #include "HostEmulator/HostModel.h"
+#include "HostEmulator/HostProgram/HostWindow_win.h"
 #include "HostEmulator/HostProgram/MenuKeys.h"
 #include "HostEmulator/HostProgram/PluginLibrary_win.h"
 #include "ScreenScenario.h"
@@ -27,6 +28,7 @@ namespace {
 
 using HostEmulator::HostModel;
 using HostEmulator::PluginLibrary;
+using HostEmulator::VirtualKey;
 
 constexpr wchar_t kClassName[] = L"BlankwiseScreenWindow";
 constexpr UINT kFirstHostMessage = 2049;
@@ -38,22 +40,6 @@ constexpr DWORD kShotTimeoutMs = 30000;  // for the taker to answer one request
 constexpr int kEditId = 100;
 // Where the pointer stands, in client coordinates, when the command opens its menu.
 constexpr POINT kPointer{150, 70};
-
-WPARAM VirtualKey(MenuKey key) {
-    switch (key) {
-        case MenuKey::Home:
-            return VK_HOME;
-        case MenuKey::Down:
-            return VK_DOWN;
-        case MenuKey::Right:
-            return VK_RIGHT;
-        case MenuKey::Return:
-            return VK_RETURN;
-        case MenuKey::Escape:
-            return VK_ESCAPE;
-    }
-    return VK_ESCAPE;
-}
 
 std::wstring Wide(std::u16string_view text) {
     return std::wstring(text.begin(), text.end());

@@ -14,22 +14,6 @@ constexpr UINT kMenuTimeoutMs = 20000;
 constexpr int kMessageBoxTextId = 0xFFFF;
 constexpr std::size_t kPaintedUnits = 4096;
 
-WPARAM VirtualKey(MenuKey key) {
-    switch (key) {
-        case MenuKey::Home:
-            return VK_HOME;
-        case MenuKey::Down:
-            return VK_DOWN;
-        case MenuKey::Right:
-            return VK_RIGHT;
-        case MenuKey::Return:
-            return VK_RETURN;
-        case MenuKey::Escape:
-            return VK_ESCAPE;
-    }
-    return VK_ESCAPE;
-}
-
 void RegisterWindowClass(WNDPROC procedure) {
     static const ATOM atom = [procedure] {
         WNDCLASSW windowClass{};
@@ -75,6 +59,22 @@ double Seconds(LONGLONG ticks) {
 }
 
 }  // namespace
+
+WPARAM VirtualKey(MenuKey key) {
+    switch (key) {
+        case MenuKey::Home:
+            return VK_HOME;
+        case MenuKey::Down:
+            return VK_DOWN;
+        case MenuKey::Right:
+            return VK_RIGHT;
+        case MenuKey::Return:
+            return VK_RETURN;
+        case MenuKey::Escape:
+            return VK_ESCAPE;
+    }
+    return VK_ESCAPE;
+}
 
 HostWindow::HostWindow(std::u16string_view text) : model_(text) {
     RegisterWindowClass(&HostWindow::Procedure);

@@ -13,6 +13,9 @@
 
 namespace HostEmulator {
 
+// The virtual-key code a menu key is typed with.
+WPARAM VirtualKey(MenuKey key);
+
 // What happened during one call of the plug-in's command.
 struct CommandRun {
     bool menuOpened = false;                 // the owner heard from a menu loop going idle

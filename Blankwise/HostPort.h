@@ -79,7 +79,7 @@ struct TScreenPoint {
 // implementation sends real messages to the host's window and shows real menus; the emulator
 // answers in-process and records what it was given.
 class HostPort {
-public:
+  public:
     virtual ~HostPort() = default;
 
     // SendMessageA to the host window.

@@ -2,6 +2,8 @@
 
 namespace MyLibrary {
 
-const TextPlatform& SystemTextPlatform() { return NativeTextPlatform(); }
+const TextPlatform& SystemTextPlatform() {
+    return NativeTextPlatform();
+}
 
 }  // namespace MyLibrary

@@ -11,6 +11,8 @@ const TextPlatform& CurrentTextPlatform() {
     return chosenPlatform != nullptr ? *chosenPlatform : SystemTextPlatform();
 }
 
-void UseTextPlatform(const TextPlatform& platform) { chosenPlatform = &platform; }
+void UseTextPlatform(const TextPlatform& platform) {
+    chosenPlatform = &platform;
+}
 
 }  // namespace MyLibrary

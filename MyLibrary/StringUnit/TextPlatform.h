@@ -11,7 +11,7 @@ namespace MyLibrary {
 // answers them with WideCharToMultiByte and CompareStringW; the native build with its own code
 // page 932 table and a code-unit comparison.
 class TextPlatform {
-public:
+  public:
     virtual ~TextPlatform() = default;
 
     // The code page the multi-byte form is made in (932 on a Japanese system).

@@ -21,7 +21,7 @@ constexpr char kUnmappedByte = '?';
 // Code page 932 without the operating system: one table lookup per UTF-16 unit. A unit the code
 // page does not map (surrogates included, paired or not) becomes one '?'.
 class NativeCp932Platform final : public TextPlatform {
-public:
+  public:
     NativeCp932Platform() {
         bytesOfUnit_.fill(kUnmapped);
         for (std::uint16_t unit = 0; unit < 0x80; ++unit) {
@@ -83,7 +83,7 @@ public:
 
     bool ComparesByCodeUnit() const override { return true; }
 
-private:
+  private:
     // Simple case folding for the letters that have a one-unit upper-case partner: ASCII,
     // Latin-1, Greek, Cyrillic and the full-width Latin letters.
     static char16_t FoldCase(char16_t unit) {

@@ -10,7 +10,9 @@ namespace {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected on Windows");
 
-const wchar_t* AsWide(std::u16string_view text) { return reinterpret_cast<const wchar_t*>(text.data()); }
+const wchar_t* AsWide(std::u16string_view text) {
+    return reinterpret_cast<const wchar_t*>(text.data());
+}
 
 int CheckedLength(std::size_t length) {
     if (length > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
@@ -22,7 +24,7 @@ int CheckedLength(std::size_t length) {
 // The real API: WideCharToMultiByte in the code page GetACP reports when the library is loaded,
 // CompareStringW in the user's default locale.
 class Win32TextPlatform final : public TextPlatform {
-public:
+  public:
     unsigned CodePage() const override { return codePage_; }
 
     std::string ToMultiByte(std::u16string_view text) const override {
@@ -50,7 +52,7 @@ public:
 
     bool ComparesByCodeUnit() const override { return false; }
 
-private:
+  private:
     UINT codePage_ = ::GetACP();
 };
 
@@ -59,6 +61,8 @@ const Win32TextPlatform kWin32TextPlatform;
 
 }  // namespace
 
-const TextPlatform& SystemTextPlatform() { return kWin32TextPlatform; }
+const TextPlatform& SystemTextPlatform() {
+    return kWin32TextPlatform;
+}
 
 }  // namespace MyLibrary

@@ -11,19 +11,30 @@ namespace {
 // Windows does: ASCII, half-width katakana, kana, kanji of both levels, full-width forms, U+3000.
 std::u16string SharedCorpus() {
     std::u16string corpus;
-    for (char16_t unit = 0x20; unit < 0x7F; ++unit) corpus += unit;
-    for (char16_t unit = 0xFF61; unit <= 0xFF9F; ++unit) corpus += unit;
-    for (char16_t unit = 0x3041; unit <= 0x3093; ++unit) corpus += unit;
-    for (char16_t unit = 0x30A1; unit <= 0x30F6; ++unit) corpus += unit;
-    for (char16_t unit = 0xFF01; unit <= 0xFF5E; ++unit) corpus += unit;
+    for (char16_t unit = 0x20; unit < 0x7F; ++unit)
+        corpus += unit;
+    for (char16_t unit = 0xFF61; unit <= 0xFF9F; ++unit)
+        corpus += unit;
+    for (char16_t unit = 0x3041; unit <= 0x3093; ++unit)
+        corpus += unit;
+    for (char16_t unit = 0x30A1; unit <= 0x30F6; ++unit)
+        corpus += unit;
+    for (char16_t unit = 0xFF01; unit <= 0xFF5E; ++unit)
+        corpus += unit;
     corpus += u"\u3000\u3001\u3002\u30FC";
-    corpus += u"日本語漢字変換空白全角半角表示能申請亜唖娃阿哀愛挨姶逢葵茜穐悪握渥旭葦芦鯵梓圧斡扱宛姐虻飴絢綾鮎或粟袷安庵按暗案闇鞍杏";
-    corpus += u"弌丐丕个丱丶丼丿乂乖乘亂亅豫亊舒弍于亞亟亠亢亰亳亶从仍仄仆仂仗仞仭仟价伉佚估佛佝佗佇佶侈侏侘佻佩佰侑佯來侖儘俔俟俎";
+    corpus +=
+        u"日本語漢字変換空白全角半角表示能申請亜唖娃阿哀愛挨姶逢葵茜穐悪握渥旭葦芦鯵梓圧斡扱宛姐虻飴絢綾鮎或"
+        u"粟袷安庵按暗案闇鞍杏";
+    corpus +=
+        u"弌丐丕个丱丶丼丿乂乖乘亂亅豫亊舒弍于亞亟亠亢亰亳亶从仍仄仆仂仗仞仭仟价伉佚估佛佝佗佇佶侈侏侘佻佩佰"
+        u"侑佯來侖儘俔俟俎";
     corpus += u"\t\r\n";
     return corpus;
 }
 
-TEST(TextPlatform, CodePageIs932) { EXPECT_EQ(CurrentTextPlatform().CodePage(), 932u); }
+TEST(TextPlatform, CodePageIs932) {
+    EXPECT_EQ(CurrentTextPlatform().CodePage(), 932u);
+}
 
 TEST(TextPlatform, NativeBytesAgreeWithCurrentPlatformOnSharedCorpus) {
     const std::u16string corpus = SharedCorpus();
@@ -49,7 +60,9 @@ TEST(TextPlatform, KnownShiftJisBytes) {
 TEST(TextPlatform, UnmappedUnitsBecomeQuestionMarks) {
     const TextPlatform& platform = CurrentTextPlatform();
     EXPECT_EQ(platform.ToMultiByte(u"\u0E01"), "?");  // Thai
-    const std::string lone = platform.ToMultiByte(u"a\xD800" u"b");
+    const std::string lone = platform.ToMultiByte(
+        u"a\xD800"
+        u"b");
     EXPECT_EQ(lone.front(), 'a');
     EXPECT_EQ(lone.back(), 'b');
 }

@@ -34,93 +34,185 @@ std::size_t FirstLineColumn(std::int32_t startColumn) {
     return startColumn > 0 ? static_cast<std::size_t>(startColumn) % kStop : 0;
 }
 
-// The width of a run is the byte length of its multi-byte form. Runs are cut only at tabs, spaces
-// and line breaks, never inside a surrogate pair, so the sum of the run widths before a unit is the
-// width of the whole line up to it, however the code page maps each unit.
-std::size_t RunWidth(const TextPlatform& platform, const char16_t* first, const char16_t* last) {
-    return first == last
-               ? 0
-               : platform.MultiByteLength(WideStringView(first, static_cast<std::size_t>(last - first)));
-}
-
 // Pointer and count: the iterator-pair overload of append copies the range into a temporary first.
 void AppendRange(WideString& out, const char16_t* first, const char16_t* last) {
     out.append(first, static_cast<std::size_t>(last - first));
 }
 
-// The text is walked in blocks of 16 units, each summed up as bit masks (bit k for unit k) of the
+// The text is walked in blocks of 16 units, each summed up as a bit mask (bit k for unit k) of the
 // units that matter, so that the units in between cost no branch of their own.
 constexpr std::size_t kBlockUnits = 16;
 
-struct BlockMasks {
-    std::uint32_t wanted;  // units equal to the one the transform works on
-    std::uint32_t breaks;  // CR and LF, when they start lines
-};
-
-BlockMasks PartialBlockMasks(const char16_t* block, std::size_t units, char16_t wanted, bool withBreaks) {
-    BlockMasks masks{0, 0};
+std::uint32_t PartialBlockMask(const char16_t* block, std::size_t units, char16_t wanted) {
+    std::uint32_t mask = 0;
     for (std::size_t k = 0; k < units; ++k) {
-        masks.wanted |= static_cast<std::uint32_t>(block[k] == wanted) << k;
-        masks.breaks |= static_cast<std::uint32_t>(withBreaks && (block[k] == kCr || block[k] == kLf)) << k;
+        mask |= static_cast<std::uint32_t>(block[k] == wanted) << k;
     }
-    return masks;
+    return mask;
 }
 
 #if defined(__SSE2__)
-std::uint32_t MaskOf(__m128i low, __m128i high, __m128i wanted) {
-    return static_cast<std::uint32_t>(
-        _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(low, wanted), _mm_cmpeq_epi16(high, wanted))));
+__m128i LoadUnits(const char16_t* units) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
 }
 
-BlockMasks FullBlockMasks(const char16_t* block, char16_t wanted, bool withBreaks) {
-    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
-    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8));
-    BlockMasks masks{MaskOf(low, high, _mm_set1_epi16(static_cast<short>(wanted))), 0};
-    if (withBreaks) {
-        masks.breaks = MaskOf(low, high, _mm_set1_epi16(static_cast<short>(kCr))) |
-                       MaskOf(low, high, _mm_set1_epi16(static_cast<short>(kLf)));
-    }
-    return masks;
+// Bit k set where unit k of the 16 in low and high equals wanted.
+std::uint32_t MaskOf(__m128i low, __m128i high, char16_t wanted) {
+    const __m128i repeated = _mm_set1_epi16(static_cast<short>(wanted));
+    return static_cast<std::uint32_t>(
+        _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(low, repeated), _mm_cmpeq_epi16(high, repeated))));
+}
+
+// Bit k set where unit k of the 16 in low and high lies outside ASCII.
+std::uint32_t NonAsciiMaskOf(__m128i low, __m128i high) {
+    const __m128i highBits = _mm_set1_epi16(static_cast<short>(0xFF80));
+    return ~MaskOf(_mm_and_si128(low, highBits), _mm_and_si128(high, highBits), 0) & 0xFFFFu;
+}
+
+std::uint32_t FullBlockMask(const char16_t* block, char16_t wanted) {
+    return MaskOf(LoadUnits(block), LoadUnits(block + 8), wanted);
 }
 #else
-BlockMasks FullBlockMasks(const char16_t* block, char16_t wanted, bool withBreaks) {
-    return PartialBlockMasks(block, kBlockUnits, wanted, withBreaks);
+std::uint32_t FullBlockMask(const char16_t* block, char16_t wanted) {
+    return PartialBlockMask(block, kBlockUnits, wanted);
 }
 #endif
 
-// Calls onUnit(position) for every unit equal to wanted, in order, and tells onLineStart(position)
-// of every line that starts after a CR or LF before the next such unit (when withBreaks is set).
-template <typename OnUnit, typename OnLineStart>
-void ScanUnits(WideStringView text, char16_t wanted, bool withBreaks, OnUnit onUnit,
-               OnLineStart onLineStart) {
+// Calls onUnit(position) for every unit equal to wanted, in order.
+template <typename OnUnit>
+void ScanUnits(WideStringView text, char16_t wanted, OnUnit onUnit) {
     const char16_t* const end = text.data() + text.size();
     for (const char16_t* block = text.data(); block != end;) {
         const std::size_t units = std::min(kBlockUnits, static_cast<std::size_t>(end - block));
-        BlockMasks masks = units == kBlockUnits ? FullBlockMasks(block, wanted, withBreaks)
-                                                : PartialBlockMasks(block, units, wanted, withBreaks);
-        for (; masks.wanted != 0; masks.wanted &= masks.wanted - 1) {
-            const unsigned at = static_cast<unsigned>(std::countr_zero(masks.wanted));
-            const std::uint32_t breaksBefore = masks.breaks & ((1u << at) - 1);
-            if (breaksBefore != 0) {
-                onLineStart(block + std::bit_width(breaksBefore));
-            }
-            masks.breaks &= ~((1u << at) - 1);
-            onUnit(block + at);
-        }
-        if (masks.breaks != 0) {
-            onLineStart(block + std::bit_width(masks.breaks));
+        std::uint32_t mask =
+            units == kBlockUnits ? FullBlockMask(block, wanted) : PartialBlockMask(block, units, wanted);
+        for (; mask != 0; mask &= mask - 1) {
+            onUnit(block + std::countr_zero(mask));
         }
         block += units;
     }
 }
+
+// Carries the display column, modulo the tab width, from one unit of interest to the next (tabs,
+// or spaces), which the transform passes in order. The column before a unit is the column set
+// after the previous one plus the width of the units in between, or, when a line break lies in
+// between, the width from the start of the unit's line. Breaks are looked for only back from the
+// unit, so text without a unit of interest costs nothing here.
+//
+// The width of a run is the byte length of its multi-byte form. Runs are cut only at tabs, spaces
+// and line breaks, never inside a surrogate pair, so the sum of the run widths before a unit is the
+// width of the whole line up to it, however the code page maps each unit.
+class ColumnTracker {
+  public:
+    ColumnTracker(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks)
+        : platform_(CurrentTextPlatform()),
+          doubleByteFlags_(platform_.DoubleByteFlags()),
+          begin_(text.data()),
+          measured_(text.data()),
+          column_(startColumn),
+          withBreaks_(lineBreaks == LineBreaks::StartNewLine) {}
+
+    // The column just before unit.
+    std::size_t ColumnBefore(const char16_t* unit) const {
+        std::size_t width = 0;  // of the units from last to unit
+        const char16_t* last = unit;
+#if defined(__SSE2__)
+        // Where the platform has fixed per-unit lengths, the run is measured back from unit 16
+        // units at a time, a break or the measuring point found from masks of those units. Most
+        // runs are a word or two and take one step.
+        for (; doubleByteFlags_ != nullptr && static_cast<std::size_t>(last - begin_) >= kBlockUnits;
+             last -= kBlockUnits) {
+            const char16_t* const window = last - kBlockUnits;
+            const __m128i low = LoadUnits(window);
+            const __m128i high = LoadUnits(window + 8);
+            const bool measuredInWindow = measured_ >= window;
+            const std::uint32_t sinceMeasured =
+                measuredInWindow ? (0xFFFFu << (measured_ - window)) & 0xFFFFu : 0xFFFFu;
+            const std::uint32_t breaks =
+                withBreaks_ ? (MaskOf(low, high, kCr) | MaskOf(low, high, kLf)) & sinceMeasured : 0;
+            const std::uint32_t nonAscii = NonAsciiMaskOf(low, high);
+            if (breaks != 0) {
+                return (width + WindowWidth(window, nonAscii, std::bit_width(breaks))) % kStop;
+            }
+            if (measuredInWindow) {
+                const auto runStart = static_cast<unsigned>(measured_ - window);
+                return (column_ + width + WindowWidth(window, nonAscii, runStart)) % kStop;
+            }
+            width += WindowWidth(window, nonAscii, 0);
+        }
+#endif
+        const char16_t* lineStart = withBreaks_ ? StartOfLastLine(measured_, last) : measured_;
+        const std::size_t column = lineStart == measured_ ? column_ : 0;
+        return (column + RunWidth(lineStart, last) + width) % kStop;
+    }
+
+    // The column just before unit is column; later units are measured from here.
+    void RestartAt(const char16_t* unit, std::size_t column) {
+        measured_ = unit;
+        column_ = column;
+    }
+
+  private:
+    // The width of units runStart..15 of the 16 at window, nonAscii marking those outside ASCII.
+    // Where any of them is outside ASCII, all 16 are looked up without a branch each (in Japanese
+    // text most are), and for a partial window the lookups are masked.
+    std::size_t WindowWidth(const char16_t* window, std::uint32_t nonAscii, unsigned runStart) const {
+        const std::uint32_t run = (0xFFFFu << runStart) & 0xFFFFu;
+        std::size_t width = kBlockUnits - runStart;
+        if ((nonAscii & run) == 0) {
+            return width;
+        }
+        if (runStart == 0) {
+            for (unsigned k = 0; k < kBlockUnits; ++k) {
+                width += doubleByteFlags_[window[k]];
+            }
+        } else {
+            std::uint32_t doubleBytes = 0;
+            for (unsigned k = 0; k < kBlockUnits; ++k) {
+                doubleBytes |= static_cast<std::uint32_t>(doubleByteFlags_[window[k]]) << k;
+            }
+            width += static_cast<std::size_t>(std::popcount(doubleBytes & run));
+        }
+        return width;
+    }
+
+    std::size_t RunWidth(const char16_t* first, const char16_t* last) const {
+        const std::size_t units = static_cast<std::size_t>(last - first);
+        if (doubleByteFlags_ == nullptr) {
+            return units == 0 ? 0 : platform_.MultiByteLength(WideStringView(first, units));
+        }
+        std::size_t width = units;
+        for (; first != last; ++first) {
+            width += doubleByteFlags_[*first];
+        }
+        return width;
+    }
+
+    // Just after the last CR or LF in [first, last), or first when there is none: searched
+    // backwards, so the cost is the distance from last to that break.
+    static const char16_t* StartOfLastLine(const char16_t* first, const char16_t* last) {
+        for (; last != first; --last) {
+            if (last[-1] == kCr || last[-1] == kLf) {
+                return last;
+            }
+        }
+        return first;
+    }
+
+    const TextPlatform& platform_;
+    const std::uint8_t* doubleByteFlags_;
+    const char16_t* begin_;
+    const char16_t* measured_;  // column_ is the column just before this unit
+    std::size_t column_;
+    bool withBreaks_;
+};
 
 // One pass: each block of 16 units is stored to the output as it is scanned, so the text is read
 // once; a tab rewinds the output to its place, writes the spaces and the scan goes on after it.
 // The output is sized up front (a zero fill is cheaper than appending piece by piece) and grows
 // geometrically for the rare text with many tabs.
 WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks) {
-    const bool withBreaks = lineBreaks == LineBreaks::StartNewLine;
-    const TextPlatform& platform = CurrentTextPlatform();
+    ColumnTracker columns(text, startColumn, lineBreaks);
     // Room for a whole block and four spaces beyond the last unit written.
     constexpr std::size_t kSlack = kBlockUnits + kStop;
     WideString out(text.size() + text.size() / 8 + kSlack, u'\0');
@@ -130,38 +222,25 @@ WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineB
             out.resize(out.size() * 2);
         }
     };
+    auto expandTab = [&](const char16_t* tab) {
+        static constexpr char16_t kFourSpaces[kStop] = {kSpace, kSpace, kSpace, kSpace};
+        std::memcpy(out.data() + written, kFourSpaces, sizeof kFourSpaces);
+        written += kStop - columns.ColumnBefore(tab);
+        columns.RestartAt(tab + 1, 0);
+    };
 
     const char16_t* scan = text.data();
     const char16_t* const end = text.data() + text.size();
-    const char16_t* measured = scan;  // column is the column just before this unit
-    std::size_t column = startColumn;
-    auto expandTab = [&](const char16_t* tab) {
-        static constexpr char16_t kFourSpaces[kStop] = {kSpace, kSpace, kSpace, kSpace};
-        column = (column + RunWidth(platform, measured, tab)) % kStop;
-        std::memcpy(out.data() + written, kFourSpaces, sizeof kFourSpaces);
-        written += kStop - column;
-        column = 0;
-        measured = tab + 1;
-    };
     while (static_cast<std::size_t>(end - scan) >= kBlockUnits) {
         ensureRoom();
         std::memcpy(out.data() + written, scan, kBlockUnits * sizeof(char16_t));
-        const BlockMasks masks = FullBlockMasks(scan, kTab, withBreaks);
-        if (masks.wanted == 0) {
-            if (masks.breaks != 0) {
-                measured = scan + std::bit_width(masks.breaks);
-                column = 0;
-            }
+        const std::uint32_t tabs = FullBlockMask(scan, kTab);
+        if (tabs == 0) {
             scan += kBlockUnits;
             written += kBlockUnits;
             continue;
         }
-        const unsigned at = static_cast<unsigned>(std::countr_zero(masks.wanted));
-        const std::uint32_t breaksBefore = masks.breaks & ((1u << at) - 1);
-        if (breaksBefore != 0) {
-            measured = scan + std::bit_width(breaksBefore);
-            column = 0;
-        }
+        const unsigned at = static_cast<unsigned>(std::countr_zero(tabs));
         written += at;
         expandTab(scan + at);
         scan += at + 1;
@@ -170,51 +249,37 @@ WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineB
         ensureRoom();
         if (*scan == kTab) {
             expandTab(scan);
-            continue;
-        }
-        out[written++] = *scan;
-        if (withBreaks && (*scan == kCr || *scan == kLf)) {
-            measured = scan + 1;
-            column = 0;
+        } else {
+            out[written++] = *scan;
         }
     }
     out.resize(written);
     return out;
 }
 
-// The column after each space is the column after the one before plus the width of the units
-// between them (from the start of the space's line when a break lies between).
 WideString Compress(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks) {
     WideString out;
     out.reserve(text.size());
 
-    const TextPlatform& platform = CurrentTextPlatform();
+    ColumnTracker columns(text, startColumn, lineBreaks);
     const char16_t* copied = text.data();
-    const char16_t* measured = copied;
-    std::size_t column = startColumn;
-    ScanUnits(
-        text, kSpace, lineBreaks == LineBreaks::StartNewLine,
-        [&](const char16_t* space) {
-            // U+0020 is the single byte 0x20 in every code page the system can run in.
-            column = (column + RunWidth(platform, measured, space) + 1) % kStop;
-            measured = space + 1;
-            if (column != 0) {
-                return;
-            }
-            // The spaces just before this one, at most 3, go into the tab with it. They are still
-            // uncopied: out always ends in a tab or is empty.
-            const char16_t* runStart = space;
-            while (runStart != copied && space - runStart < kTabWidth - 1 && runStart[-1] == kSpace) {
-                --runStart;
-            }
-            AppendRange(out, copied, runStart);
-            out.push_back(kTab);
-            copied = space + 1;
-        },
-        [&](const char16_t* lineStart) {
-            measured = lineStart;
-            column = 0;
-        });
+    ScanUnits(text, kSpace, [&](const char16_t* space) {
+        // U+0020 is the single byte 0x20 in every code page the system can run in.
+        const std::size_t column = (columns.ColumnBefore(space) + 1) % kStop;
+        columns.RestartAt(space + 1, column);
+        if (column != 0) {
+            return;
+        }
+        // The spaces just before this one, at most 3, go into the tab with it. They are still
+        // uncopied: out always ends in a tab or is empty.
+        const char16_t* runStart = space;
+        while (runStart != copied && space - runStart < kTabWidth - 1 && runStart[-1] == kSpace) {
+            --runStart;
+        }
+        AppendRange(out, copied, runStart);
+        out.push_back(kTab);
+        copied = space + 1;
+    });
     AppendRange(out, copied, text.data() + text.size());
     return out;
 }
@@ -258,16 +323,13 @@ WideString CollapseSpaceRuns(WideStringView text) {
     WideString out;
     out.reserve(text.size());
     const char16_t* copied = text.data();
-    ScanUnits(
-        text, kSpace, false,
-        [&](const char16_t* space) {
-            if (space == text.data() || space[-1] != kSpace) {
-                AppendRange(out, copied, space);
-                out.push_back(kTab);
-            }
-            copied = space + 1;
-        },
-        [](const char16_t*) {});
+    ScanUnits(text, kSpace, [&](const char16_t* space) {
+        if (space == text.data() || space[-1] != kSpace) {
+            AppendRange(out, copied, space);
+            out.push_back(kTab);
+        }
+        copied = space + 1;
+    });
     AppendRange(out, copied, text.data() + text.size());
     return out;
 }

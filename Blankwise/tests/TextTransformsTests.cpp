@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <iterator>
 #include <limits>
 #include <random>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -272,56 +274,81 @@ TEST(Transforms, LineOfMillionsOfUnits) {
 }
 
 // Random texts from the characters that matter (ASCII, kana, half-width katakana, both spaces,
-// tabs, each line break, a surrogate pair and its halves) against the naive reference.
+// tabs, each line break, a surrogate pair and its halves) against the naive reference. Every
+// text is made twice: densely blank, and with long words between rare blanks, so that columns
+// are carried across long runs and long lines as well as short ones.
 class RandomTexts : public testing::Test {
   protected:
-    WideString NextText() {
-        static const std::u16string_view kPieces[] = {u"a",  u"あ",   u"ｱ",          u" ",      u" ",
-                                                      u" ",  u"\t",   u"\t",         u"\u3000", u"\r",
-                                                      u"\n", u"\r\n", u"\U00020BB7", u"\xD842", u"\xDFB7"};
-        std::uniform_int_distribution<std::size_t> pieceCount(0, 40);
-        std::uniform_int_distribution<std::size_t> piece(0, std::size(kPieces) - 1);
-        WideString text;
-        for (std::size_t n = pieceCount(random_); n > 0; --n) {
-            text += kPieces[piece(random_)];
-        }
-        return text;
+    // A densely blank text and a sparsely blank one.
+    std::array<WideString, 2> NextTexts() {
+        return {NextText(kDenselyBlank, 40), NextText(kSparselyBlank, 60)};
     }
 
     std::int32_t NextStartColumn() { return std::uniform_int_distribution<std::int32_t>(-2, 9)(random_); }
 
     static constexpr int kRounds = 600;
+
+  private:
+    WideString NextText(std::span<const std::u16string_view> pieces, std::size_t maxPieces) {
+        std::uniform_int_distribution<std::size_t> pieceCount(0, maxPieces);
+        std::uniform_int_distribution<std::size_t> piece(0, pieces.size() - 1);
+        WideString text;
+        for (std::size_t n = pieceCount(random_); n > 0; --n) {
+            text += pieces[piece(random_)];
+        }
+        return text;
+    }
+
+    static constexpr std::u16string_view kDenselyBlank[] = {
+        u"a",      u"あ", u"ｱ",  u" ",    u" ",          u" ",      u"\t",    u"\t",
+        u"\u3000", u"\r", u"\n", u"\r\n", u"\U00020BB7", u"\xD842", u"\xDFB7"};
+    // Words of ASCII, kanji, kana, an unmapped letter (Thai) and a surrogate pair, up to 17 units.
+    static constexpr std::u16string_view kSparselyBlank[] = {u"abcdefghijklmnopq",
+                                                             u"漢字変換",
+                                                             u"ひらがなカタカナ",
+                                                             u"ｶﾀｶﾅ",
+                                                             u"x",
+                                                             u"\u0E01",
+                                                             u"\U00020BB7",
+                                                             u"表示a編集b",
+                                                             u" ",
+                                                             u"\t",
+                                                             u"\n",
+                                                             u"\r\n"};
     std::mt19937 random_{20240611};
 };
 
 TEST_F(RandomTexts, LineFormsMatchReference) {
     for (int round = 0; round < kRounds; ++round) {
-        const WideString text = NextText();
-        SCOPED_TRACE(testing::Message() << "round " << round);
-        EXPECT_EQ(ExpandTabsInLine(text), NaiveExpandLine(text));
-        EXPECT_EQ(CompressSpacesInLine(text), NaiveCompressLine(text));
+        for (const WideString& text : NextTexts()) {
+            SCOPED_TRACE(testing::Message() << "round " << round);
+            EXPECT_EQ(ExpandTabsInLine(text), NaiveExpandLine(text));
+            EXPECT_EQ(CompressSpacesInLine(text), NaiveCompressLine(text));
+        }
     }
 }
 
 TEST_F(RandomTexts, WholeTextFormsMatchReference) {
     for (int round = 0; round < kRounds; ++round) {
-        const WideString text = NextText();
-        SCOPED_TRACE(testing::Message() << "round " << round);
-        EXPECT_EQ(ExpandTabs(text), NaiveByLines(text, NaiveExpandLine));
-        EXPECT_EQ(CompressSpaces(text), NaiveByLines(text, NaiveCompressLine));
-        EXPECT_EQ(CollapseSpaceRuns(text), NaiveByLines(text, NaiveCollapseLine));
+        for (const WideString& text : NextTexts()) {
+            SCOPED_TRACE(testing::Message() << "round " << round);
+            EXPECT_EQ(ExpandTabs(text), NaiveByLines(text, NaiveExpandLine));
+            EXPECT_EQ(CompressSpaces(text), NaiveByLines(text, NaiveCompressLine));
+            EXPECT_EQ(CollapseSpaceRuns(text), NaiveByLines(text, NaiveCollapseLine));
+        }
     }
 }
 
 TEST_F(RandomTexts, StartColumnFormsMatchFillerReference) {
     for (int round = 0; round < kRounds; ++round) {
-        const WideString text = NextText();
-        const std::int32_t startColumn = NextStartColumn();
-        SCOPED_TRACE(testing::Message() << "round " << round << ", start column " << startColumn);
-        EXPECT_EQ(ExpandTabsAfterPrefix(text, startColumn),
-                  NaiveAfterFiller(text, startColumn, u' ', NaiveExpandLine));
-        EXPECT_EQ(CompressSpacesAfterPrefix(text, startColumn),
-                  NaiveAfterFiller(text, startColumn, u'A', NaiveCompressLine));
+        for (const WideString& text : NextTexts()) {
+            const std::int32_t startColumn = NextStartColumn();
+            SCOPED_TRACE(testing::Message() << "round " << round << ", start column " << startColumn);
+            EXPECT_EQ(ExpandTabsAfterPrefix(text, startColumn),
+                      NaiveAfterFiller(text, startColumn, u' ', NaiveExpandLine));
+            EXPECT_EQ(CompressSpacesAfterPrefix(text, startColumn),
+                      NaiveAfterFiller(text, startColumn, u'A', NaiveCompressLine));
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,13 @@ class TextPlatform {
 
     // The byte length of ToMultiByte(text), without building it.
     virtual std::size_t MultiByteLength(std::u16string_view text) const = 0;
+
+    // Where every unit's multi-byte length is fixed whatever its neighbours, a table of 65,536
+    // entries: 1 for the units whose multi-byte form has two bytes, 0 for those with one, so that
+    // a caller measuring many short runs can sum the lengths inline instead of calling
+    // MultiByteLength for each. nullptr where a unit's length may depend on its neighbours (the real
+    // API may turn a surrogate pair into one character).
+    virtual const std::uint8_t* DoubleByteFlags() const { return nullptr; }
 
     // CompareStringW(LOCALE_USER_DEFAULT, ignoreCase ? NORM_IGNORECASE : 0, a, b) == CSTR_EQUAL.
     virtual bool LocaleEqual(std::u16string_view a, std::u16string_view b, bool ignoreCase) const = 0;

@@ -29,9 +29,7 @@ class NativeCp932Platform final : public TextPlatform {
         }
         for (const Cp932Mapping& mapping : kCp932Mappings) {
             bytesOfUnit_[mapping.unit] = mapping.bytes;
-            if (mapping.bytes > 0xFF) {
-                doubleByteUnits_[mapping.unit / 64] |= std::uint64_t{1} << (mapping.unit % 64);
-            }
+            doubleByteFlags_[mapping.unit] = mapping.bytes > 0xFF ? 1 : 0;
         }
     }
 
@@ -57,14 +55,15 @@ class NativeCp932Platform final : public TextPlatform {
     }
 
     std::size_t MultiByteLength(std::u16string_view text) const override {
-        // One byte a unit, and one more for each unit that maps to a double-byte character. The
-        // 8 KiB bit set stays in the first-level cache, where a byte table of 64 KiB would not.
+        // One byte a unit, and one more for each unit that maps to a double-byte character.
         std::size_t length = text.size();
-        for (char16_t unit : text) {
-            length += static_cast<std::size_t>((doubleByteUnits_[unit / 64] >> (unit % 64)) & 1);
+        for (const char16_t unit : text) {
+            length += doubleByteFlags_[unit];
         }
         return length;
     }
+
+    const std::uint8_t* DoubleByteFlags() const override { return doubleByteFlags_.data(); }
 
     bool LocaleEqual(std::u16string_view a, std::u16string_view b, bool ignoreCase) const override {
         if (a.size() != b.size()) {
@@ -101,7 +100,7 @@ class NativeCp932Platform final : public TextPlatform {
     }
 
     std::array<std::uint16_t, 0x10000> bytesOfUnit_{};
-    std::array<std::uint64_t, 0x10000 / 64> doubleByteUnits_{};
+    std::array<std::uint8_t, 0x10000> doubleByteFlags_{};
 };
 
 }  // namespace

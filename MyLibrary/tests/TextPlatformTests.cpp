@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "MyLibrary/StringUnit/TextPlatform.h"
@@ -46,6 +47,21 @@ TEST(TextPlatform, NativeBytesAgreeWithCurrentPlatformOnSharedCorpus) {
     }
     EXPECT_EQ(native.ToMultiByte(corpus), current.ToMultiByte(corpus));
     EXPECT_EQ(native.MultiByteLength(corpus), current.MultiByteLength(corpus));
+}
+
+// The per-unit table callers sum instead of calling MultiByteLength must give the same lengths
+// for every unit, and be offered only where lengths are per unit.
+TEST(TextPlatform, DoubleByteFlagsGiveEveryUnitsLength) {
+    const TextPlatform& native = NativeTextPlatform();
+    const std::uint8_t* flags = native.DoubleByteFlags();
+    ASSERT_NE(flags, nullptr);
+    for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit) {
+        const std::u16string one(1, static_cast<char16_t>(unit));
+        ASSERT_EQ(native.ToMultiByte(one).size(), 1u + flags[unit]) << "U+" << std::hex << unit;
+    }
+    if (&SystemTextPlatform() != &native) {
+        EXPECT_EQ(SystemTextPlatform().DoubleByteFlags(), nullptr);
+    }
 }
 
 TEST(TextPlatform, KnownShiftJisBytes) {

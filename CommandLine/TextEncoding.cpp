@@ -275,9 +275,16 @@ DecodeResult DecodeUtf16(std::string_view bytes, bool bigEndian, bool atEnd, std
 // Code page 932 in both directions: decoding by Windows' table of the codes it reads, encoding by
 // the table the text platform measures widths with, which holds the code Windows writes for each
 // unit.
+//
+// Decoding looks codes up by key: the byte itself for a one-byte code, the lead and trail byte
+// as one little-endian number for a pair, so that a pair's key takes one 16-bit load. A pair
+// decodes only with a trail of 0x40 or more, so its key lies above every one-byte key; the pairs
+// whose keys do not are undecodable, as are the lone lead bytes whose keys they share.
 class Cp932Tables {
   public:
-    static constexpr char16_t kNoUnit = 0xFFFF;  // no character has this unit in code page 932
+    // What a key's flags tell.
+    static constexpr std::uint8_t kUndecodable = 1;  // Windows decodes no character from the code
+    static constexpr std::uint8_t kRecoded = 2;      // its unit encodes to another code
 
     // The bytes of a unit, ready to be copied two at a time: a one-byte code carries a second
     // byte that the next character overwrites.
@@ -299,10 +306,12 @@ class Cp932Tables {
         // {code, unit}
 #include "Cp932DecodeTable.inc"
         };
-        unitOfCode_.fill(kNoUnit);
+        unitAt_.fill(0xFFFF);
+        flagsAt_.fill(kUndecodable);
         codeOfUnit_.fill(Code{{'?', 0}, 1});
         for (std::uint16_t c = 0; c < 0x80; ++c) {
-            unitOfCode_[c] = c;
+            unitAt_[c] = c;
+            flagsAt_[c] = 0;
             codeOfUnit_[c] = Code{{static_cast<char>(c), 0}, 1};
         }
         // Six codes are listed for two units each (0x8191 for U+00A2 and U+FFE0, ...): encoding
@@ -313,22 +322,16 @@ class Cp932Tables {
                 code > 0xFF ? Code{{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)}, 2}
                             : Code{{static_cast<char>(code), 0}, 1};
         }
-        recodedBits_.fill(0);
-        pairBits_.fill(0);
         for (const Mapping& mapping : kDecodings) {
             const std::uint16_t code = mapping.first;
-            unitOfCode_[code] = static_cast<char16_t>(mapping.second);
+            const std::size_t key = code > 0xFF ? (code >> 8) | (code & 0xFFu) << 8 : code;
+            unitAt_[key] = static_cast<char16_t>(mapping.second);
             const Code& written = codeOfUnit_[mapping.second];
             const unsigned writtenCode =
                 written.length == 2 ? static_cast<unsigned>(static_cast<std::uint8_t>(written.bytes[0]) << 8 |
                                                             static_cast<std::uint8_t>(written.bytes[1]))
                                     : static_cast<std::uint8_t>(written.bytes[0]);
-            if (writtenCode != code) {
-                recodedBits_[code >> 6] |= std::uint64_t{1} << (code & 63);
-            }
-            if (code > 0xFF) {
-                pairBits_[code >> 6] |= std::uint64_t{1} << (code & 63);
-            }
+            flagsAt_[key] = writtenCode != code ? kRecoded : 0;
         }
         for (unsigned byte = 0; byte < 0x100; ++byte) {
             isLead_[byte] = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC) ? 1 : 0;
@@ -339,28 +342,32 @@ class Cp932Tables {
     std::size_t IsLead(std::uint8_t byte) const {
         return isLead_[byte];
     }
-    // The unit of a one-byte code (below 0x100) or of a lead and trail byte (lead << 8 | trail),
-    // kNoUnit for a code Windows does not decode.
-    char16_t UnitOfCode(std::size_t code) const {
-        return unitOfCode_[code];
+    // The key of the code at `at`: a pair when lead is 1, else the one byte.
+    static std::size_t KeyAt(const std::uint8_t* at, std::size_t lead) {
+        const std::size_t mask = 0xFF | (0xFF00 & (0 - lead));
+        if constexpr (std::endian::native == std::endian::little) {
+            std::uint16_t both = 0;
+            std::memcpy(&both, at, 2);
+            return both & mask;
+        } else {
+            return (at[0] | static_cast<std::size_t>(at[1]) << 8) & mask;
+        }
     }
-    // 1 when the code's unit encodes to another code.
-    std::uint64_t Recoded(std::size_t code) const {
-        return (recodedBits_[code >> 6] >> (code & 63)) & 1;
+    // The unit of a key's code (meaningless where the code is undecodable).
+    char16_t UnitAt(std::size_t key) const {
+        return unitAt_[key];
     }
-    // Whether a lead and trail byte (lead << 8 | trail) decode.
-    bool IsPair(std::size_t code) const {
-        return ((pairBits_[code >> 6] >> (code & 63)) & 1) != 0;
+    std::uint8_t FlagsAt(std::size_t key) const {
+        return flagsAt_[key];
     }
     const Code& CodeOfUnit(char16_t unit) const {
         return codeOfUnit_[unit];
     }
 
   private:
-    std::array<char16_t, 0x10000> unitOfCode_;
+    std::array<char16_t, 0x10000> unitAt_;
+    std::array<std::uint8_t, 0x10000> flagsAt_;
     std::array<Code, 0x10000> codeOfUnit_;
-    std::array<std::uint64_t, 0x10000 / 64> recodedBits_;
-    std::array<std::uint64_t, 0x10000 / 64> pairBits_;  // small enough to stay in the nearest cache
     std::array<std::uint8_t, 0x100> isLead_;
 };
 
@@ -419,10 +426,10 @@ std::uint64_t TrailMask(std::uint64_t leadRange, bool trailIn, bool& trailOut) {
 DecodeResult DecodeCp932(std::string_view bytes, bool atEnd, std::u16string& out, bool& recoded) {
     const Cp932Tables& tables = Cp932();
     char16_t* write = Reserve(out, bytes.size());
-    std::uint64_t recodedAny = 0;
+    bool recodedAny = false;
     const auto stop = [&](DecodeResult result) {
         Trim(out, write);
-        recoded = recoded || recodedAny != 0;
+        recoded = recoded || recodedAny;
         return result;
     };
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
@@ -443,17 +450,29 @@ DecodeResult DecodeCp932(std::string_view bytes, bool atEnd, std::u16string& out
         bool trailOut = false;
         const std::uint64_t trails = TrailMask(leadRange, trail, trailOut);
         const std::uint64_t leads = leadRange & ~trails;
+        // Every character is looked up and written before the block's one branch; the rare
+        // block with an undecodable pair is searched again for it.
+        std::uint8_t flags = 0;
+        char16_t* const blockWrite = write;
         for (std::uint64_t starts = ~trails; starts != 0; starts &= starts - 1) {
             const auto j = static_cast<unsigned>(std::countr_zero(starts));
-            const std::size_t lead = (leads >> j) & 1;
-            const std::size_t code = std::size_t{p[k + j]} << (8 * lead) | (p[k + j + 1] & (0 - lead));
-            const char16_t unit = tables.UnitOfCode(code);
-            if (lead != 0 && unit == Cp932Tables::kNoUnit) {
-                return stop({k + j, true});
-            }
-            recodedAny |= tables.Recoded(code);
-            *write++ = unit;
+            const std::size_t key = Cp932Tables::KeyAt(p + k + j, (leads >> j) & 1);
+            flags |= tables.FlagsAt(key);
+            *write++ = tables.UnitAt(key);
         }
+        if ((flags & Cp932Tables::kUndecodable) != 0) {
+            write = blockWrite;
+            for (std::uint64_t starts = ~trails;; starts &= starts - 1) {
+                const auto j = static_cast<unsigned>(std::countr_zero(starts));
+                const std::size_t key = Cp932Tables::KeyAt(p + k + j, (leads >> j) & 1);
+                if ((tables.FlagsAt(key) & Cp932Tables::kUndecodable) != 0) {
+                    return stop({k + j, true});
+                }
+                recodedAny = recodedAny || (tables.FlagsAt(key) & Cp932Tables::kRecoded) != 0;
+                *write++ = tables.UnitAt(key);
+            }
+        }
+        recodedAny = recodedAny || (flags & Cp932Tables::kRecoded) != 0;
         trail = trailOut;
         k += 64;
     }
@@ -464,20 +483,19 @@ DecodeResult DecodeCp932(std::string_view bytes, bool atEnd, std::u16string& out
         }
         const std::uint8_t first = p[k];
         if (tables.IsLead(first) == 0) {
-            *write++ = tables.UnitOfCode(first);
+            *write++ = tables.UnitAt(first);
             continue;
         }
         if (k + 1 == size) {
             // A lead byte at the end may still find its trail in the next bytes.
             return stop({k, atEnd});
         }
-        const std::size_t code = std::size_t{first} << 8 | p[k + 1];
-        const char16_t unit = tables.UnitOfCode(code);
-        if (unit == Cp932Tables::kNoUnit) {
+        const std::size_t key = Cp932Tables::KeyAt(p + k, 1);
+        if ((tables.FlagsAt(key) & Cp932Tables::kUndecodable) != 0) {
             return stop({k, true});
         }
-        recodedAny |= tables.Recoded(code);
-        *write++ = unit;
+        recodedAny = recodedAny || (tables.FlagsAt(key) & Cp932Tables::kRecoded) != 0;
+        *write++ = tables.UnitAt(key);
         trail = true;
     }
     return stop({size, false});
@@ -499,10 +517,18 @@ DecodeResult ValidateCp932(std::string_view bytes, bool atEnd) {
         bool trailOut = false;
         const std::uint64_t leadRange = LeadRangeMask(p + k, tables);
         const std::uint64_t leads = leadRange & ~TrailMask(leadRange, trail, trailOut);
+        // Every pair is looked up before the block's one branch; the rare invalid block is
+        // searched again for its first bad pair.
+        std::uint8_t flags = 0;
         for (std::uint64_t rest = leads; rest != 0; rest &= rest - 1) {
-            const auto j = static_cast<unsigned>(std::countr_zero(rest));
-            if (!tables.IsPair(std::size_t{p[k + j]} << 8 | p[k + j + 1])) {
-                return {k + j, true};
+            flags |= tables.FlagsAt(Cp932Tables::KeyAt(p + k + std::countr_zero(rest), 1));
+        }
+        if ((flags & Cp932Tables::kUndecodable) != 0) {
+            for (std::uint64_t rest = leads;; rest &= rest - 1) {
+                const auto j = static_cast<unsigned>(std::countr_zero(rest));
+                if ((tables.FlagsAt(Cp932Tables::KeyAt(p + k + j, 1)) & Cp932Tables::kUndecodable) != 0) {
+                    return {k + j, true};
+                }
             }
         }
         trail = trailOut;
@@ -515,7 +541,7 @@ DecodeResult ValidateCp932(std::string_view bytes, bool atEnd) {
             if (k + 1 == size) {
                 return {k, atEnd};
             }
-            if (!tables.IsPair(std::size_t{p[k]} << 8 | p[k + 1])) {
+            if ((tables.FlagsAt(Cp932Tables::KeyAt(p + k, 1)) & Cp932Tables::kUndecodable) != 0) {
                 return {k, true};
             }
             trail = true;

@@ -272,6 +272,10 @@ TEST(Decode, BlockDecodersMatchOneCharacterAtATime) {
             const std::u16string text = texts.Text(texts.Between(0, 300), encoding == Encoding::Utf8);
             std::string bytes;
             Encode(encoding, text, bytes);
+            if (encoding == Encoding::Cp932 && texts.Between(0, 1) == 1) {
+                // A code Windows reads but does not write: the NEC-selected copy of an IBM kanji.
+                bytes.insert(texts.Between(0, bytes.size()), "\xED\x40");
+            }
             for (int corruption = 0; corruption < 3 && !bytes.empty(); ++corruption) {
                 if (texts.Between(0, 1) == 1) {
                     bytes[texts.Between(0, bytes.size() - 1)] = static_cast<char>(texts.Between(0x80, 0xFF));
@@ -282,10 +286,14 @@ TEST(Decode, BlockDecodersMatchOneCharacterAtATime) {
                                                 ? NaiveDecodeUtf8(bytes, expectedStop)
                                                 : NaiveDecodeCp932(bytes, expectedStop);
             std::u16string units;
-            const DecodeResult result = Decode(encoding, bytes, true, units);
+            bool recoded = false;
+            const DecodeResult result = Decode(encoding, bytes, true, units, recoded);
             ASSERT_EQ(result.consumed, expectedStop) << EncodingName(encoding) << " round " << round;
             ASSERT_EQ(result.invalid, expectedStop != bytes.size());
             ASSERT_EQ(Hex(units), Hex(expected));
+            std::string encodedAgain;
+            Encode(encoding, units, encodedAgain);
+            ASSERT_EQ(recoded, encodedAgain != bytes.substr(0, result.consumed)) << " round " << round;
         }
     }
 }

@@ -93,6 +93,15 @@ void ScanUnits(WideStringView text, char16_t wanted, OnUnit onUnit) {
     }
 }
 
+// The bits set in the low 16 bits of bits (std::popcount is a library call on processors
+// without a population count instruction).
+std::size_t BitCount16(std::uint32_t bits) {
+    bits = bits - ((bits >> 1) & 0x5555u);
+    bits = (bits & 0x3333u) + ((bits >> 2) & 0x3333u);
+    bits = (bits + (bits >> 4)) & 0x0F0Fu;
+    return (bits + (bits >> 8)) & 0x1Fu;
+}
+
 // Carries the display column, modulo the tab width, from one unit of interest to the next (tabs,
 // or spaces), which the transform passes in order. The column before a unit is the column set
 // after the previous one plus the width of the units in between, or, when a line break lies in
@@ -114,6 +123,9 @@ class ColumnTracker {
 
     // The column just before unit.
     std::size_t ColumnBefore(const char16_t* unit) const {
+        if (unit == measured_) {
+            return column_;  // the next unit of a run, such as a run of spaces
+        }
         std::size_t width = 0;  // of the units from last to unit
         const char16_t* last = unit;
 #if defined(__SSE2__)
@@ -171,7 +183,7 @@ class ColumnTracker {
             for (unsigned k = 0; k < kBlockUnits; ++k) {
                 doubleBytes |= static_cast<std::uint32_t>(doubleByteFlags_[window[k]]) << k;
             }
-            width += static_cast<std::size_t>(std::popcount(doubleBytes & run));
+            width += BitCount16(doubleBytes & run);
         }
         return width;
     }

@@ -116,28 +116,36 @@ WideString DeleteAllSpaces(WideStringView text) {
 }
 
 // startColumn is the selection's start column, or nothing for the prefix's single-line forms.
+// Each step reads the one before's result (the text itself for the first), so the text is not
+// copied before the first step.
 WideString Run(int id, WideStringView text, const std::int32_t* startColumn) {
-    WideString result(text);
-    for (const TStep& step : PipelineOf(id)) {
+    const std::span<const TStep> steps = PipelineOf(id);
+    if (steps.empty()) {
+        return WideString(text);
+    }
+    WideString result;
+    WideStringView current = text;
+    for (const TStep& step : steps) {
         switch (step.kind) {
             case TStepKind::Replace:
-                result = ReplacePattern(result, step.pattern, step.replacement, false);
+                result = ReplacePattern(current, step.pattern, step.replacement, false);
                 break;
             case TStepKind::ExpandTabs:
-                result = startColumn != nullptr ? ExpandTabsAfterPrefix(result, *startColumn)
-                                                : ExpandTabsInLine(result);
+                result = startColumn != nullptr ? ExpandTabsAfterPrefix(current, *startColumn)
+                                                : ExpandTabsInLine(current);
                 break;
             case TStepKind::CompressSpaces:
-                result = startColumn != nullptr ? CompressSpacesAfterPrefix(result, *startColumn)
-                                                : CompressSpacesInLine(result);
+                result = startColumn != nullptr ? CompressSpacesAfterPrefix(current, *startColumn)
+                                                : CompressSpacesInLine(current);
                 break;
             case TStepKind::CollapseRuns:
-                result = CollapseSpaceRuns(result);
+                result = CollapseSpaceRuns(current);
                 break;
             case TStepKind::DeleteAllSpaces:
-                result = DeleteAllSpaces(result);
+                result = DeleteAllSpaces(current);
                 break;
         }
+        current = result;
     }
     return result;
 }

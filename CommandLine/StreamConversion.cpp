@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "Blankwise/ConversionPipelines.h"
@@ -40,6 +41,29 @@ constexpr std::size_t kRunBytes = std::size_t{1} << 14;
 
 // Pieces read but not yet written, per converting thread.
 constexpr std::size_t kPiecesPerThread = 2;
+
+// Input bytes: a buffer that grows without a zero fill, as every byte it grows by is read into
+// right away.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
+    template <typename U>
+    void construct(U* place) noexcept {
+        ::new (static_cast<void*>(place)) U;
+    }
+    template <typename U, typename... Arguments>
+    void construct(U* place, Arguments&&... arguments) {
+        ::new (static_cast<void*>(place)) U(std::forward<Arguments>(arguments)...);
+    }
+};
+using InputBytes = std::vector<char, UninitializedAllocator<char>>;
+
+std::string_view ViewOf(const InputBytes& bytes) {
+    return {bytes.data(), bytes.size()};
+}
 
 bool IsBreak(char16_t unit) {
     return unit == kCr || unit == kLf;
@@ -191,7 +215,7 @@ class BytePatterns {
 struct Piece {
     enum class State : std::uint8_t { Waiting, Converting, Converted };
 
-    std::string input;         // whole characters, unless the bytes are invalid
+    InputBytes input;          // whole characters, unless the bytes are invalid
     std::int32_t column = 0;   // the display column its first line starts at
     std::uint64_t offset = 0;  // of input[0] in the stream
     State state = State::Waiting;
@@ -236,7 +260,7 @@ class PieceConverter {
         piece.changed = false;
         piece.invalid = false;
         piece.failure = nullptr;
-        const std::string_view bytes = piece.input;
+        const std::string_view bytes = ViewOf(piece.input);
         std::size_t copied = 0;
         std::size_t next = triggers_.FindIn(bytes, 0);
         while (next != std::string_view::npos) {
@@ -258,7 +282,7 @@ class PieceConverter {
 
     // Bytes the conversion leaves as they are, once they are known to be valid.
     bool Copy(Piece& piece, std::size_t from, std::size_t to) {
-        const std::string_view bytes = std::string_view(piece.input).substr(from, to - from);
+        const std::string_view bytes = ViewOf(piece.input).substr(from, to - from);
         const DecodeResult checked = Validate(layout_.encoding, bytes, true);
         if (writes_) {
             piece.output.append(bytes.substr(0, checked.consumed));
@@ -274,7 +298,7 @@ class PieceConverter {
     // Lines from from to to (whole lines, but for the piece's ends) through the pipeline. When
     // the pipeline leaves them as they were, their bytes are copied.
     bool ConvertRun(Piece& piece, std::size_t from, std::size_t to) {
-        const std::string_view bytes = std::string_view(piece.input).substr(from, to - from);
+        const std::string_view bytes = ViewOf(piece.input).substr(from, to - from);
         units_.clear();
         bool recoded = false;
         const DecodeResult decoded = Decode(layout_.encoding, bytes, true, units_, recoded);
@@ -361,14 +385,14 @@ class PieceReader {
         if (settings_.encoding == Encoding::Cp932) {
             return {};
         }
-        const auto marked = EncodingOfByteOrderMark(pending_);
+        const auto marked = EncodingOfByteOrderMark(ViewOf(pending_));
         if (!marked) {
             return {};
         }
         outcome.encoding = *marked;
         layout_ = Layout(*marked);
         const std::string_view mark = ByteOrderMark(*marked);
-        pending_.erase(0, mark.size());
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(mark.size()));
         offset_ = mark.size();
         return mark;
     }
@@ -403,13 +427,13 @@ class PieceReader {
 
     void HandOut(Piece& piece, std::size_t cut) {
         piece.input.swap(pending_);
-        pending_.assign(piece.input, cut);
+        pending_.assign(piece.input.begin() + static_cast<std::ptrdiff_t>(cut), piece.input.end());
         piece.input.resize(cut);
         piece.column = column_;
         piece.offset = offset_;
         piece.state = Piece::State::Waiting;
         offset_ += cut;
-        column_ = ColumnAtEnd(piece.input, column_);
+        column_ = ColumnAtEnd(ViewOf(piece.input), column_);
         scanned_ = 0;
         parsed_ = 0;
     }
@@ -418,7 +442,7 @@ class PieceReader {
     // held none): after the last line break, else after the last character that is no blank.
     // 0 when there is none.
     std::size_t FindCut() {
-        const std::string_view bytes = pending_;
+        const std::string_view bytes = ViewOf(pending_);
         const std::size_t unit = layout_.unitBytes;
         const std::size_t size = bytes.size() - bytes.size() % unit;
         const std::size_t from = scanned_;
@@ -518,7 +542,7 @@ class PieceReader {
     ByteSource& source_;
     const StreamSettings& settings_;
     Layout layout_;
-    std::string pending_;
+    InputBytes pending_;
     std::uint64_t offset_ = 0;
     std::int32_t column_;
     std::size_t scanned_ = 0;  // pending bytes searched for a cut without success

@@ -123,9 +123,6 @@ class ColumnTracker {
 
     // The column just before unit.
     std::size_t ColumnBefore(const char16_t* unit) const {
-        if (unit == measured_) {
-            return column_;  // the next unit of a run, such as a run of spaces
-        }
         std::size_t width = 0;  // of the units from last to unit
         const char16_t* last = unit;
 #if defined(__SSE2__)
@@ -275,10 +272,17 @@ WideString Compress(WideStringView text, std::size_t startColumn, LineBreaks lin
 
     ColumnTracker columns(text, startColumn, lineBreaks);
     const char16_t* copied = text.data();
+    const char16_t* afterLastSpace = nullptr;
+    std::size_t columnAfterLastSpace = 0;
     ScanUnits(text, kSpace, [&](const char16_t* space) {
-        // U+0020 is the single byte 0x20 in every code page the system can run in.
-        const std::size_t column = (columns.ColumnBefore(space) + 1) % kStop;
+        // U+0020 is the single byte 0x20 in every code page the system can run in, so a space
+        // right after another is one column further without a measure.
+        const std::size_t before =
+            space == afterLastSpace ? columnAfterLastSpace : columns.ColumnBefore(space);
+        const std::size_t column = (before + 1) % kStop;
         columns.RestartAt(space + 1, column);
+        afterLastSpace = space + 1;
+        columnAfterLastSpace = column;
         if (column != 0) {
             return;
         }

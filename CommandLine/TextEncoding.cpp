@@ -595,6 +595,18 @@ DecodeResult ValidateUtf8(std::string_view bytes, bool atEnd) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const std::size_t size = bytes.size();
     std::size_t i = 0;
+    // One character at i checked in full and passed; where there is none, where the bytes stop.
+    const auto checkOne = [&bytes, &i, atEnd]() -> std::optional<DecodeResult> {
+        char16_t units[2];
+        char16_t* write = units;
+        bool incomplete = false;
+        const std::size_t taken = DecodeOneUtf8(bytes, i, write, incomplete);
+        if (taken == 0) {
+            return DecodeResult{i, !incomplete || atEnd};
+        }
+        i += taken;
+        return std::nullopt;
+    };
 #if defined(__SSE2__)
     while (size - i >= 66) {
         if (SixteenAscii(bytes.data() + i) && SixteenAscii(bytes.data() + i + 16) &&
@@ -616,14 +628,9 @@ DecodeResult ValidateUtf8(std::string_view bytes, bool atEnd) {
         }
         const std::size_t blockEnd = i + 64;
         while (i < blockEnd) {
-            char16_t units[2];
-            char16_t* write = units;
-            bool incomplete = false;
-            const std::size_t taken = DecodeOneUtf8(bytes, i, write, incomplete);
-            if (taken == 0) {
-                return {i, !incomplete || atEnd};
+            if (const auto stop = checkOne()) {
+                return *stop;
             }
-            i += taken;
         }
     }
 #endif
@@ -643,14 +650,9 @@ DecodeResult ValidateUtf8(std::string_view bytes, bool atEnd) {
             i += length;
             continue;
         }
-        char16_t units[2];
-        char16_t* write = units;
-        bool incomplete = false;
-        const std::size_t taken = DecodeOneUtf8(bytes, i, write, incomplete);
-        if (taken == 0) {
-            return {i, !incomplete || atEnd};
+        if (const auto stop = checkOne()) {
+            return *stop;
         }
-        i += taken;
     }
     return {size, false};
 }

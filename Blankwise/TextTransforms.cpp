@@ -6,11 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "../MyLibrary/StringUnit/TextPlatform.h"
+#include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace Blankwise {
 namespace {
@@ -51,7 +48,7 @@ std::uint32_t PartialBlockMask(const char16_t* block, std::size_t units, char16_
     return mask;
 }
 
-#if defined(__SSE2__)
+#if BLANKWISE_HAS_SSE2
 __m128i LoadUnits(const char16_t* units) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
 }
@@ -125,7 +122,7 @@ class ColumnTracker {
     std::size_t ColumnBefore(const char16_t* unit) const {
         std::size_t width = 0;  // of the units from last to unit
         const char16_t* last = unit;
-#if defined(__SSE2__)
+#if BLANKWISE_HAS_SSE2
         // Where the platform has fixed per-unit lengths, the run is measured back from unit 16
         // units at a time, a break or the measuring point found from masks of those units. Most
         // runs are a word or two and take one step.

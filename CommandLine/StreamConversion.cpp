@@ -16,10 +16,7 @@
 
 #include "Blankwise/ConversionPipelines.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace BlankwiseCli {
 namespace {
@@ -137,7 +134,7 @@ class BytePatterns {
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
         const std::size_t size = text.size();
         std::size_t p = from;
-#if defined(__SSE2__)
+#if BLANKWISE_HAS_SSE2
         __m128i first[3];
         __m128i second[3];
         __m128i third[3];
@@ -693,7 +690,7 @@ std::size_t TriggerUnits::FindIn(std::u16string_view text, std::size_t from) con
     const char16_t* const begin = text.data();
     const char16_t* const end = begin + text.size();
     const char16_t* p = begin + std::min(from, text.size());
-#if defined(__SSE2__)
+#if BLANKWISE_HAS_SSE2
     const __m128i first = _mm_set1_epi16(static_cast<short>(units[0]));
     const __m128i second = _mm_set1_epi16(static_cast<short>(units[1]));
     const __m128i third = _mm_set1_epi16(static_cast<short>(units[2]));

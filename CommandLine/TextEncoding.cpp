@@ -5,9 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace BlankwiseCli {
 namespace {
@@ -132,7 +130,7 @@ std::size_t DecodeOneUtf8(std::string_view bytes, std::size_t i, char16_t*& writ
 
 // Bit j set for each byte p[j] of 64 that starts a character (is no continuation byte 10xxxxxx).
 std::uint64_t Utf8StartMask(const std::uint8_t* p) {
-#if defined(__SSE2__)
+#if BLANKWISE_HAS_SSE2
     std::uint64_t mask = 0;
     for (unsigned part = 0; part < 4; ++part) {
         // As signed bytes, the continuation bytes 0x80-0xBF are exactly those below -64.
@@ -378,7 +376,7 @@ const Cp932Tables& Cp932() {
 
 // Bit j set for each byte p[j] of 64 in a Shift-JIS lead range (0x81-0x9F, 0xE0-0xFC).
 std::uint64_t LeadRangeMask(const std::uint8_t* p, [[maybe_unused]] const Cp932Tables& tables) {
-#if defined(__SSE2__)
+#if BLANKWISE_HAS_SSE2
     std::uint64_t mask = 0;
     for (unsigned part = 0; part < 4; ++part) {
         // Signed comparisons after moving 0x80 to the bottom of the signed range.
@@ -550,7 +548,7 @@ DecodeResult ValidateCp932(std::string_view bytes, bool atEnd) {
     return {size, false};
 }
 
-#if defined(__SSE2__)
+#if BLANKWISE_HAS_SSE2
 // The bytes of 64 from p, by kind, one bit each: lead bytes of plain two- and three-byte
 // characters, continuation bytes, and lead bytes that need more checks (E0, ED, F0-F4) or start
 // nothing (C0, C1, F5-FF).
@@ -607,7 +605,7 @@ DecodeResult ValidateUtf8(std::string_view bytes, bool atEnd) {
         i += taken;
         return std::nullopt;
     };
-#if defined(__SSE2__)
+#if BLANKWISE_HAS_SSE2
     while (size - i >= 66) {
         if (SixteenAscii(bytes.data() + i) && SixteenAscii(bytes.data() + i + 16) &&
             SixteenAscii(bytes.data() + i + 32) && SixteenAscii(bytes.data() + i + 48)) {

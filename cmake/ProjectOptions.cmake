@@ -8,3 +8,10 @@ function(blankwise_set_options target)
         target_link_options(${target} PRIVATE -static-libgcc -static-libstdc++ -static)
     endif()
 endfunction()
+
+# The scalar build compiles every text kernel without its SSE2 path, so that the native suite
+# keeps the portable paths tested on a machine that has SSE2.
+option(BLANKWISE_SCALAR_ONLY "Build the text kernels without their SSE2 paths" OFF)
+if(BLANKWISE_SCALAR_ONLY)
+    add_compile_definitions(BLANKWISE_SCALAR_ONLY)
+endif()

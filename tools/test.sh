@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test: the native suite, the Windows suite under Wine (code page 932), the native suite
-# again under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a bounded
-# time; then prints one summary. Installs what it needs first.
+# Runs every test: the native suite (with and without the SSE2 paths), the Windows suite under
+# Wine (code page 932), the native suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and each fuzz target for a bounded time; then prints one summary.
+# Installs what it needs first.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -45,6 +46,8 @@ run_preset() {
 }
 
 run_preset native
+# The same suite with the text kernels' scalar paths only.
+run_preset scalar
 # Windows programs that open windows, menus or message boxes need a display.
 run_preset win32 xvfb-run -a -s "-screen 0 1024x768x24"
 run_preset sanitize

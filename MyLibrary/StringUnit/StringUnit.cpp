@@ -6,12 +6,9 @@
 #include <cstring>
 #include <limits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "Assertion.h"
 #include "TextPlatform.h"
+#include "VectorPaths.h"
 
 namespace MyLibrary {
 namespace {
@@ -200,7 +197,7 @@ WideString Scan(WideStringView source, const TWideStringDynArray& patterns,
     return result.Take();
 }
 
-#if defined(__SSE2__)
+#if BLANKWISE_HAS_SSE2
 constexpr std::size_t kMaxVectorFirstUnits = 4;
 
 // The code-unit scan eight units at a time, for at most kMaxVectorFirstUnits distinct first units.
@@ -307,7 +304,7 @@ WideString MapUnits(WideStringView source, const TWideStringDynArray& replacemen
         return result;
     }
     std::size_t position = 0;
-#if defined(__SSE2__)
+#if BLANKWISE_HAS_SSE2
     if (from.size() <= kMaxVectorFirstUnits) {
         constexpr std::size_t kBlock = sizeof(__m128i) / sizeof(char16_t);
         __m128i fromVectors[kMaxVectorFirstUnits];
@@ -526,7 +523,7 @@ WideString ReplacePatterns(const TextPlatform& platform, WideStringView source,
         if (IsUnitMap(patterns, replacements)) {
             return MapUnits(source, replacements, replaceAll, firstUnits);
         }
-#if defined(__SSE2__)
+#if BLANKWISE_HAS_SSE2
         if (!firstUnits.Units().empty() && firstUnits.Units().size() <= kMaxVectorFirstUnits) {
             return ScanByVector(source, patterns, replacements, replaceAll, estimate, firstUnits);
         }

@@ -1,10 +1,10 @@
 #include "WideStringRecordList.h"
 
 #include <algorithm>
-#include <bit>
 #include <vector>
 
-#include "../StringUnit/TextPlatform.h"
+#include "MyLibrary/StringUnit/LocaleMatcher.h"
+#include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace MyLibrary {
 namespace {
@@ -65,75 +65,8 @@ class PieceWriter {
     std::size_t start_ = 0;
 };
 
-// Finds delimiters by the user locale's case-sensitive comparison, MatchCaseAt. A comparison
-// reads only the delimiter and as many units of the text, so for delimiters of one or two units
-// (the line breaks) each answer is remembered by the units compared: a document of millions of
-// units then costs about one comparison per distinct unit pair instead of several per unit.
-class LocaleDelimiterFinder {
-  public:
-    LocaleDelimiterFinder(WideStringView text, std::span<const WideString> delimiters)
-        : text_(text), delimiters_(delimiters), caches_(delimiters.size()) {
-        // Enough slots that a short text never evicts, few enough that a short split stays cheap.
-        slotCount_ = std::bit_ceil(std::clamp<std::size_t>(text.size(), 64, kMaxSlots));
-    }
-
-    // The length of the first delimiter, in sequence order, that occurs at the 0-based offset;
-    // 0 when none does. Empty delimiters never occur.
-    std::size_t LengthAt(std::size_t offset) {
-        for (std::size_t index = 0; index < delimiters_.size(); ++index) {
-            if (OccursAt(index, offset)) {
-                return delimiters_[index].size();
-            }
-        }
-        return 0;
-    }
-
-  private:
-    static constexpr std::size_t kMaxSlots = std::size_t{1} << 16;
-
-    // A direct-mapped cache entry: the compared units and the comparison's answer.
-    struct Slot {
-        std::uint32_t units = 0;
-        std::uint8_t state = kUnknown;
-    };
-    static constexpr std::uint8_t kUnknown = 0;
-    static constexpr std::uint8_t kDiffers = 1;
-    static constexpr std::uint8_t kMatches = 2;
-
-    bool OccursAt(std::size_t index, std::size_t offset) {
-        const WideString& delimiter = delimiters_[index];
-        if (delimiter.empty() || text_.size() - offset < delimiter.size()) {
-            return false;
-        }
-        // MatchCaseAt at position 1 of the units from offset on is MatchCaseAt at offset + 1 of
-        // the text, without 32-bit positions.
-        const WideStringView compared = text_.substr(offset, delimiter.size());
-        if (delimiter.size() > 2) {
-            return MatchCaseAt(delimiter, compared, 1);
-        }
-        std::uint32_t units = compared[0];
-        if (compared.size() == 2) {
-            units |= std::uint32_t{compared[1]} << 16;
-        }
-        std::vector<Slot>& cache = caches_[index];
-        if (cache.empty()) {
-            cache.resize(slotCount_);
-        }
-        Slot& slot = cache[((units * 0x9E3779B1u) >> 16) & (slotCount_ - 1)];
-        if (slot.state == kUnknown || slot.units != units) {
-            slot.units = units;
-            slot.state = MatchCaseAt(delimiter, compared, 1) ? kMatches : kDiffers;
-        }
-        return slot.state == kMatches;
-    }
-
-    WideStringView text_;
-    std::span<const WideString> delimiters_;
-    std::vector<std::vector<Slot>> caches_;
-    std::size_t slotCount_;
-};
-
-// As LocaleDelimiterFinder for a platform whose case-sensitive comparison is code-unit equality.
+// The first delimiter, in sequence order, that occurs at the 0-based offset by code units; its
+// length, or 0 when none does. Empty delimiters never occur.
 std::size_t UnitDelimiterAt(WideStringView text, std::size_t offset, std::span<const WideString> delimiters) {
     const WideStringView rest = text.substr(offset);
     for (const WideString& delimiter : delimiters) {
@@ -168,11 +101,24 @@ void ScanByCodeUnit(WideStringView text, std::span<const WideString> delimiters,
     }
 }
 
+// Finds delimiters by the user locale's case-sensitive comparison, as MatchCaseAt does. Each
+// delimiter's answers are remembered by the units compared, so a document of millions of units
+// costs about one comparison per distinct unit pair instead of several per unit.
 void ScanByLocale(WideStringView text, std::span<const WideString> delimiters, PieceWriter& writer) {
-    LocaleDelimiterFinder finder(text, delimiters);
+    std::vector<LocaleMatcher> matchers;
+    matchers.reserve(delimiters.size());
+    for (const WideString& delimiter : delimiters) {
+        matchers.emplace_back(CurrentTextPlatform(), delimiter, false, text.size());
+    }
     std::size_t position = 0;
     while (position < text.size()) {
-        const std::size_t length = finder.LengthAt(position);
+        std::size_t length = 0;
+        for (LocaleMatcher& matcher : matchers) {
+            if (matcher.MatchesAt(text, position)) {
+                length = matcher.PatternLength();
+                break;
+            }
+        }
         if (length == 0) {
             ++position;
         } else {

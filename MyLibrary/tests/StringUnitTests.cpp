@@ -8,6 +8,7 @@
 
 #include "MyLibrary/StringUnit/StringUnit.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
+#include "MyLibrary/tests/LocaleLikeTextPlatform.h"
 
 namespace MyLibrary {
 namespace {
@@ -42,7 +43,8 @@ class LocaleScanPlatform final : public TextPlatform {
 };
 
 // Every platform ReplacePatterns can run on here: the current one, the same comparison forced
-// through the locale scan, and the native one (which takes the code-unit scan, also under Wine).
+// through the locale scan, the native one (which takes the code-unit scan, also under Wine) and
+// one whose comparison equates and ignores units as a locale does.
 struct NamedPlatform {
     const char* name;
     const TextPlatform& platform;
@@ -50,8 +52,11 @@ struct NamedPlatform {
 
 std::vector<NamedPlatform> AllPlatforms() {
     static const LocaleScanPlatform localeScan(CurrentTextPlatform());
-    return {
-        {"current", CurrentTextPlatform()}, {"locale scan", localeScan}, {"native", NativeTextPlatform()}};
+    static const LocaleLikeTextPlatform localeLike;
+    return {{"current", CurrentTextPlatform()},
+            {"locale scan", localeScan},
+            {"native", NativeTextPlatform()},
+            {"locale-like", localeLike}};
 }
 
 TEST(StringUnitMatchAt, PositionsAndBounds) {
@@ -463,8 +468,9 @@ std::u16string NaiveReplace(const TextPlatform& platform, const std::u16string& 
     return result;
 }
 
-// Short texts over a small alphabet, so that patterns overlap, prefix each other and repeat.
-const std::u16string kTextAlphabet = u"abAB \t\u3000あア\r\n";
+// Short texts over a small alphabet, so that patterns overlap, prefix each other and repeat; with
+// U+205F and U+00AD, which a locale may call equal to a space or ignore.
+const std::u16string kTextAlphabet = u"abAB \t\u3000あア\r\n\u205F\u00AD";
 
 char16_t RandomUnit(std::mt19937& random) {
     return kTextAlphabet[random() % kTextAlphabet.size()];

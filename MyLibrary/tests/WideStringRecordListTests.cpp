@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "MyLibrary/LineList/WideStringRecordList.h"
 #include "MyLibrary/StringUnit/Assertion.h"
+#include "MyLibrary/tests/LocaleLikeTextPlatform.h"
 
 namespace MyLibrary {
 namespace {
@@ -72,10 +74,11 @@ Items ReferenceSplit(WideStringView text, const Delimiters& delimiters, std::uin
     return items;
 }
 
-// Texts rich in line breaks, U+0000 and lone surrogates.
+// Texts rich in line breaks, U+0000 and lone surrogates, and in units a locale may equate with a
+// space (U+205F) or ignore (U+00AD).
 WideString RandomText(std::mt19937& random, std::size_t maxLength) {
-    static const char16_t alphabet[] = {u'a',  u'b',   u'\r',  u'\n',  u'\r',
-                                        u'\n', 0x0000, 0xD800, 0xDC00, 0x3000};
+    static const char16_t alphabet[] = {u'a',   u'b',   u'\r',  u'\n', u'\r',  u'\n', 0x0000,
+                                        0xD800, 0xDC00, 0x3000, u' ',  0x205F, 0x00AD};
     WideString text(std::uniform_int_distribution<std::size_t>(0, maxLength)(random), u'\0');
     for (char16_t& unit : text) {
         unit = alphabet[std::uniform_int_distribution<std::size_t>(0, std::size(alphabet) - 1)(random)];
@@ -136,16 +139,23 @@ TEST(TRecordList, SplitLinesKeepsEachBreakWithItsLine) {
     }
 }
 
+// Both scans: by code units natively, and by the locale (the path the DLL takes) under Wine and
+// with the locale-like platform everywhere.
 TEST(TRecordList, SplitAgreesWithReferenceAndJoinRestoresText) {
     std::mt19937 random(7331);
     TCommonStringRecordList lines;
-    for (int round = 0; round < 1500; ++round) {
+    const LocaleLikeTextPlatform localeLike;
+    for (int round = 0; round < 3000; ++round) {
+        std::optional<ScopedTextPlatform> platform;
+        if (round % 2 == 1) {
+            platform.emplace(localeLike);
+        }
         const WideString text = RandomText(random, 60);
         Delimiters delimiters(std::uniform_int_distribution<std::size_t>(0, 3)(random));
         for (WideString& delimiter : delimiters) {
             delimiter = RandomText(random, 3);
         }
-        const auto mode = static_cast<std::uint8_t>(round % 6);
+        const auto mode = static_cast<std::uint8_t>(round / 2 % 6);
         ASSERT_EQ(SplitItems(text, delimiters, mode), ReferenceSplit(text, delimiters, mode)) << round;
         ASSERT_EQ(SplitItems(text, kBreaks, mode), ReferenceSplit(text, kBreaks, mode)) << round;
         lines.SplitLines(text);

@@ -1,24 +1,18 @@
-#include "StringUnit.h"
-
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstring>
 #include <limits>
+#include <vector>
 
-#include "Assertion.h"
-#include "TextPlatform.h"
-#include "VectorPaths.h"
+#include "MyLibrary/StringUnit/LocaleMatcher.h"
+#include "MyLibrary/StringUnit/StringUnit.h"
+#include "MyLibrary/StringUnit/TextPlatform.h"
+#include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace MyLibrary {
 namespace {
 
 constexpr std::size_t kNoPattern = static_cast<std::size_t>(-1);
-
-std::int32_t SaturatedInt32(std::size_t value) {
-    constexpr auto kMax = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
-    return static_cast<std::int32_t>(std::min(value, kMax));
-}
 
 std::size_t SaturatedAdd(std::size_t a, std::size_t b) {
     return b > std::numeric_limits<std::size_t>::max() - a ? std::numeric_limits<std::size_t>::max() : a + b;
@@ -27,55 +21,6 @@ std::size_t SaturatedAdd(std::size_t a, std::size_t b) {
 std::size_t SaturatedMultiply(std::size_t a, std::size_t b) {
     return a != 0 && b > std::numeric_limits<std::size_t>::max() / a ? std::numeric_limits<std::size_t>::max()
                                                                      : a * b;
-}
-
-// MatchAt with a 0-based index, so that texts longer than a 32-bit position can be scanned.
-bool MatchAtIndex(const TextPlatform& platform, WideStringView pattern, WideStringView text,
-                  std::size_t index, bool ignoreCase) {
-    if (pattern.empty() || text.empty() || index > text.size() || pattern.size() > text.size() - index) {
-        return false;
-    }
-    return platform.LocaleEqual(pattern, text.substr(index, pattern.size()), ignoreCase);
-}
-
-// Classes bytes left to right: the byte after a lead byte is its trail byte, any other byte is a
-// lead byte when it lies in a lead-byte range and a single byte otherwise. This is the class that
-// ByteTypeAt finds by scanning back over the run of lead-range bytes before a position (an odd run
-// ends in a lead byte), at constant cost per byte instead of the length of the run.
-class ForwardByteClassifier {
-  public:
-    TByteType Next(std::uint8_t byte) {
-        const TByteType type =
-            afterLead_ ? TByteType::Trail : (IsLeadByte(byte) ? TByteType::Lead : TByteType::Single);
-        afterLead_ = type == TByteType::Lead;
-        return type;
-    }
-
-    // Moves from the state before text[from] to the state before text[to] (from <= to) without
-    // walking the bytes in between: only the run of lead-range bytes just before `to` matters, and
-    // the scan back over it stops at `from`, so each skipped byte is read at most once.
-    void Skip(MultiByteStringView text, std::size_t from, std::size_t to) {
-        std::size_t leadRun = 0;
-        while (to - leadRun > from && IsLeadByte(static_cast<std::uint8_t>(text[to - leadRun - 1]))) {
-            ++leadRun;
-        }
-        const bool oddRun = leadRun % 2 == 1;
-        // A run that reaches `from` continues the known state; a byte outside the lead ranges ends
-        // any character, so a run after it starts afresh.
-        afterLead_ = to - leadRun == from ? afterLead_ != oddRun : oddRun;
-    }
-
-  private:
-    bool afterLead_ = false;
-};
-
-// A byte and its class as one value, folded when case is ignored: two bytes agree for
-// CountOccurrences exactly when their keys are equal.
-std::uint16_t OccurrenceKey(std::uint8_t byte, TByteType type, bool ignoreCase) {
-    if (ignoreCase && byte >= 0x61 && byte <= 0x7A) {
-        byte = static_cast<std::uint8_t>(byte - 0x20);
-    }
-    return static_cast<std::uint16_t>(byte | (static_cast<unsigned>(type) << 8));
 }
 
 // The first units of the non-empty patterns: no pattern can match by code units where none of
@@ -363,143 +308,6 @@ std::size_t EstimateReplacedLength(const TextPlatform& platform, WideStringView 
 
 }  // namespace
 
-MultiByteString ToMultiByte(WideStringView text) {
-    return CurrentTextPlatform().ToMultiByte(text);
-}
-
-bool MatchAt(WideStringView pattern, WideStringView text, std::int32_t position, bool ignoreCase) {
-    if (position < 1) {
-        return false;
-    }
-    return MatchAtIndex(CurrentTextPlatform(), pattern, text, static_cast<std::size_t>(position - 1),
-                        ignoreCase);
-}
-
-bool MatchCaseAt(WideStringView pattern, WideStringView text, std::int32_t position) {
-    return MatchAt(pattern, text, position, false);
-}
-
-bool MatchIgnoreCaseAt(WideStringView pattern, WideStringView text, std::int32_t position) {
-    return MatchAt(pattern, text, position, true);
-}
-
-WideString CopyRange(WideStringView text, std::int32_t first, std::int32_t last) {
-    const std::int64_t from = std::max<std::int64_t>(first, 1);
-    const std::int64_t to = std::min<std::int64_t>(last, static_cast<std::int64_t>(text.size()));
-    if (to < from) {
-        return {};
-    }
-    return WideString(
-        text.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(to - from + 1)));
-}
-
-bool IsLeadByte(std::uint8_t byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-TByteType ByteTypeAt(MultiByteStringView text, std::int32_t position) {
-    if (position < 1 || static_cast<std::size_t>(position) > text.size()) {
-        return TByteType::Single;
-    }
-    const auto index = static_cast<std::size_t>(position - 1);
-    std::size_t leadRun = 0;
-    while (leadRun < index && IsLeadByte(static_cast<std::uint8_t>(text[index - 1 - leadRun]))) {
-        ++leadRun;
-    }
-    if (leadRun % 2 == 1) {
-        return TByteType::Trail;
-    }
-    return IsLeadByte(static_cast<std::uint8_t>(text[index])) ? TByteType::Lead : TByteType::Single;
-}
-
-std::int32_t DisplayColumns(MultiByteStringView text, std::int32_t characterCount) {
-    if (characterCount <= 0 || text.empty()) {
-        return 0;
-    }
-    const std::size_t wanted = std::min(static_cast<std::size_t>(characterCount), text.size());
-    std::size_t completed = 0;
-    ForwardByteClassifier classifier;
-    for (std::size_t index = 0; index < text.size(); ++index) {
-        switch (classifier.Next(static_cast<std::uint8_t>(text[index]))) {
-            case TByteType::Single:
-            case TByteType::Trail:
-                ++completed;
-                break;
-            case TByteType::Lead:
-                break;
-            default:
-                RaiseAssertion("エラー", "MyLibrary/StringUnit/StringUnit", 434);
-        }
-        if (completed == wanted) {
-            return SaturatedInt32(index + 1);
-        }
-    }
-    // Fewer characters than asked for, or a lead byte without its trail at the end.
-    return SaturatedInt32(text.size());
-}
-
-// An occurrence is a run of bytes whose keys (byte, class, folded) equal the pattern's keys, so
-// the count is a plain string search over keys: Knuth-Morris-Pratt keeps it linear in the text
-// and the pattern, with the text's classes found in the same forward walk.
-std::int32_t CountOccurrences(MultiByteStringView pattern, MultiByteStringView text, bool nonOverlapping,
-                              bool ignoreCase) {
-    if (pattern.empty() || pattern.size() > text.size()) {
-        return 0;
-    }
-    const std::size_t length = pattern.size();
-    std::vector<std::uint16_t> keys(length);
-    ForwardByteClassifier patternClasses;
-    for (std::size_t j = 0; j < length; ++j) {
-        const auto byte = static_cast<std::uint8_t>(pattern[j]);
-        keys[j] = OccurrenceKey(byte, patternClasses.Next(byte), ignoreCase);
-    }
-    // border[j]: the length of the longest proper prefix of keys[0..j] that is also its suffix.
-    std::vector<std::size_t> border(length, 0);
-    for (std::size_t j = 1, matched = 0; j < length; ++j) {
-        while (matched > 0 && keys[j] != keys[matched]) {
-            matched = border[matched - 1];
-        }
-        if (keys[j] == keys[matched]) {
-            ++matched;
-        }
-        border[j] = matched;
-    }
-
-    // With nothing matched, an occurrence can only start at a byte equal to the pattern's first
-    // byte: jump there with memchr, unless case folding lets two bytes start one.
-    const auto firstByte = static_cast<std::uint8_t>(pattern.front());
-    const bool canSkip = !(
-        ignoreCase && ((firstByte >= 0x41 && firstByte <= 0x5A) || (firstByte >= 0x61 && firstByte <= 0x7A)));
-    std::size_t count = 0;
-    std::size_t matched = 0;
-    ForwardByteClassifier textClasses;
-    for (std::size_t index = 0; index < text.size(); ++index) {
-        if (matched == 0 && canSkip) {
-            const void* found = std::memchr(text.data() + index, firstByte, text.size() - index);
-            if (found == nullptr) {
-                break;
-            }
-            const auto next = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
-            textClasses.Skip(text, index, next);
-            index = next;
-        }
-        const auto byte = static_cast<std::uint8_t>(text[index]);
-        const std::uint16_t key = OccurrenceKey(byte, textClasses.Next(byte), ignoreCase);
-        while (matched > 0 && key != keys[matched]) {
-            matched = border[matched - 1];
-        }
-        if (key == keys[matched]) {
-            ++matched;
-        }
-        if (matched == length) {
-            ++count;
-            // Non-overlapping: the next start tried is just past this occurrence.
-            matched = nonOverlapping ? 0 : border[length - 1];
-        }
-    }
-    return SaturatedInt32(count);
-}
-
 WideString ReplacePatterns(WideStringView source, const TWideStringDynArray& patterns,
                            const TWideStringDynArray& replacements, bool ignoreCase, bool replaceAll) {
     return ReplacePatterns(CurrentTextPlatform(), source, patterns, replacements, ignoreCase, replaceAll);
@@ -533,11 +341,18 @@ WideString ReplacePatterns(const TextPlatform& platform, WideStringView source,
             [&](std::size_t index) { return firstUnits.Next(source, index); },
             [&](std::size_t index) { return FirstPatternByCodeUnits(patterns, source, index); });
     }
+    // The locale may call other units equal to a pattern's, or ignore some: every position is a
+    // candidate, and each pattern's answers are remembered by the units compared.
+    std::vector<LocaleMatcher> matchers;
+    matchers.reserve(patterns.size());
+    for (const WideString& pattern : patterns) {
+        matchers.emplace_back(platform, pattern, ignoreCase, source.size());
+    }
     return Scan(
         source, patterns, replacements, replaceAll, estimate, [](std::size_t index) { return index; },
         [&](std::size_t index) {
-            for (std::size_t k = 0; k < patterns.size(); ++k) {
-                if (MatchAtIndex(platform, patterns[k], source, index, ignoreCase)) {
+            for (std::size_t k = 0; k < matchers.size(); ++k) {
+                if (matchers[k].MatchesAt(source, index)) {
                     return k;
                 }
             }

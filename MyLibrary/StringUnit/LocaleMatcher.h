@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "MyLibrary/StringUnit/StringUnit.h"
+
+namespace MyLibrary {
+
+class TextPlatform;
+
+// MatchAt for one pattern over one text, by the locale comparison of a platform, asked once per
+// distinct compared window instead of once per position. With the locale and the flags fixed, the
+// comparison of the pattern with the pattern.size() units of the text at a position is a function
+// of those units alone, so its answer can be remembered by them: exact, whatever units the locale
+// equates or ignores. Windows of one and two units (the spaces, tabs and line breaks the
+// conversions search for) are remembered in a direct-mapped table sized to the text; longer
+// patterns ask the platform at every position.
+class LocaleMatcher {
+  public:
+    LocaleMatcher(const TextPlatform& platform, WideStringView pattern, bool ignoreCase,
+                  std::size_t textLength);
+
+    // True when the pattern occurs in text at the 0-based index: MatchAt(pattern, text, index + 1,
+    // ignoreCase) without its 32-bit position. False for an empty pattern or one that would not fit.
+    bool MatchesAt(WideStringView text, std::size_t index);
+
+    std::size_t PatternLength() const { return pattern_.size(); }
+
+  private:
+    struct Slot {
+        std::uint32_t window = 0;
+        std::uint8_t answer = kUnknown;
+    };
+    static constexpr std::uint8_t kUnknown = 0;
+    static constexpr std::uint8_t kDiffers = 1;
+    static constexpr std::uint8_t kEqual = 2;
+
+    bool Ask(WideStringView window) const;
+
+    const TextPlatform& platform_;
+    WideStringView pattern_;
+    bool ignoreCase_;
+    std::size_t slotMask_ = 0;
+    std::vector<Slot> slots_;  // made on the first comparison
+};
+
+}  // namespace MyLibrary

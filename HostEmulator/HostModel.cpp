@@ -186,57 +186,39 @@ HostModel::HostModel(std::u16string_view text) {
 }
 
 void HostModel::SetText(std::u16string_view text) {
-    text_.assign(text);
-    Reindex();
+    document_.Assign(text);
     anchor_ = 0;
     caret_ = 0;
     Changed();
 }
 
-// Lines are cut after every break; CR followed by LF is one break. A document that ends with a
-// break has an empty last line, as an editor shows it.
-void HostModel::Reindex() {
-    lines_.clear();
-    std::size_t start = 0;
-    std::size_t i = 0;
-    while (i < text_.size()) {
-        if (text_[i] == u'\r' || text_[i] == u'\n') {
-            const std::size_t breakLength =
-                (text_[i] == u'\r' && i + 1 < text_.size() && text_[i + 1] == u'\n') ? 2 : 1;
-            lines_.push_back({start, i, i + breakLength});
-            i += breakLength;
-            start = i;
-        } else {
-            ++i;
-        }
-    }
-    lines_.push_back({start, text_.size(), text_.size()});
+DocumentBuffer::Line HostModel::LineAt(std::int32_t line) const {
+    return document_.LineAt(static_cast<std::size_t>(std::clamp(line, 0, LineCount() - 1)));
 }
 
 std::u16string HostModel::LineText(std::int32_t line, bool withBreak) const {
-    const Line& l = lines_[static_cast<std::size_t>(std::clamp(line, 0, LineCount() - 1))];
-    return text_.substr(l.start, (withBreak ? l.end : l.contentEnd) - l.start);
+    const DocumentBuffer::Line l = LineAt(line);
+    return document_.Substr(l.start, (withBreak ? l.end : l.contentEnd) - l.start);
 }
 
 std::size_t HostModel::OffsetOf(Position position) const {
-    const Line& l = lines_[static_cast<std::size_t>(std::clamp(position.line, 0, LineCount() - 1))];
+    const DocumentBuffer::Line l = LineAt(position.line);
     const auto column = static_cast<std::size_t>(std::max(position.column, 0));
     return l.start + std::min(column, l.contentEnd - l.start);
 }
 
 Position HostModel::PositionOf(std::size_t offset) const {
-    offset = std::min(offset, text_.size());
-    const auto after = std::upper_bound(lines_.begin(), lines_.end(), offset,
-                                        [](std::size_t value, const Line& l) { return value < l.start; });
-    const Line& l = *(after - 1);
-    return {ClampToInt32(std::min(offset, l.contentEnd) - l.start),
-            ClampToInt32(static_cast<std::size_t>(after - 1 - lines_.begin()))};
+    offset = std::min(offset, document_.Size());
+    const std::size_t index = document_.LineIndexOf(offset);
+    const DocumentBuffer::Line l = document_.LineAt(index);
+    return {ClampToInt32(std::min(offset, l.contentEnd) - l.start), ClampToInt32(index)};
 }
 
 // No position names the place between CR and LF; a selection end that would fall there is moved
 // past the LF.
 std::size_t HostModel::OffForBreak(std::size_t offset) {
-    if (offset > 0 && offset < text_.size() && text_[offset - 1] == u'\r' && text_[offset] == u'\n') {
+    if (offset > 0 && offset < document_.Size() && document_.At(offset - 1) == u'\r' &&
+        document_.At(offset) == u'\n') {
         ++splitBreakAdjustments_;
         return offset + 1;
     }
@@ -250,7 +232,7 @@ void HostModel::Select(Position anchor, Position caret) {
 }
 
 std::u16string HostModel::SelectedText() const {
-    return text_.substr(SelectionBegin(), SelectionFinish() - SelectionBegin());
+    return document_.Substr(SelectionBegin(), SelectionFinish() - SelectionBegin());
 }
 
 void HostModel::SetView(const ViewBlock& view) {
@@ -267,8 +249,7 @@ void HostModel::ReplaceSelection(std::u16string_view inserted) {
     const std::size_t begin = SelectionBegin();
     const std::size_t finish = SelectionFinish();
     if (finish > begin || !inserted.empty()) {
-        text_.replace(begin, finish - begin, inserted);
-        Reindex();
+        document_.Replace(begin, finish - begin, inserted);
         if (redraw_) {
             ++editsWhileRedrawing_;
         }
@@ -381,14 +362,14 @@ std::intptr_t HostModel::HandleMessage(std::uint32_t message, std::uintptr_t wPa
         case HostExecCommand:
             if (wParam == kCommandSelectAll) {
                 anchor_ = 0;
-                caret_ = text_.size();
+                caret_ = document_.Size();
                 Changed();
             }
             break;
         case HostSetSelLength: {
             // From the caret forward, whatever was selected before; the caret moves to the far end.
             anchor_ = caret_;
-            const std::size_t available = text_.size() - caret_;
+            const std::size_t available = document_.Size() - caret_;
             caret_ =
                 OffForBreak(caret_ + static_cast<std::size_t>(std::min<std::uintptr_t>(wParam, available)));
             Changed();

@@ -8,7 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "HostMessages.h"
+#include "HostEmulator/DocumentBuffer.h"
+#include "HostEmulator/HostMessages.h"
 
 namespace HostEmulator {
 
@@ -68,11 +69,11 @@ class HostModel {
 
     std::intptr_t HandleMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 
-    const std::u16string& Text() const { return text_; }
+    const std::u16string& Text() const { return document_.Text(); }
     // Replaces the whole document; the caret goes to its start, nothing selected.
     void SetText(std::u16string_view text);
 
-    std::int32_t LineCount() const { return static_cast<std::int32_t>(lines_.size()); }
+    std::int32_t LineCount() const { return static_cast<std::int32_t>(document_.LineCount()); }
     // The line's text (clamped line index), with or without its break.
     std::u16string LineText(std::int32_t line, bool withBreak = false) const;
 
@@ -112,13 +113,7 @@ class HostModel {
     void ClearLog() { log_.clear(); }
 
   private:
-    struct Line {
-        std::size_t start;       // first unit
-        std::size_t contentEnd;  // the break's first unit, or the document's end
-        std::size_t end;         // after the break
-    };
-
-    void Reindex();
+    DocumentBuffer::Line LineAt(std::int32_t line) const;
     std::size_t SelectionBegin() const { return anchor_ < caret_ ? anchor_ : caret_; }
     std::size_t SelectionFinish() const { return anchor_ < caret_ ? caret_ : anchor_; }
     std::size_t OffForBreak(std::size_t offset);
@@ -130,8 +125,7 @@ class HostModel {
                            char16_t* buffer);
     std::intptr_t SizeAnswer(std::size_t textLength) const;
 
-    std::u16string text_;
-    std::vector<Line> lines_;
+    DocumentBuffer document_;
     std::size_t anchor_ = 0;
     std::size_t caret_ = 0;
     ViewBlock view_{};

@@ -15,3 +15,10 @@ option(BLANKWISE_SCALAR_ONLY "Build the text kernels without their SSE2 paths" O
 if(BLANKWISE_SCALAR_ONLY)
     add_compile_definitions(BLANKWISE_SCALAR_ONLY)
 endif()
+
+# Every processor that runs a supported Windows has SSE2, so the 32-bit Windows build takes the
+# text kernels' SSE2 paths as the 64-bit builds do. A 32-bit host may call an export with the stack
+# aligned to 4 bytes only: -mstackrealign realigns it where SSE2 spills need 16.
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_compile_options(-msse2 -mfpmath=sse -mstackrealign)
+endif()

@@ -10,12 +10,6 @@ set(CMAKE_C_COMPILER ${BLANKWISE_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${BLANKWISE_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${BLANKWISE_MINGW_PREFIX}-windres)
 
-# Every processor that runs a supported Windows has SSE2, so the text kernels take their SSE2
-# paths here as in the 64-bit builds. A 32-bit host may call an export with the stack aligned to 4
-# bytes only: -mstackrealign realigns it where SSE2 spills need 16.
-set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse -mstackrealign")
-set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse -mstackrealign")
-
 set(CMAKE_FIND_ROOT_PATH /usr/${BLANKWISE_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

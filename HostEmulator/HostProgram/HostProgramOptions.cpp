@@ -30,6 +30,20 @@ Position ParsePosition(std::string_view text, std::string_view option) {
     return {column - 1, line - 1};
 }
 
+// "FIRST-LAST" or one id: the conversion ids from FIRST to LAST.
+std::vector<int> ParseIdRange(std::string_view text, std::string_view option) {
+    const std::size_t dash = text.find('-');
+    const int first = ParseNumber(text.substr(0, dash), 1, Blankwise::kLastConversionId, option);
+    const int last = dash == std::string_view::npos
+                         ? first
+                         : ParseNumber(text.substr(dash + 1), first, Blankwise::kLastConversionId, option);
+    std::vector<int> ids;
+    for (int id = first; id <= last; ++id) {
+        ids.push_back(id);
+    }
+    return ids;
+}
+
 }  // namespace
 
 int HostProgramOptions::Sections() const {
@@ -54,6 +68,8 @@ HostProgramOptions ParseHostProgramOptions(std::span<const std::string> argument
             options.anchor = ParsePosition(value(), argument);
         } else if (argument == "--choose") {
             options.choose = ParseNumber(value(), 0, Blankwise::kLastConversionId, argument);
+        } else if (argument == "--choose-each") {
+            options.chooseEach = ParseIdRange(value(), argument);
         } else if (argument == "--escape") {
             options.escape = true;
         } else if (argument == "--print-before") {
@@ -83,8 +99,12 @@ HostProgramOptions ParseHostProgramOptions(std::span<const std::string> argument
     if (options.help) {
         return options;
     }
-    if (options.choose && options.escape) {
-        throw UsageError("--choose and --escape both choose what the menu does; give one");
+    if (int{options.choose.has_value()} + int{options.escape} + int{!options.chooseEach.empty()} > 1) {
+        throw UsageError("--choose, --choose-each and --escape all choose what the menu does; give one");
+    }
+    if (!options.chooseEach.empty() &&
+        (!options.stats || options.Sections() != 1 || !options.savePath.empty())) {
+        throw UsageError("--choose-each goes with --stats alone");
     }
     const bool needsDocument = options.RunsCommand() || options.printBefore || options.printAfter ||
                                options.log || options.stats || !options.savePath.empty();
@@ -106,6 +126,8 @@ const char* HostProgramUsage() {
            "  --caret L:C        the caret: line and column from 1, columns in UTF-16 units (default 1:1)\n"
            "  --anchor L:C       the selection's other end; without it nothing is selected\n"
            "  --choose ID        run the command and choose conversion ID (1-15); 0 chooses the cancel item\n"
+           "  --choose-each A-B  run the command once for each id from A to B, each time on the document\n"
+           "                     as read, and print each run's figures (with --stats only)\n"
            "  --escape           run the command and dismiss its menu with Escape\n"
            "  --print-before     print the document before the command\n"
            "  --print            print the document after the command\n"

@@ -17,6 +17,7 @@ struct HostProgramOptions {
     Position caret;
     std::optional<Position> anchor;  // nothing selected when absent
     std::optional<int> choose;       // the menu item to choose, 0 = the cancel item
+    std::vector<int> chooseEach;     // run once per id, each on the document as read (--stats only)
     bool escape = false;             // dismiss the menu instead
     bool printBefore = false;
     bool printAfter = false;
@@ -27,7 +28,7 @@ struct HostProgramOptions {
     std::string savePath;
     bool help = false;
 
-    bool RunsCommand() const { return choose.has_value() || escape; }
+    bool RunsCommand() const { return choose.has_value() || escape || !chooseEach.empty(); }
     // How many things the run prints; with more than one, each gets a heading.
     int Sections() const;
 };

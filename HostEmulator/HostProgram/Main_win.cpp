@@ -175,6 +175,25 @@ std::string Figures(const CommandRun& run, std::size_t changedLines) {
     return text;
 }
 
+// The command once for each id, each time on the document as read, with each run's figures.
+int RunEach(const HostProgramOptions& options, std::u16string_view text, const PluginLibrary& plugin,
+            HostWindow& host) {
+    HostModel& model = host.Model();
+    int status = 0;
+    for (const int id : options.chooseEach) {
+        model.SetText(text);
+        model.Select(options.anchor.value_or(options.caret), options.caret);
+        model.ClearLog();
+        const CommandRun run = host.RunCommand(plugin, KeysToChoose(Blankwise::ConversionMenu(), id).value());
+        if (!run.menuOpened || run.menuTimedOut || run.keysUnread != 0 || !run.messageBoxes.empty()) {
+            Complain("the command with id " + std::to_string(id) + " did not run as chosen");
+            status = 1;
+        }
+        Print("id: " + std::to_string(id) + "\n" + Figures(run, CountChangedLines(text, model.Text())));
+    }
+    return status;
+}
+
 int Run(const HostProgramOptions& options) {
     const DecodedDocument document = options.documentPath.empty()
                                          ? DecodedDocument{}
@@ -198,6 +217,9 @@ int Run(const HostProgramOptions& options) {
     }
 
     HostModel& model = host.Model();
+    if (!options.chooseEach.empty()) {
+        return RunEach(options, document.text, plugin, host);
+    }
     model.SetText(document.text);
     model.Select(options.anchor.value_or(options.caret), options.caret);
     model.ClearLog();

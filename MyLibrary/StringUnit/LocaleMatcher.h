@@ -24,11 +24,35 @@ class LocaleMatcher {
 
     // True when the pattern occurs in text at the 0-based index: MatchAt(pattern, text, index + 1,
     // ignoreCase) without its 32-bit position. False for an empty pattern or one that would not fit.
-    bool MatchesAt(WideStringView text, std::size_t index);
+    bool MatchesAt(WideStringView text, std::size_t index) {
+        if (pattern_.empty() || index > text.size() || text.size() - index < pattern_.size()) {
+            return false;
+        }
+        const WideStringView window = text.substr(index, pattern_.size());
+        if (slotMask_ == 0) {
+            return Ask(window);
+        }
+        std::uint32_t key = window[0];
+        std::size_t slotIndex = key & slotMask_;  // its own slot when the table has one per unit
+        if (window.size() == 2 || slotMask_ + 1 < kMaxSlots) {
+            key |= window.size() == 2 ? std::uint32_t{window[1]} << 16 : 0;
+            slotIndex = ((key * 0x9E3779B1u) >> 16) & slotMask_;
+        }
+        const Slot slot = slots_.empty() ? Slot{} : slots_[slotIndex];
+        if (slot.answer != kUnknown && slot.window == key) {
+            return slot.answer == kEqual;
+        }
+        return Remember(window, key, slotIndex);
+    }
 
     std::size_t PatternLength() const { return pattern_.size(); }
 
   private:
+    // Enough slots that every one-unit window has its own and a short text never evicts; few
+    // enough that matching in a short text stays cheap.
+    static constexpr std::size_t kMinSlots = 64;
+    static constexpr std::size_t kMaxSlots = std::size_t{1} << 16;
+
     struct Slot {
         std::uint32_t window = 0;
         std::uint8_t answer = kUnknown;
@@ -38,6 +62,7 @@ class LocaleMatcher {
     static constexpr std::uint8_t kEqual = 2;
 
     bool Ask(WideStringView window) const;
+    bool Remember(WideStringView window, std::uint32_t key, std::size_t slotIndex);
 
     const TextPlatform& platform_;
     WideStringView pattern_;

@@ -1,9 +1,6 @@
-#include "HostModel.h"
+#include "HostEmulator/HostModel.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <initializer_list>
 #include <limits>
 
 namespace HostEmulator {
@@ -30,156 +27,7 @@ std::int32_t SaturatedSum(std::int32_t a, std::int32_t b) {
                                                               std::numeric_limits<std::int32_t>::max()));
 }
 
-const char* MessageName(std::uint32_t message) {
-    switch (message) {
-        case HostQueryStatus:
-            return "QueryStatus";
-        case HostRefresh:
-            return "Refresh";
-        case HostGetCaretPos:
-            return "GetCaretPos";
-        case HostGetViewPos:
-            return "GetViewPos";
-        case HostSetCaretPos:
-            return "SetCaretPos";
-        case HostSetViewPos:
-            return "SetViewPos";
-        case HostExecCommand:
-            return "ExecCommand";
-        case HostGetSelStart:
-            return "GetSelStart";
-        case HostGetSelEnd:
-            return "GetSelEnd";
-        case HostSetSelLength:
-            return "SetSelLength";
-        case HostSetSelection:
-            return "SetSelection";
-        case HostSetRedraw:
-            return "SetRedraw";
-        case HostHasSelection:
-            return "HasSelection";
-        case HostGetSelText:
-            return "GetSelText";
-        case HostGetLineText:
-            return "GetLineText";
-        case HostInsertText:
-            return "InsertText";
-        default:
-            return nullptr;
-    }
-}
-
-// Joins its pieces; plain operator+ chains trip a false -Wrestrict in GCC 12 at -O3.
-std::string Concat(std::initializer_list<std::string_view> pieces) {
-    std::string out;
-    for (std::string_view piece : pieces) {
-        out.append(piece);
-    }
-    return out;
-}
-
-std::string DescribePosition(const std::optional<Position>& position) {
-    if (!position) {
-        return "(null)";
-    }
-    return Concat({"(", std::to_string(position->column), ",", std::to_string(position->line), ")"});
-}
-
-std::string DescribeView(const std::optional<ViewBlock>& view) {
-    if (!view) {
-        return "[null]";
-    }
-    std::string out = "[";
-    for (std::size_t i = 0; i < view->size(); ++i) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, "%02X", (*view)[i]);
-        out += (i == 0 ? "" : " ");
-        out += hex;
-    }
-    out += "]";
-    return out;
-}
-
 }  // namespace
-
-std::string EscapeText(std::u16string_view text) {
-    std::string out;
-    for (char16_t unit : text) {
-        switch (unit) {
-            case u'\r':
-                out += "\\r";
-                break;
-            case u'\n':
-                out += "\\n";
-                break;
-            case u'\t':
-                out += "\\t";
-                break;
-            case u'\\':
-                out += "\\\\";
-                break;
-            case u'"':
-                out += "\\\"";
-                break;
-            default:
-                if (unit >= 0x20 && unit < 0x7F) {
-                    out += static_cast<char>(unit);
-                } else {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(unit));
-                    out += escaped;
-                }
-        }
-    }
-    return out;
-}
-
-std::string Describe(const LogEntry& entry) {
-    const std::string_view name = MessageName(entry.message) != nullptr ? MessageName(entry.message) : "";
-    const std::string wParam = std::to_string(entry.wParam);
-    const std::string result = std::to_string(entry.result);
-    const std::string quoted = entry.lParam != 0 ? Concat({" \"", EscapeText(entry.text), "\""}) : "";
-    switch (entry.message) {
-        case HostQueryStatus:
-            return Concat({name, " ", wParam, " -> ", result,
-                           entry.checked ? Concat({" checked ", std::to_string(*entry.checked)}) : ""});
-        case HostGetCaretPos:
-        case HostGetSelStart:
-        case HostGetSelEnd:
-            return Concat({name, " ", wParam, " -> ", DescribePosition(entry.position)});
-        case HostSetCaretPos:
-            return Concat({name, " ", wParam, " ", DescribePosition(entry.position)});
-        case HostGetViewPos:
-            return Concat({name, " -> ", DescribeView(entry.view)});
-        case HostSetViewPos:
-            return Concat({name, " ", DescribeView(entry.view)});
-        case HostSetSelection:
-            return Concat({name, " ", DescribePosition(entry.position), " ", DescribePosition(entry.caret)});
-        case HostHasSelection:
-            return Concat({name, " -> ", result});
-        case HostGetSelText:
-            return Concat({name, " ", wParam, quoted, " -> ", result});
-        case HostGetLineText: {
-            std::string request = "{null}";
-            if (entry.request) {
-                request = Concat({"{", std::to_string(entry.request->bufferSize), ",",
-                                  std::to_string(entry.request->flags), ",",
-                                  std::to_string(entry.request->line), "}"});
-            }
-            return Concat({name, " ", request, quoted, " -> ", result});
-        }
-        case HostInsertText:
-            return Concat({name, quoted});
-        case HostRefresh:
-        case HostExecCommand:
-        case HostSetSelLength:
-        case HostSetRedraw:
-            return Concat({name, " ", wParam});
-        default:
-            return Concat({"Message ", std::to_string(entry.message), " ", wParam, " ",
-                           std::to_string(entry.lParam), " -> ", result});
-    }
-}
 
 HostModel::HostModel(std::u16string_view text) {
     SetText(text);
@@ -285,14 +133,14 @@ std::intptr_t HostModel::ReadText(LogEntry& entry, std::u16string_view text, std
         }
         entry.text.assign(text.substr(0, count));
     }
-    const std::intptr_t answer = SizeAnswer(text.size());
+    const std::intptr_t answer = ReportedTextSize(text.size());
     if (buffer == nullptr && hostility_.selectionAfterSizeQuery) {
         Select(hostility_.selectionAfterSizeQuery->first, hostility_.selectionAfterSizeQuery->second);
     }
     return answer;
 }
 
-std::intptr_t HostModel::SizeAnswer(std::size_t textLength) const {
+std::intptr_t HostModel::ReportedTextSize(std::size_t textLength) const {
     constexpr std::intptr_t kMax = std::numeric_limits<std::intptr_t>::max();
     constexpr std::intptr_t kMin = std::numeric_limits<std::intptr_t>::min();
     if (hostility_.fixedSize) {

@@ -10,28 +10,9 @@
 
 #include "HostEmulator/DocumentBuffer.h"
 #include "HostEmulator/HostMessages.h"
+#include "HostEmulator/MessageLog.h"
 
 namespace HostEmulator {
-
-// One message as the model received it, with its payload decoded: what the positions, the view
-// block, the line request and the texts held when the message was handled.
-struct LogEntry {
-    std::uint32_t message = 0;
-    std::uintptr_t wParam = 0;
-    std::intptr_t lParam = 0;
-    std::intptr_t result = 0;
-    std::optional<Position> position;  // the pair read or written; HostSetSelection's anchor
-    std::optional<Position> caret;     // HostSetSelection's caret pair
-    std::optional<LineRequest> request;
-    std::optional<ViewBlock> view;
-    std::optional<std::int32_t> checked;  // written by HostQueryStatus
-    std::u16string text;                  // inserted, or written into the caller's buffer
-};
-
-// "GetSelStart 2 -> (3,1)", "InsertText \"a\\tb\\r\\n\"", ...: one line per message for tests and
-// for the host program's trace. Texts are shown with C escapes, non-ASCII units as \uXXXX.
-std::string Describe(const LogEntry& entry);
-std::string EscapeText(std::u16string_view text);
 
 // Ways a host can break the promises of its text and position messages, for tests of a plug-in
 // that must survive them: it may convert less, but must not crash, read or write outside its
@@ -123,7 +104,7 @@ class HostModel {
     std::intptr_t ReadPosition(LogEntry& entry, std::size_t offset);
     std::intptr_t ReadText(LogEntry& entry, std::u16string_view text, std::intptr_t bufferSize,
                            char16_t* buffer);
-    std::intptr_t SizeAnswer(std::size_t textLength) const;
+    std::intptr_t ReportedTextSize(std::size_t textLength) const;
 
     DocumentBuffer document_;
     std::size_t anchor_ = 0;

@@ -1,9 +1,9 @@
-#include "ConversionPipelines.h"
+#include "Blankwise/ConversionPipelines.h"
 
 #include <array>
 
-#include "../MyLibrary/StringUnit/Assertion.h"
-#include "../MyLibrary/StringUnit/TextPlatform.h"
+#include "MyLibrary/StringUnit/Assertion.h"
+#include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace Blankwise {
 namespace {

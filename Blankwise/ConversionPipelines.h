@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "TextTransforms.h"
+#include "Blankwise/TextTransforms.h"
 
 namespace Blankwise {
 

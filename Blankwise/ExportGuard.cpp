@@ -1,10 +1,10 @@
-#include "ExportGuard.h"
+#include "Blankwise/ExportGuard.h"
 
 #include <string>
 
+#include "Blankwise/PluginIdentity.h"
+#include "Blankwise/Utf8.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
-#include "PluginIdentity.h"
-#include "Utf8.h"
 
 namespace Blankwise {
 

@@ -1,4 +1,4 @@
-#include "BlankwiseApp.h"
+#include "CommandLine/BlankwiseApp.h"
 
 #include <cstdio>
 #include <new>
@@ -6,8 +6,8 @@
 
 #include "Blankwise/BlankwiseVersion.h"
 #include "Blankwise/ConversionPipelines.h"
-#include "CommandLineOptions.h"
-#include "ConversionNames.h"
+#include "CommandLine/CommandLineOptions.h"
+#include "CommandLine/ConversionNames.h"
 
 namespace BlankwiseCli {
 namespace {

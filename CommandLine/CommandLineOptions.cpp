@@ -1,10 +1,10 @@
-#include "CommandLineOptions.h"
+#include "CommandLine/CommandLineOptions.h"
 
 #include <charconv>
 #include <limits>
 #include <optional>
 
-#include "ConversionNames.h"
+#include "CommandLine/ConversionNames.h"
 
 namespace BlankwiseCli {
 namespace {

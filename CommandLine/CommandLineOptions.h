@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "TextEncoding.h"
+#include "CommandLine/TextEncoding.h"
 
 namespace BlankwiseCli {
 

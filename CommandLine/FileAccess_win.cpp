@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "FileAccess.h"
-#include "TextEncoding.h"
+#include "CommandLine/FileAccess.h"
+#include "CommandLine/TextEncoding.h"
 
 namespace BlankwiseCli {
 namespace {

@@ -1,9 +1,9 @@
 #include <string>
 #include <vector>
 
-#include "BlankwiseApp.h"
+#include "CommandLine/BlankwiseApp.h"
+#include "CommandLine/TextEncoding.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
-#include "TextEncoding.h"
 
 // The arguments arrive in UTF-16 whatever the ANSI code page, so that any file name reaches the
 // program; it works on them in UTF-8.

@@ -1,4 +1,4 @@
-#include "StreamConversion.h"
+#include "CommandLine/StreamConversion.h"
 
 #include <algorithm>
 #include <array>

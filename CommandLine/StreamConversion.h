@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "TextEncoding.h"
+#include "CommandLine/TextEncoding.h"
 
 namespace BlankwiseCli {
 

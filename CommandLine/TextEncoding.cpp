@@ -1,4 +1,4 @@
-#include "TextEncoding.h"
+#include "CommandLine/TextEncoding.h"
 
 #include <array>
 #include <bit>
@@ -302,7 +302,7 @@ class Cp932Tables {
         };
         static constexpr Mapping kDecodings[] = {
         // {code, unit}
-#include "Cp932DecodeTable.inc"
+#include "CommandLine/Cp932DecodeTable.inc"
         };
         unitAt_.fill(0xFFFF);
         flagsAt_.fill(kUndecodable);

@@ -21,7 +21,7 @@
 #include "HostEmulator/HostProgram/HostWindow_win.h"
 #include "HostEmulator/HostProgram/MenuKeys.h"
 #include "HostEmulator/HostProgram/PluginLibrary_win.h"
-#include "ScreenScenario.h"
+#include "OnScreen/ScreenScenario.h"
 
 namespace OnScreen {
 namespace {

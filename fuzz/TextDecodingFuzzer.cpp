@@ -12,7 +12,7 @@
 #include "Blankwise/ConversionPipelines.h"
 #include "CommandLine/StreamConversion.h"
 #include "CommandLine/TextEncoding.h"
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Blankwise/ConversionPipelines.h"
-#include "TestSupport.h"
+#include "CommandLine/tests/TestSupport.h"
 
 namespace BlankwiseCli {
 namespace {

@@ -5,7 +5,7 @@
 #include <map>
 #include <random>
 
-#include "TestSupport.h"
+#include "CommandLine/tests/TestSupport.h"
 
 namespace BlankwiseCli {
 namespace {

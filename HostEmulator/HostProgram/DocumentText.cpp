@@ -1,4 +1,4 @@
-#include "DocumentText.h"
+#include "HostEmulator/HostProgram/DocumentText.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "HostEmulator/HostModel.h"
-#include "MenuKeys.h"
-#include "PluginLibrary_win.h"
+#include "HostEmulator/HostProgram/MenuKeys.h"
+#include "HostEmulator/HostProgram/PluginLibrary_win.h"
 
 namespace HostEmulator {
 

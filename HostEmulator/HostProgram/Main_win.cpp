@@ -10,11 +10,11 @@
 
 #include "Blankwise/ConversionPipelines.h"
 #include "Blankwise/Utf8.h"
-#include "DocumentText.h"
-#include "HostProgramOptions.h"
-#include "HostWindow_win.h"
-#include "MenuKeys.h"
-#include "PluginLibrary_win.h"
+#include "HostEmulator/HostProgram/DocumentText.h"
+#include "HostEmulator/HostProgram/HostProgramOptions.h"
+#include "HostEmulator/HostProgram/HostWindow_win.h"
+#include "HostEmulator/HostProgram/MenuKeys.h"
+#include "HostEmulator/HostProgram/PluginLibrary_win.h"
 
 namespace HostEmulator {
 namespace {

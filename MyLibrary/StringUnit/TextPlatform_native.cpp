@@ -1,7 +1,7 @@
 #include <array>
 #include <cstdint>
 
-#include "TextPlatform.h"
+#include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace MyLibrary {
 namespace {
@@ -12,7 +12,7 @@ struct Cp932Mapping {
 };
 
 constexpr Cp932Mapping kCp932Mappings[] = {
-#include "Cp932Table.inc"
+#include "MyLibrary/StringUnit/Cp932Table.inc"
 };
 
 constexpr std::uint16_t kUnmapped = 0xFFFF;

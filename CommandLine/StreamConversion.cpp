@@ -15,11 +15,15 @@
 #include <vector>
 
 #include "Blankwise/ConversionPipelines.h"
+#include "MyLibrary/Encoding/Cp932.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace BlankwiseCli {
 namespace {
+
+using MyLibrary::DecodeResult;
+using MyLibrary::Encoding;
 
 constexpr char16_t kTab = u'\t';
 constexpr char16_t kSpace = u' ';
@@ -76,18 +80,14 @@ struct Layout {
     bool bigEndian;
 
     explicit Layout(Encoding e)
-        : encoding(e),
-          unitBytes(e == Encoding::Utf16Le || e == Encoding::Utf16Be ? 2 : 1),
-          bigEndian(e == Encoding::Utf16Be) {}
+        : encoding(e), unitBytes(MyLibrary::UnitBytes(e)), bigEndian(e == Encoding::Utf16Be) {}
 
     // The unit at byte offset i (a byte, or a UTF-16 unit at an even offset).
     char16_t UnitAt(std::string_view bytes, std::size_t i) const {
-        const auto first = static_cast<std::uint8_t>(bytes[i]);
         if (unitBytes == 1) {
-            return first;
+            return static_cast<std::uint8_t>(bytes[i]);
         }
-        const auto second = static_cast<std::uint8_t>(bytes[i + 1]);
-        return static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
+        return MyLibrary::Utf16UnitAt(bytes, i, bigEndian);
     }
 
     // The end of the line that holds the unit at pos, after its break (only that one: a CR LF
@@ -382,13 +382,13 @@ class PieceReader {
         if (settings_.encoding == Encoding::Cp932) {
             return {};
         }
-        const auto marked = EncodingOfByteOrderMark(ViewOf(pending_));
+        const auto marked = MyLibrary::EncodingOfByteOrderMark(ViewOf(pending_));
         if (!marked) {
             return {};
         }
         outcome.encoding = *marked;
         layout_ = Layout(*marked);
-        const std::string_view mark = ByteOrderMark(*marked);
+        const std::string_view mark = MyLibrary::ByteOrderMark(*marked);
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(mark.size()));
         offset_ = mark.size();
         return mark;
@@ -475,7 +475,7 @@ class PieceReader {
             case Encoding::Utf16Be: {
                 const char16_t before = layout_.UnitAt(bytes, p - 2);
                 return before != kTab && before != kSpace && before != kFullWidthSpace &&
-                       !(before >= 0xD800 && before <= 0xDBFF);
+                       !MyLibrary::IsHighSurrogate(before);
             }
         }
         return false;
@@ -489,7 +489,7 @@ class PieceReader {
         std::size_t i = parsed_;
         while (true) {
             const auto first = static_cast<std::uint8_t>(bytes[i]);
-            const bool lead = (first >= 0x81 && first <= 0x9F) || (first >= 0xE0 && first <= 0xFC);
+            const bool lead = MyLibrary::IsCp932LeadByte(first);
             const std::size_t end = i + (lead ? 2 : 1);
             if (end >= bytes.size()) {
                 break;

@@ -8,6 +8,7 @@
 namespace BlankwiseCli {
 namespace {
 
+using MyLibrary::Encoding;
 using Testing::MemorySink;
 using Testing::MemorySource;
 using Testing::RandomTexts;

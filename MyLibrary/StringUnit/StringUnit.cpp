@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "Assertion.h"
+#include "MyLibrary/Encoding/Cp932.h"
 #include "TextPlatform.h"
 #include "VectorPaths.h"
 
@@ -394,7 +395,7 @@ WideString CopyRange(WideStringView text, std::int32_t first, std::int32_t last)
 }
 
 bool IsLeadByte(std::uint8_t byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    return IsCp932LeadByte(byte);
 }
 
 TByteType ByteTypeAt(MultiByteStringView text, std::int32_t position) {

@@ -659,31 +659,9 @@ class PieceQueue {
 
 }  // namespace
 
-// Each pipeline acts on blanks only, and on no more kinds than these: a text without them comes
-// out of it unchanged, so it need not go through it.
 TriggerUnits TriggersOf(int conversionId) {
-    constexpr char16_t kNone = TriggerUnits::kNone;
-    switch (conversionId) {
-        case 6:   // tabs to spaces
-        case 8:   // a tab to a space
-        case 14:  // delete tabs
-            return {{kTab, kNone, kNone}};
-        case 1:   // two spaces to a full-width space
-        case 2:   // a space to a full-width space
-        case 7:   // a run of spaces to a tab
-        case 12:  // delete spaces
-            return {{kSpace, kNone, kNone}};
-        case 3:   // a full-width space to two spaces
-        case 4:   // a full-width space to a space
-        case 13:  // delete full-width spaces
-            return {{kFullWidthSpace, kNone, kNone}};
-        case 5:  // expand, then compress spaces
-            return {{kTab, kSpace, kNone}};
-        case 9:  // full-width spaces to two spaces, then expand
-            return {{kFullWidthSpace, kTab, kNone}};
-        default:
-            return {{kSpace, kTab, kFullWidthSpace}};
-    }
+    const std::array<char16_t, 3> units = Blankwise::UnitsActedOn(conversionId);
+    return {{units[0], units[1], units[2]}};
 }
 
 std::size_t TriggerUnits::FindIn(std::u16string_view text, std::size_t from) const {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "Blankwise/ConversionPipelines.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 
 namespace BlankwiseCli {
@@ -26,9 +27,10 @@ class ByteSink {
 };
 
 // The units a conversion acts on (up to three; kNone fills the rest): a line without any of them
-// comes out of the conversion unchanged.
+// comes out of the conversion unchanged. TriggersOf takes them from the pipeline table
+// (Blankwise::UnitsActedOn).
 struct TriggerUnits {
-    static constexpr char16_t kNone = 0xFFFF;
+    static constexpr char16_t kNone = Blankwise::kNoUnit;
     char16_t units[3];
 
     // The position of the first of the units at or after from, or npos.

@@ -4,6 +4,7 @@
 - every project include is rooted at the source root ("MyLibrary/...", "Blankwise/...", ...);
 - the library (MyLibrary/) includes nothing of the rest of the project;
 - the plug-in core (Blankwise/ without Win32/ and tests/) includes only itself and the library;
+- the on-screen program (OnScreen/) reaches the host program only through HostProgram_win.h;
 - <windows.h> is included only by *_win files and in Blankwise/Win32/.
 
 Prints each breach and exits 1 when there is one. Usage: check_layering.py [SOURCE_ROOT]"""
@@ -57,6 +58,9 @@ def breaches():
             core = source.startswith("Blankwise/") and not source.startswith(("Blankwise/Win32/", "Blankwise/tests/"))
             if core and top not in ("MyLibrary", "Blankwise"):
                 yield f'{source}: the plug-in core includes "{target}"'
+            if (source.startswith("OnScreen/") and target.startswith("HostEmulator/HostProgram/")
+                    and target.endswith("_win.h") and target != "HostEmulator/HostProgram/HostProgram_win.h"):
+                yield f'{source}: the on-screen program includes the host program\'s "{target}"'
 
 
 found = list(breaches())

@@ -33,8 +33,8 @@ class PieceQueue {
     // Keeps a written piece for TakeSpare.
     void Recycle(std::unique_ptr<Piece> piece) { spare_.push_back(std::move(piece)); }
 
-    // Appends a piece to convert; starts a helper when more than one waits and there are fewer
-    // helpers than allowed.
+    // Appends a piece to convert; starts a helper when the queue holds more than one piece and
+    // fewer helpers run than allowed.
     void Push(std::unique_ptr<Piece> piece);
 
     // The first piece, once it is converted; meanwhile the calling thread converts waiting ones.
@@ -57,7 +57,7 @@ class PieceQueue {
     // The calling thread's alone: no lock.
     std::vector<std::unique_ptr<Piece>> spare_;
     std::vector<std::thread> threads_;
-    bool stopping_ = false;
+    bool stopping_ = false;  // under the lock
 };
 
 }  // namespace BlankwiseCli

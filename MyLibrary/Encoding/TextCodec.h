@@ -64,10 +64,10 @@ DecodeResult Decode(Encoding encoding, std::string_view bytes, bool atEnd, std::
 // Where Decode would stop and whether the bytes there are invalid, without decoding.
 DecodeResult Validate(Encoding encoding, std::string_view bytes, bool atEnd);
 
-// Appends the bytes of well-formed UTF-16 units. UTF-8 writes a lone surrogate as U+FFFD. Code
-// page 932 writes a unit it does not map as '?', and a unit with two codes as the one Windows
-// writes; a decoded text maps every unit and comes back byte for byte unless Decode said it was
-// recoded.
+// Appends the bytes of the UTF-16 units. UTF-8 writes a lone surrogate as U+FFFD, UTF-16 writes
+// every unit as it is. Code page 932 writes a unit it does not map as '?', and a unit with two
+// codes as the one Windows writes; a decoded text maps every unit and comes back byte for byte
+// unless Decode said it was recoded.
 void Encode(Encoding encoding, std::u16string_view units, std::string& out);
 
 // UTF-8 to UTF-16 and back for texts that are not file contents (arguments, file names):

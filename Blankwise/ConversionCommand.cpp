@@ -1,9 +1,9 @@
-#include "ConversionCommand.h"
+#include "Blankwise/ConversionCommand.h"
 
 #include <algorithm>
 
-#include "ConversionPipelines.h"
-#include "LineWriteBack.h"
+#include "Blankwise/ConversionPipelines.h"
+#include "Blankwise/LineWriteBack.h"
 
 namespace Blankwise {
 namespace {

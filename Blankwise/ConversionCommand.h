@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HostPort.h"
+#include "Blankwise/HostPort.h"
 
 namespace Blankwise {
 

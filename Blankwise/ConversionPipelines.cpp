@@ -1,12 +1,18 @@
-#include "ConversionPipelines.h"
+#include "Blankwise/ConversionPipelines.h"
 
 #include <array>
 
-#include "../MyLibrary/StringUnit/Assertion.h"
-#include "../MyLibrary/StringUnit/TextPlatform.h"
+#include "MyLibrary/StringUnit/Assertion.h"
+#include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace Blankwise {
 namespace {
+
+// The assertion an id outside 1..15 raises: its message, source name and line number, which the
+// user sees in the error box.
+constexpr const char* kConversionErrorText = "例外";
+constexpr const char* kConversionErrorSource = "Blankwise";
+constexpr int kConversionErrorLine = 612;
 
 constexpr TConversion kConversions[] = {
     {1, u"半角空白x2を全角空白x1にする"},
@@ -100,9 +106,65 @@ constexpr TPipeline kPipelines[] = {
 };
 static_assert(std::size(kPipelines) == kLastConversionId);
 
+// The units a pipeline acts on: those of each of its steps. A text without any of them leaves the
+// first step unchanged, so the second sees the same text, and so on.
+struct TUnitSet {
+    std::array<char16_t, 3> units{kNoUnit, kNoUnit, kNoUnit};
+
+    constexpr void Add(char16_t unit) {
+        for (char16_t& slot : units) {
+            if (slot == unit) {
+                return;
+            }
+            if (slot == kNoUnit) {
+                slot = unit;
+                return;
+            }
+        }
+        throw "a pipeline acts on more than three units";  // stops the constant evaluation
+    }
+
+    // What a step can change: the units of its pattern; tabs for expansion; U+0020 for
+    // compression (tabs already there count a column but stay) and for the collapse of runs.
+    constexpr void AddActedOn(const TStep& step) {
+        switch (step.kind) {
+            case TStepKind::Replace:
+                for (const char16_t unit : step.pattern) {
+                    Add(unit);
+                }
+                break;
+            case TStepKind::ExpandTabs:
+                Add(kTab[0]);
+                break;
+            case TStepKind::CompressSpaces:
+            case TStepKind::CollapseRuns:
+                Add(kSpace[0]);
+                break;
+            case TStepKind::DeleteAllSpaces:
+                Add(kSpace[0]);
+                Add(kTab[0]);
+                Add(kFullWidthSpace[0]);
+                break;
+        }
+    }
+};
+
+// Indexed by id - 1, beside the pipelines it is derived from.
+constexpr auto kUnitsActedOn = [] {
+    std::array<std::array<char16_t, 3>, std::size(kPipelines)> table{};
+    for (std::size_t i = 0; i < std::size(kPipelines); ++i) {
+        TUnitSet set;
+        for (std::size_t k = 0; k < kPipelines[i].count; ++k) {
+            set.AddActedOn(kPipelines[i].steps[k]);
+        }
+        table[i] = set.units;
+    }
+    return table;
+}();
+
 std::span<const TStep> PipelineOf(int id) {
     if (id < kFirstConversionId || id > kLastConversionId) {
-        MyLibrary::RaiseAssertion("例外", "Blankwise", 612);
+        MyLibrary::RaiseAssertion(kConversionErrorText, kConversionErrorSource, kConversionErrorLine);
     }
     const TPipeline& pipeline = kPipelines[id - 1];
     return std::span(pipeline.steps).first(pipeline.count);
@@ -170,6 +232,13 @@ WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidt
 
 WideString ConvertPrefix(int id, WideStringView prefix) {
     return Run(id, prefix, nullptr);
+}
+
+std::array<char16_t, 3> UnitsActedOn(int id) {
+    if (id < kFirstConversionId || id > kLastConversionId) {
+        return {kSpace[0], kTab[0], kFullWidthSpace[0]};
+    }
+    return kUnitsActedOn[static_cast<std::size_t>(id - 1)];
 }
 
 // Tab stops are display columns, so the selection's start column is the expanded prefix measured as

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "TextTransforms.h"
+#include "Blankwise/TextTransforms.h"
 
 namespace Blankwise {
 
@@ -41,6 +42,12 @@ WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidt
 // The same conversion, step for step, over the text before the selection on its line (which begins
 // at column 0).
 WideString ConvertPrefix(int id, WideStringView prefix);
+
+// The units a conversion can act on, up to three (kNoUnit fills the rest), derived from the steps
+// of its pipeline: a text without any of them comes out of the conversion unchanged. Every blank
+// (U+0020, U+3000, tab) for an id outside 1..15, whose conversion raises the assertion instead.
+inline constexpr char16_t kNoUnit = 0xFFFF;
+std::array<char16_t, 3> UnitsActedOn(int id);
 
 // The display columns the prefix spans once its tabs are expanded: the column where the selection
 // starts, two for a full-width character.

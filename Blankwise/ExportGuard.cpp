@@ -1,16 +1,17 @@
-#include "ExportGuard.h"
+#include "Blankwise/ExportGuard.h"
 
 #include <string>
 
+#include "Blankwise/PluginIdentity.h"
+#include "MyLibrary/Encoding/TextCodec.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
-#include "PluginIdentity.h"
-#include "Utf8.h"
 
 namespace Blankwise {
 
 void ReportExportFailure(HostPort& host, std::string_view utf8Message) noexcept {
     try {
-        const std::string text = MyLibrary::CurrentTextPlatform().ToMultiByte(Utf8ToUtf16(utf8Message));
+        const std::string text =
+            MyLibrary::CurrentTextPlatform().ToMultiByte(MyLibrary::Utf8ToUtf16Lenient(utf8Message));
         host.MessageBox(text, kPluginName, kMessageBoxError);
     } catch (...) {
         // Out of memory or a failing host: the export still returns normally.

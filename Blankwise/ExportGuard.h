@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "HostPort.h"
+#include "Blankwise/HostPort.h"
 #include "MyLibrary/StringUnit/Assertion.h"
 
 namespace Blankwise {

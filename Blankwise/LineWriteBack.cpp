@@ -1,10 +1,10 @@
-#include "LineWriteBack.h"
+#include "Blankwise/LineWriteBack.h"
 
 #include <algorithm>
 #include <limits>
 #include <vector>
 
-#include "../MyLibrary/LineList/WideStringRecordList.h"
+#include "MyLibrary/LineList/WideStringRecordList.h"
 
 namespace Blankwise {
 namespace {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "../MyLibrary/StringUnit/StringUnit.h"
-#include "HostPort.h"
+#include "Blankwise/HostPort.h"
+#include "MyLibrary/StringUnit/StringUnit.h"
 
 namespace Blankwise {
 

@@ -1,4 +1,4 @@
-#include "PluginIdentity.h"
+#include "Blankwise/PluginIdentity.h"
 
 #include <algorithm>
 #include <cstring>

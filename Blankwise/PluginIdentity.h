@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "Blankwise/BlankwiseVersion.h"
-#include "HostPort.h"
+#include "Blankwise/HostPort.h"
 
 namespace Blankwise {
 

@@ -1,4 +1,4 @@
-#include "TextTransforms.h"
+#include "Blankwise/TextTransforms.h"
 
 #include <algorithm>
 #include <bit>
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "../MyLibrary/StringUnit/TextPlatform.h"
+#include "MyLibrary/StringUnit/TextPlatform.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace Blankwise {

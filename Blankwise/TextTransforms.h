@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "../MyLibrary/StringUnit/StringUnit.h"
+#include "MyLibrary/StringUnit/StringUnit.h"
 
 namespace Blankwise {
 

@@ -1,4 +1,4 @@
-#include "BlankwiseApp.h"
+#include "CommandLine/BlankwiseApp.h"
 
 #include <cstdio>
 #include <new>
@@ -6,8 +6,9 @@
 
 #include "Blankwise/BlankwiseVersion.h"
 #include "Blankwise/ConversionPipelines.h"
-#include "CommandLineOptions.h"
-#include "ConversionNames.h"
+#include "CommandLine/CommandLineOptions.h"
+#include "CommandLine/ConversionNames.h"
+#include "MyLibrary/Encoding/TextCodec.h"
 
 namespace BlankwiseCli {
 namespace {
@@ -91,7 +92,7 @@ std::string ListText() {
         std::snprintf(number, sizeof number, "%2d  ", conversion.id);
         std::string name(ConversionName(conversion.id));
         name.resize(25, ' ');
-        text += number + name + Utf16ToUtf8(conversion.caption) + "\n";
+        text += number + name + MyLibrary::Utf16ToUtf8(conversion.caption) + "\n";
     }
     return text;
 }
@@ -155,7 +156,7 @@ class Run {
             }
         }
         if (outcome.invalid) {
-            Fail(name, "bytes not valid in " + std::string(EncodingName(outcome.encoding)) +
+            Fail(name, "bytes not valid in " + std::string(MyLibrary::EncodingName(outcome.encoding)) +
                            " at byte offset " + std::to_string(outcome.errorOffset) +
                            (options_.mode == OutputMode::InPlace ? "; the file is left as it was" : ""));
         }

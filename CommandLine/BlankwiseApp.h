@@ -3,7 +3,7 @@
 #include <span>
 #include <string>
 
-#include "FileAccess.h"
+#include "CommandLine/FileAccess.h"
 
 namespace BlankwiseCli {
 

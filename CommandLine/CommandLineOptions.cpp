@@ -1,10 +1,10 @@
-#include "CommandLineOptions.h"
+#include "CommandLine/CommandLineOptions.h"
 
 #include <charconv>
 #include <limits>
 #include <optional>
 
-#include "ConversionNames.h"
+#include "CommandLine/ConversionNames.h"
 
 namespace BlankwiseCli {
 namespace {
@@ -162,7 +162,7 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
             }
             options.startColumn = *column;
         } else if (name == "encoding") {
-            const auto encoding = EncodingFromName(*value);
+            const auto encoding = MyLibrary::EncodingFromName(*value);
             if (!encoding) {
                 return UsageError{"unknown encoding " + Quoted(*value) +
                                   " (utf-8, utf-16le, utf-16be or cp932)"};

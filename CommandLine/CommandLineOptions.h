@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "TextEncoding.h"
+#include "MyLibrary/Encoding/TextCodec.h"
 
 namespace BlankwiseCli {
 
@@ -18,7 +18,7 @@ struct Options {
     Action action = Action::Convert;
     int conversionId = 0;
     std::int32_t startColumn = 0;
-    Encoding encoding = Encoding::Utf8;
+    MyLibrary::Encoding encoding = MyLibrary::Encoding::Utf8;
     OutputMode mode = OutputMode::StandardOutput;
     std::vector<std::string> files;  // "-" is standard input; none means standard input
 };

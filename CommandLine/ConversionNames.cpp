@@ -1,4 +1,4 @@
-#include "ConversionNames.h"
+#include "CommandLine/ConversionNames.h"
 
 #include <array>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "StreamConversion.h"
+#include "CommandLine/StreamConversion.h"
 
 namespace BlankwiseCli {
 

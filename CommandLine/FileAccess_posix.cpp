@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "FileAccess.h"
+#include "CommandLine/FileAccess.h"
 
 namespace BlankwiseCli {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "FileAccess.h"
-#include "TextEncoding.h"
+#include "CommandLine/FileAccess.h"
+#include "MyLibrary/Encoding/TextCodec.h"
 
 namespace BlankwiseCli {
 namespace {
@@ -12,7 +12,7 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected on W
 
 // The one pair of conversions at the Win32 edge: the program's UTF-8 to the API's UTF-16 and back.
 std::wstring WidePath(const std::string& utf8) {
-    const auto units = Utf8ToUtf16(utf8);
+    const auto units = MyLibrary::Utf8ToUtf16(utf8);
     if (!units) {
         throw IoError("the file name is not valid UTF-8");
     }
@@ -20,7 +20,7 @@ std::wstring WidePath(const std::string& utf8) {
 }
 
 std::string Utf8Of(const wchar_t* text, std::size_t length) {
-    return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
+    return MyLibrary::Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
 }
 
 // The system's text for an error, in English when the system has it.
@@ -109,7 +109,7 @@ class HandleTextWriter final : public TextWriter {
     explicit HandleTextWriter(HANDLE handle) : handle_(handle) {}
 
     void Write(std::string_view utf8) override {
-        const auto units = Utf8ToUtf16(utf8).value_or(u"?");
+        const auto units = MyLibrary::Utf8ToUtf16(utf8).value_or(u"?");
         const auto* wide = reinterpret_cast<const wchar_t*>(units.data());
         const int length = static_cast<int>(units.size());
         DWORD mode = 0;

@@ -1,7 +1,7 @@
 #include <string>
 #include <vector>
 
-#include "BlankwiseApp.h"
+#include "CommandLine/BlankwiseApp.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);

@@ -1,9 +1,9 @@
 #include <string>
 #include <vector>
 
-#include "BlankwiseApp.h"
+#include "CommandLine/BlankwiseApp.h"
+#include "MyLibrary/Encoding/TextCodec.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
-#include "TextEncoding.h"
 
 // The arguments arrive in UTF-16 whatever the ANSI code page, so that any file name reaches the
 // program; it works on them in UTF-8.
@@ -13,7 +13,7 @@ int wmain(int argc, wchar_t** argv) {
     MyLibrary::UseTextPlatform(MyLibrary::NativeTextPlatform());
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
-        args.push_back(BlankwiseCli::Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+        args.push_back(MyLibrary::Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
     }
     return BlankwiseCli::RunBlankwise(args, BlankwiseCli::ProcessStreams());
 }

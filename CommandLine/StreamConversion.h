@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "TextEncoding.h"
+#include "Blankwise/ConversionPipelines.h"
+#include "MyLibrary/Encoding/TextCodec.h"
 
 namespace BlankwiseCli {
 
@@ -26,9 +27,10 @@ class ByteSink {
 };
 
 // The units a conversion acts on (up to three; kNone fills the rest): a line without any of them
-// comes out of the conversion unchanged.
+// comes out of the conversion unchanged. TriggersOf takes them from the pipeline table
+// (Blankwise::UnitsActedOn).
 struct TriggerUnits {
-    static constexpr char16_t kNone = 0xFFFF;
+    static constexpr char16_t kNone = Blankwise::kNoUnit;
     char16_t units[3];
 
     // The position of the first of the units at or after from, or npos.
@@ -48,7 +50,7 @@ std::size_t DefaultHelperThreads();
 struct StreamSettings {
     int conversionId = 0;
     std::int32_t startColumn = 0;
-    Encoding encoding = Encoding::Utf8;
+    MyLibrary::Encoding encoding = MyLibrary::Encoding::Utf8;
     std::size_t readSize = std::size_t{1} << 16;  // bytes asked of the source at a time
     // The code units (bytes; two-byte units in UTF-16) a piece gathers before it is cut.
     std::size_t chunkUnits = std::size_t{1} << 18;
@@ -56,10 +58,11 @@ struct StreamSettings {
 };
 
 struct StreamOutcome {
-    bool invalid = false;                // stopped at bytes that are not valid in the encoding
-    std::uint64_t errorOffset = 0;       // their offset from the start of the input, byte order mark included
-    bool changed = false;                // the converted text differs from the input
-    Encoding encoding = Encoding::Utf8;  // the encoding read, after a byte order mark
+    bool invalid = false;           // stopped at bytes that are not valid in the encoding
+    std::uint64_t errorOffset = 0;  // their offset from the start of the input, byte order mark included
+    bool changed = false;           // the converted text differs from the input
+    // The encoding read, after a byte order mark.
+    MyLibrary::Encoding encoding = MyLibrary::Encoding::Utf8;
 };
 
 // Reads the whole source, converts it and writes it to sink (nothing is written when sink is

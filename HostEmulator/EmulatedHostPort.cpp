@@ -1,4 +1,4 @@
-#include "EmulatedHostPort.h"
+#include "HostEmulator/EmulatedHostPort.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "Blankwise/HostPort.h"
-#include "HostModel.h"
+#include "HostEmulator/HostModel.h"
 
 namespace HostEmulator {
 

@@ -4,10 +4,9 @@
 //
 //   BlankwiseScreen.exe SHOT_DIR [PLUGIN_DLL]
 //
-// A request is the file SHOT_DIR\NAME.request, written whole: "pointer X Y", "window X Y W H" and one
-// "menu X Y W H" line per popup menu window on screen. The taker answers with SHOT_DIR\NAME.done.
-// The program checks what it can see from inside (the menu opened at the pointer, the submenu beside
-// it, the keys read, the document converted) and exits 1 when anything is wrong.
+// The requests and their answers are files in SHOT_DIR (ShotRequests_win.h). The program checks
+// what it can see from inside (the menu opened at the pointer, the submenu beside it, the keys read,
+// the document converted) and exits 1 when anything is wrong.
 
 #include <windows.h>
 
@@ -18,10 +17,9 @@
 
 #include "Blankwise/ConversionPipelines.h"
 #include "HostEmulator/HostModel.h"
-#include "HostEmulator/HostProgram/HostWindow_win.h"
-#include "HostEmulator/HostProgram/MenuKeys.h"
-#include "HostEmulator/HostProgram/PluginLibrary_win.h"
-#include "ScreenScenario.h"
+#include "HostEmulator/HostProgram/HostProgram_win.h"
+#include "OnScreen/ScreenScenario.h"
+#include "OnScreen/ShotRequests_win.h"
 
 namespace OnScreen {
 namespace {
@@ -45,47 +43,6 @@ std::wstring Wide(std::u16string_view text) {
     return std::wstring(text.begin(), text.end());
 }
 
-bool FileExists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Written under a temporary name and renamed, so that the taker never reads half a request.
-void WriteWhole(const std::wstring& path, const std::string& bytes) {
-    const std::wstring temporary = path + L".tmp";
-    const HANDLE file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        throw std::runtime_error("cannot write a screenshot request");
-    }
-    DWORD written = 0;
-    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-    ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
-}
-
-std::string RectLine(const char* what, const RECT& rect) {
-    return std::string(what) + " " + std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
-           std::to_string(rect.right - rect.left) + " " + std::to_string(rect.bottom - rect.top) + "\n";
-}
-
-BOOL CALLBACK CollectMenuWindow(HWND window, LPARAM found) {
-    wchar_t className[16] = {};
-    ::GetClassNameW(window, className, 16);
-    if (std::wstring_view(className) == L"#32768" && ::IsWindowVisible(window)) {
-        RECT rect{};
-        ::GetWindowRect(window, &rect);
-        reinterpret_cast<std::vector<RECT>*>(found)->push_back(rect);
-    }
-    return TRUE;
-}
-
-// The popup menu windows on screen (class #32768), topmost first.
-std::vector<RECT> MenuWindows() {
-    std::vector<RECT> rects;
-    ::EnumWindows(&CollectMenuWindow, reinterpret_cast<LPARAM>(&rects));
-    return rects;
-}
-
 // One screenshot of the command's menu: the keys that lead to it and the number of menu windows
 // it must show.
 struct MenuStep {
@@ -107,7 +64,7 @@ struct CommandState {
 
 class ScreenWindow {
   public:
-    ScreenWindow(std::wstring shotDir) : shotDir_(std::move(shotDir)) {
+    ScreenWindow(std::wstring shotDir) : shots_(std::move(shotDir)) {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = &ScreenWindow::Procedure;
         windowClass.hInstance = ::GetModuleHandleW(nullptr);
@@ -258,22 +215,8 @@ class ScreenWindow {
                        RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
 
-    std::wstring ShotPath(const std::string& name, const wchar_t* extension) const {
-        return shotDir_ + L"\\" + std::wstring(name.begin(), name.end()) + extension;
-    }
-
     void RequestShot(const std::string& name, const std::vector<RECT>& menus) {
-        RECT window{};
-        ::GetWindowRect(window_, &window);
-        std::string request =
-            "pointer " + std::to_string(pointer_.x) + " " + std::to_string(pointer_.y) + "\n";
-        request += RectLine("window", window);
-        for (const RECT& menu : menus) {
-            request += RectLine("menu", menu);
-        }
-        WriteWhole(ShotPath(name, L".request"), request);
-        std::printf("%s requested\n", name.c_str());
-        std::fflush(stdout);
+        shots_.Request(name, pointer_, window_, menus);
     }
 
     // A screenshot outside the menu: the window painted, then the request, the messages pumped
@@ -282,7 +225,7 @@ class ScreenWindow {
         PumpFor(kSettleMs);
         RequestShot(name, menus);
         const DWORD start = ::GetTickCount();
-        while (!FileExists(ShotPath(name, L".done"))) {
+        while (!shots_.Taken(name)) {
             if (::GetTickCount() - start > kShotTimeoutMs) {
                 faults.push_back("no screenshot " + name + " was taken");
                 return;
@@ -328,7 +271,7 @@ class ScreenWindow {
                 }
                 break;
             case CommandState::Phase::Waiting:
-                if (FileExists(ShotPath(command.steps[command.step].shot, L".done"))) {
+                if (shots_.Taken(command.steps[command.step].shot)) {
                     StartStep(command, command.step + 1, now);
                 } else if (now - command.since >= kShotTimeoutMs) {
                     command.faults.push_back("no screenshot " + command.steps[command.step].shot +
@@ -367,7 +310,7 @@ class ScreenWindow {
         }
     }
 
-    std::wstring shotDir_;
+    ShotRequests shots_;
     HostModel model_;
     HWND window_ = nullptr;
     HWND edit_ = nullptr;

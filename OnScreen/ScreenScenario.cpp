@@ -1,4 +1,4 @@
-#include "ScreenScenario.h"
+#include "OnScreen/ScreenScenario.h"
 
 #include <algorithm>
 #include <array>

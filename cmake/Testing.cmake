@@ -11,12 +11,12 @@ else()
     set(BLANKWISE_GTEST_MAIN GTest::gtest_main)
 endif()
 
-# One test executable. Natively each case is its own CTest test; under Wine, where starting a
-# program costs seconds, the executable is one test.
+# One test executable; the caller links what it tests. Natively each case is its own CTest test;
+# under Wine, where starting a program costs seconds, the executable is one test.
 function(blankwise_add_test_executable name)
     add_executable(${name} ${ARGN})
     blankwise_set_options(${name})
-    target_link_libraries(${name} PRIVATE BlankwiseCore ${BLANKWISE_GTEST_MAIN})
+    target_link_libraries(${name} PRIVATE ${BLANKWISE_GTEST_MAIN})
     if(WIN32)
         add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
     else()

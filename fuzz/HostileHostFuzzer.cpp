@@ -15,9 +15,9 @@
 
 #include "Blankwise/ConversionCommand.h"
 #include "Blankwise/ConversionPipelines.h"
-#include "FuzzSupport.h"
 #include "HostEmulator/EmulatedHostPort.h"
 #include "HostEmulator/HostModel.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace {
 

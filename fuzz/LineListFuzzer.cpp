@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "FuzzSupport.h"
 #include "MyLibrary/LineList/WideStringRecordList.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "FuzzSupport.h"
 #include "MyLibrary/StringUnit/StringUnit.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace {
 

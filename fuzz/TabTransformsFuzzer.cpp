@@ -10,8 +10,8 @@
 #include <string>
 
 #include "Blankwise/TextTransforms.h"
-#include "FuzzSupport.h"
 #include "MyLibrary/LineList/WideStringRecordList.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
-// The command-line program's decoders on arbitrary bytes: what a decoder accepts encodes back to
-// the same bytes, it stops exactly at the first sequence it cannot decode, and a stream with such
-// bytes is reported invalid at their offset with nothing of them, or after them, written.
+// The text codec's decoders, and the command-line program's stream over them, on arbitrary bytes:
+// what a decoder accepts encodes back to the same bytes, it stops exactly at the first sequence it
+// cannot decode, and a stream with such bytes is reported invalid at their offset with nothing of
+// them, or after them, written.
 
 #include <algorithm>
 #include <cstddef>
@@ -11,13 +12,13 @@
 
 #include "Blankwise/ConversionPipelines.h"
 #include "CommandLine/StreamConversion.h"
-#include "CommandLine/TextEncoding.h"
-#include "FuzzSupport.h"
+#include "MyLibrary/Encoding/TextCodec.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace {
 
-using BlankwiseCli::Encoding;
 using Fuzzing::Check;
+using MyLibrary::Encoding;
 
 std::string Hex(std::string_view bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -33,7 +34,7 @@ std::string Hex(std::string_view bytes) {
 
 std::string Encoded(Encoding encoding, std::u16string_view units) {
     std::string bytes;
-    BlankwiseCli::Encode(encoding, units, bytes);
+    MyLibrary::Encode(encoding, units, bytes);
     return bytes;
 }
 
@@ -66,7 +67,7 @@ class StringSink final : public BlankwiseCli::ByteSink {
 
 void CheckDecode(Encoding encoding, std::string_view bytes, const std::string& where) {
     std::u16string units;
-    const BlankwiseCli::DecodeResult whole = BlankwiseCli::Decode(encoding, bytes, true, units);
+    const MyLibrary::DecodeResult whole = MyLibrary::Decode(encoding, bytes, true, units);
     Check(whole.consumed <= bytes.size(), "a decoder consumes no more than it is given", where);
     Check(whole.invalid == (whole.consumed < bytes.size()), "decoding at the end stops only at invalid bytes",
           where);
@@ -75,19 +76,19 @@ void CheckDecode(Encoding encoding, std::string_view bytes, const std::string& w
     // bytes too.
     const std::string reencoded = Encoded(encoding, units);
     std::u16string redecoded;
-    const BlankwiseCli::DecodeResult roundTrip = BlankwiseCli::Decode(encoding, reencoded, true, redecoded);
+    const MyLibrary::DecodeResult roundTrip = MyLibrary::Decode(encoding, reencoded, true, redecoded);
     Check(!roundTrip.invalid && redecoded == units, "what was decoded encodes to the same characters", where);
     Check(encoding == Encoding::Cp932 || reencoded == bytes.substr(0, whole.consumed),
           "what was decoded from a Unicode encoding encodes back to the same bytes", where);
 
     std::u16string again;
-    const BlankwiseCli::DecodeResult valid =
-        BlankwiseCli::Decode(encoding, bytes.substr(0, whole.consumed), true, again);
+    const MyLibrary::DecodeResult valid =
+        MyLibrary::Decode(encoding, bytes.substr(0, whole.consumed), true, again);
     Check(!valid.invalid && again == units, "the accepted bytes decode alone to the same units", where);
 
     // Not at the end, an incomplete sequence at the end waits for more bytes instead.
     std::u16string partial;
-    const BlankwiseCli::DecodeResult waiting = BlankwiseCli::Decode(encoding, bytes, false, partial);
+    const MyLibrary::DecodeResult waiting = MyLibrary::Decode(encoding, bytes, false, partial);
     Check(waiting.consumed <= whole.consumed && units.starts_with(partial),
           "decoding with more to come gives a prefix", where);
     if (waiting.invalid) {
@@ -105,21 +106,21 @@ void CheckStream(std::string_view input, const BlankwiseCli::StreamSettings& set
     const BlankwiseCli::StreamOutcome outcome = BlankwiseCli::ConvertStream(source, &sink, settings);
 
     const std::optional<Encoding> marked =
-        settings.encoding == Encoding::Cp932 ? std::nullopt : BlankwiseCli::EncodingOfByteOrderMark(input);
+        settings.encoding == Encoding::Cp932 ? std::nullopt : MyLibrary::EncodingOfByteOrderMark(input);
     const Encoding encoding = marked.value_or(settings.encoding);
-    const std::string_view mark = marked ? BlankwiseCli::ByteOrderMark(*marked) : std::string_view{};
+    const std::string_view mark = marked ? MyLibrary::ByteOrderMark(*marked) : std::string_view{};
     Check(outcome.encoding == encoding, "a byte order mark selects the encoding", where);
 
     std::u16string text;
-    const BlankwiseCli::DecodeResult decoded =
-        BlankwiseCli::Decode(encoding, input.substr(mark.size()), true, text);
+    const MyLibrary::DecodeResult decoded =
+        MyLibrary::Decode(encoding, input.substr(mark.size()), true, text);
     Check(outcome.invalid == decoded.invalid, "a stream is invalid when its bytes are", where);
     // What was written, read back: the mark, then the converted characters.
     const std::string_view written = sink.Bytes();
     Check(written.starts_with(mark), "a byte order mark is written back", where);
     std::u16string writtenText;
-    const BlankwiseCli::DecodeResult readBack = BlankwiseCli::Decode(
-        encoding, written.substr(std::min(mark.size(), written.size())), true, writtenText);
+    const MyLibrary::DecodeResult readBack =
+        MyLibrary::Decode(encoding, written.substr(std::min(mark.size(), written.size())), true, writtenText);
     Check(!readBack.invalid, "what is written is valid in its encoding", where + "\nwritten " + Hex(written));
     const std::u16string expected =
         Blankwise::ConvertSelection(settings.conversionId, text, settings.startColumn);
@@ -151,7 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t pieceSize = 1 + input.Byte() % 16;
     const std::size_t header = std::min<std::size_t>(size, 5);
     const std::string_view bytes(reinterpret_cast<const char*>(data) + header, size - header);
-    const std::string where = std::string(BlankwiseCli::EncodingName(encoding)) + " conversion " +
+    const std::string where = std::string(MyLibrary::EncodingName(encoding)) + " conversion " +
                               std::to_string(conversionId) + " column " + std::to_string(startColumn) +
                               " read " + std::to_string(readSize) + " pieces " + std::to_string(pieceSize) +
                               ": " + Hex(bytes);

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "Blankwise/LineWriteBack.h"
-#include "FuzzSupport.h"
 #include "HostEmulator/EmulatedHostPort.h"
 #include "HostEmulator/HostModel.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace {
 

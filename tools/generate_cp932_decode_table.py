@@ -1,20 +1,20 @@
 #!/usr/bin/env python3
-"""Writes CommandLine/Cp932DecodeTable.inc: every code of one byte above 0x7F and of two bytes that
-Python's cp932 codec decodes (Microsoft's table, the one MultiByteToWideChar uses for code page
-932), with the UTF-16 unit it decodes to.
+"""Writes MyLibrary/Encoding/Cp932DecodeTable.inc: every code of one byte above 0x7F and of two
+bytes that Python's cp932 codec decodes (Microsoft's table, the one MultiByteToWideChar uses for
+code page 932), with the UTF-16 unit it decodes to.
 
 Decoding accepts more codes than encoding writes: the NEC-selected IBM extensions (0xED40-0xEEFC),
 the IBM extension copies of NEC row 13 characters (0xFA4A-0xFA5B) and the row 13 copies of JIS
 symbols (0x8790-0x879C) decode to characters that encode to another code. Every unit decoded here
-must have a code in MyLibrary/StringUnit/Cp932Table.inc; the script checks it."""
+must have a code in MyLibrary/Encoding/Cp932EncodeTable.inc; the script checks it."""
 import pathlib
 import re
 
 from cp932_table_file import write_pairs
 
 root = pathlib.Path(__file__).resolve().parent.parent
-out = root / "CommandLine/Cp932DecodeTable.inc"
-encode_table = (root / "MyLibrary/StringUnit/Cp932Table.inc").read_text(encoding="ascii")
+out = root / "MyLibrary/Encoding/Cp932DecodeTable.inc"
+encode_table = (root / "MyLibrary/Encoding/Cp932EncodeTable.inc").read_text(encoding="ascii")
 encoded = {int(unit, 16): int(code, 16) for unit, code in re.findall(r"\{0x([0-9A-F]+), 0x([0-9A-F]+)\}", encode_table)}
 
 

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""Writes MyLibrary/StringUnit/Cp932Table.inc: every BMP code point that code page 932 maps,
+"""Writes MyLibrary/Encoding/Cp932EncodeTable.inc: every BMP code point that code page 932 maps,
 with its bytes, taken from Python's cp932 codec (Microsoft's table, without best-fit mappings)."""
 import pathlib
 
 from cp932_table_file import write_pairs
 
-out = pathlib.Path(__file__).resolve().parent.parent / "MyLibrary/StringUnit/Cp932Table.inc"
+out = pathlib.Path(__file__).resolve().parent.parent / "MyLibrary/Encoding/Cp932EncodeTable.inc"
 # Windows prefers the IBM extension codes (0xFA40-0xFC4B) over the NEC-selected copies of the
 # same characters (0xED40-0xEEFC); Python's encoder picks the NEC copies.
 ibm_extension = {}

@@ -6,10 +6,10 @@
 #include "Blankwise/ConversionCommand.h"
 #include "Blankwise/ExportGuard.h"
 #include "Blankwise/PluginIdentity.h"
+#include "Blankwise/Win32/PluginExports.h"
+#include "Blankwise/Win32/ResourceIds.h"
+#include "Blankwise/Win32/Win32HostPort.h"
 #include "MyLibrary/TemplateList/ListClone.h"
-#include "PluginExports.h"
-#include "ResourceIds.h"
-#include "Win32HostPort.h"
 
 static_assert(IDS_LIST_CAPACITY_ERROR == MyLibrary::kListCapacityErrorId);
 static_assert(IDS_LIST_COUNT_ERROR == MyLibrary::kListCountErrorId);

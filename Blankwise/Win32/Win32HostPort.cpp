@@ -1,4 +1,4 @@
-#include "Win32HostPort.h"
+#include "Blankwise/Win32/Win32HostPort.h"
 
 #include <string>
 

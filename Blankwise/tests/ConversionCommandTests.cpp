@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "EmulatedHost.h"
+#include "Blankwise/tests/EmulatedHost.h"
 #include "MyLibrary/StringUnit/Assertion.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "HostEmulator/HostModel.h"
 #include "MyLibrary/StringUnit/Assertion.h"
+#include "MyLibrary/tests/RandomTexts.h"
 
 namespace Blankwise {
 namespace {
@@ -56,6 +59,27 @@ TEST(ConversionPipelines, AnIdOutsideTheMenuIsAnInternalError) {
                 EXPECT_EQ(failure.LineNumber(), 612);
             }
         }
+    }
+}
+
+// The units derived from each pipeline's steps: a text without them is left as it is, on every
+// kind of line and at every start column.
+TEST(ConversionPipelines, TextsWithoutTheUnitsAConversionActsOnComeOutUnchanged) {
+    MyLibrary::Testing::RandomTexts texts(23);
+    for (int id = kFirstConversionId; id <= kLastConversionId; ++id) {
+        const std::array<char16_t, 3> units = UnitsActedOn(id);
+        EXPECT_NE(units[0], kNoUnit) << "id " << id;
+        for (int round = 0; round < 200; ++round) {
+            std::u16string text = texts.Text(texts.Between(0, 40));
+            std::erase_if(text, [&](char16_t unit) { return std::ranges::find(units, unit) != units.end(); });
+            ASSERT_EQ(EscapeText(ConvertSelection(id, text, static_cast<std::int32_t>(round % 4))),
+                      EscapeText(text))
+                << "id " << id;
+            ASSERT_EQ(EscapeText(ConvertPrefix(id, text)), EscapeText(text)) << "id " << id;
+        }
+    }
+    for (int id : {0, 16, -1}) {
+        EXPECT_EQ(UnitsActedOn(id), (std::array<char16_t, 3>{u' ', u'\t', u'\u3000'})) << "id " << id;
     }
 }
 

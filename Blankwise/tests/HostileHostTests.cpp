@@ -8,7 +8,7 @@
 #include "Blankwise/ConversionCommand.h"
 #include "Blankwise/ConversionPipelines.h"
 #include "Blankwise/ExportGuard.h"
-#include "EmulatedHost.h"
+#include "Blankwise/tests/EmulatedHost.h"
 
 namespace Blankwise {
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <random>
 
-#include "EmulatedHost.h"
+#include "Blankwise/tests/EmulatedHost.h"
 
 namespace Blankwise {
 namespace {

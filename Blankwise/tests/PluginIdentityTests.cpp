@@ -7,7 +7,7 @@
 
 #include "Blankwise/ExportGuard.h"
 #include "Blankwise/PluginIdentity.h"
-#include "Blankwise/Utf8.h"
+#include "MyLibrary/Encoding/TextCodec.h"
 #include "MyLibrary/StringUnit/Assertion.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 
@@ -143,7 +143,7 @@ TEST(ExportGuard, PassesTheResultThroughWhenNothingFails) {
 }
 
 std::string Cp932(std::string_view utf8) {
-    return MyLibrary::NativeTextPlatform().ToMultiByte(Utf8ToUtf16(utf8));
+    return MyLibrary::NativeTextPlatform().ToMultiByte(MyLibrary::Utf8ToUtf16Lenient(utf8));
 }
 
 // A failure inside an export used to reach the host; it is now shown and the export returns.
@@ -186,38 +186,6 @@ TEST(ExportGuard, NothingEscapesWithoutReporterOrWhenReportingFails) {
     RecordingHost failing;
     failing.failMessageBox = true;
     EXPECT_EQ(GuardExport(&failing, 5, []() -> int { throw 1; }), 5);
-}
-
-TEST(Utf8, ToUtf16) {
-    struct Row {
-        std::string bytes;
-        std::u16string units;
-    };
-    const std::vector<Row> rows = {
-        {"", u""},
-        {"a\tb", u"a\tb"},
-        {"\xC3\xA9", u"\u00E9"},
-        {"\xE4\xBE\x8B\xE5\xA4\x96", u"例外"},
-        {"\xF0\x9F\x98\x80", u"\U0001F600"},
-        {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
-        {"\x80", u"\uFFFD"},      // stray continuation byte
-        {"\xE4\xBE", u"\uFFFD"},  // cut short at the end
-        {"\xE4\xBE"
-         "a",
-         u"\uFFFD"
-         "a"},                            // cut short by an ASCII byte, which survives
-        {"\xC0\xAF", u"\uFFFD\uFFFD"},    // C0 never starts a sequence
-        {"\xE0\x80\xAF", u"\uFFFD"},      // overlong
-        {"\xED\xA0\x80", u"\uFFFD"},      // encoded surrogate
-        {"\xF4\x90\x80\x80", u"\uFFFD"},  // above U+10FFFF
-        {"\xFF"
-         "b",
-         u"\uFFFD"
-         "b"},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(Utf8ToUtf16(row.bytes), row.units) << testing::PrintToString(row.bytes);
-    }
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "CommandLine/tests/TestSupport.h"
 
 namespace BlankwiseCli {
 namespace {

@@ -7,6 +7,8 @@
 namespace BlankwiseCli {
 namespace {
 
+using MyLibrary::Encoding;
+
 std::variant<Options, UsageError> Parse(std::vector<std::string> args) {
     return ParseOptions(args);
 }

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "TestSupport.h"
+#include "CommandLine/tests/TestSupport.h"
 
 #if !defined(_WIN32)
 #include <sys/wait.h>

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "Blankwise/ConversionPipelines.h"
-#include "TestSupport.h"
+#include "CommandLine/tests/TestSupport.h"
 
 namespace BlankwiseCli {
 namespace {
 
+using MyLibrary::Encoding;
 using Testing::MemorySink;
 using Testing::MemorySource;
 using Testing::RandomTexts;

@@ -24,7 +24,7 @@ import subprocess
 import sys
 
 HERE = pathlib.Path(__file__).resolve().parent
-TABLE = HERE.parent.parent / "MyLibrary" / "StringUnit" / "Cp932Table.inc"
+TABLE = HERE.parent.parent / "MyLibrary" / "Encoding" / "Cp932EncodeTable.inc"
 C_LOCALE = dict(os.environ, LC_ALL="C")
 
 # Characters with interesting code page 932 bytes: trail bytes 0x40, 0x5C and in a lead range,

@@ -1,65 +1,14 @@
-#include "DocumentText.h"
+#include "HostEmulator/HostProgram/DocumentText.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <vector>
 
-#include "Blankwise/Utf8.h"
+#include "MyLibrary/Encoding/TextCodec.h"
 
 namespace HostEmulator {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-constexpr std::string_view kUtf16LEBom = "\xFF\xFE";
-constexpr std::string_view kUtf16BEBom = "\xFE\xFF";
-
-std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian) {
-    std::u16string text;
-    text.reserve(bytes.size() / 2 + 1);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto first = static_cast<unsigned char>(bytes[i]);
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        text.push_back(static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first));
-    }
-    if (bytes.size() % 2 != 0) {
-        text.push_back(u'\uFFFD');
-    }
-    return text;
-}
-
-void AppendUtf16(std::string& out, std::u16string_view text, bool bigEndian) {
-    for (char16_t unit : text) {
-        const auto high = static_cast<char>(unit >> 8);
-        const auto low = static_cast<char>(unit & 0xFF);
-        out.push_back(bigEndian ? high : low);
-        out.push_back(bigEndian ? low : high);
-    }
-}
-
-void AppendCodePoint(std::string& out, std::uint32_t codePoint) {
-    if (codePoint < 0x80) {
-        out.push_back(static_cast<char>(codePoint));
-    } else if (codePoint < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else if (codePoint < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    }
-}
-
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
+using MyLibrary::Encoding;
 
 // The lines of a text, each with its break.
 std::vector<std::u16string_view> SplitKeepingBreaks(std::u16string_view text) {
@@ -83,53 +32,37 @@ std::vector<std::u16string_view> SplitKeepingBreaks(std::u16string_view text) {
 }  // namespace
 
 DecodedDocument DecodeDocument(std::string_view bytes) {
-    if (bytes.starts_with(kUtf16LEBom)) {
-        return {DecodeUtf16(bytes.substr(2), false), TextEncoding::Utf16LE};
+    const std::optional<Encoding> marked = MyLibrary::EncodingOfByteOrderMark(bytes);
+    const std::string_view text = bytes.substr(marked ? MyLibrary::ByteOrderMark(*marked).size() : 0);
+    if (marked == Encoding::Utf16Le || marked == Encoding::Utf16Be) {
+        const bool bigEndian = marked == Encoding::Utf16Be;
+        return {MyLibrary::Utf16ToUnitsLenient(text, bigEndian),
+                bigEndian ? TextEncoding::Utf16BE : TextEncoding::Utf16LE};
     }
-    if (bytes.starts_with(kUtf16BEBom)) {
-        return {DecodeUtf16(bytes.substr(2), true), TextEncoding::Utf16BE};
-    }
-    if (bytes.starts_with(kUtf8Bom)) {
-        return {Blankwise::Utf8ToUtf16(bytes.substr(kUtf8Bom.size())), TextEncoding::Utf8WithBom};
-    }
-    return {Blankwise::Utf8ToUtf16(bytes), TextEncoding::Utf8};
+    return {MyLibrary::Utf8ToUtf16Lenient(text), marked ? TextEncoding::Utf8WithBom : TextEncoding::Utf8};
 }
 
 std::string EncodeDocument(std::u16string_view text, TextEncoding encoding) {
-    std::string out;
+    const auto write = [text](Encoding as, bool marked) {
+        std::string out(marked ? MyLibrary::ByteOrderMark(as) : std::string_view{});
+        MyLibrary::Encode(as, text, out);
+        return out;
+    };
     switch (encoding) {
         case TextEncoding::Utf8:
-            return ToUtf8(text);
+            return write(Encoding::Utf8, false);
         case TextEncoding::Utf8WithBom:
-            return std::string(kUtf8Bom) + ToUtf8(text);
+            return write(Encoding::Utf8, true);
         case TextEncoding::Utf16LE:
-        case TextEncoding::Utf16BE: {
-            const bool bigEndian = encoding == TextEncoding::Utf16BE;
-            out.reserve(2 + 2 * text.size());
-            out.append(bigEndian ? kUtf16BEBom : kUtf16LEBom);
-            AppendUtf16(out, text, bigEndian);
-            return out;
-        }
+            return write(Encoding::Utf16Le, true);
+        case TextEncoding::Utf16BE:
+            return write(Encoding::Utf16Be, true);
     }
-    return out;
+    return {};
 }
 
 std::string ToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() * 3 / 2);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            AppendCodePoint(out, 0x10000 + ((static_cast<std::uint32_t>(unit) - 0xD800) << 10) +
-                                     (static_cast<std::uint32_t>(text[i + 1]) - 0xDC00));
-            ++i;
-        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-            AppendCodePoint(out, 0xFFFD);
-        } else {
-            AppendCodePoint(out, unit);
-        }
-    }
-    return out;
+    return MyLibrary::Utf16ToUtf8(text);
 }
 
 std::u16string VisibleWhiteSpace(std::u16string_view text, BreakMarks marks) {

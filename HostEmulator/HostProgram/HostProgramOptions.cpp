@@ -1,4 +1,4 @@
-#include "HostProgramOptions.h"
+#include "HostEmulator/HostProgram/HostProgramOptions.h"
 
 #include <charconv>
 #include <limits>

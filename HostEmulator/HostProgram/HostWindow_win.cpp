@@ -1,4 +1,4 @@
-#include "HostWindow_win.h"
+#include "HostEmulator/HostProgram/HostWindow_win.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -8,13 +8,9 @@
 #include <vector>
 
 #include "HostEmulator/HostModel.h"
-#include "MenuKeys.h"
-#include "PluginLibrary_win.h"
+#include "HostEmulator/HostProgram/HostProgram_win.h"
 
 namespace HostEmulator {
-
-// The virtual-key code a menu key is typed with.
-WPARAM VirtualKey(MenuKey key);
 
 // What happened during one call of the plug-in's command.
 struct CommandRun {

@@ -9,18 +9,18 @@
 #include <vector>
 
 #include "Blankwise/ConversionPipelines.h"
-#include "Blankwise/Utf8.h"
-#include "DocumentText.h"
-#include "HostProgramOptions.h"
-#include "HostWindow_win.h"
-#include "MenuKeys.h"
-#include "PluginLibrary_win.h"
+#include "HostEmulator/HostProgram/DocumentText.h"
+#include "HostEmulator/HostProgram/HostProgramOptions.h"
+#include "HostEmulator/HostProgram/HostWindow_win.h"
+#include "HostEmulator/HostProgram/MenuKeys.h"
+#include "HostEmulator/HostProgram/PluginLibrary_win.h"
+#include "MyLibrary/Encoding/TextCodec.h"
 
 namespace HostEmulator {
 namespace {
 
 std::wstring Widen(std::string_view utf8) {
-    const std::u16string units = Blankwise::Utf8ToUtf16(utf8);
+    const std::u16string units = MyLibrary::Utf8ToUtf16Lenient(utf8);
     return std::wstring(units.begin(), units.end());
 }
 

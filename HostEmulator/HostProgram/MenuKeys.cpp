@@ -1,4 +1,4 @@
-#include "MenuKeys.h"
+#include "HostEmulator/HostProgram/MenuKeys.h"
 
 namespace HostEmulator {
 namespace {

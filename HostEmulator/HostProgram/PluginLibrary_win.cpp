@@ -1,9 +1,9 @@
-#include "PluginLibrary_win.h"
+#include "HostEmulator/HostProgram/PluginLibrary_win.h"
 
 #include <stdexcept>
 #include <vector>
 
-#include "DocumentText.h"
+#include "HostEmulator/HostProgram/DocumentText.h"
 
 namespace HostEmulator {
 namespace {

@@ -1,4 +1,4 @@
-#include "WideStringRecordList.h"
+#include "MyLibrary/LineList/WideStringRecordList.h"
 
 #include <algorithm>
 #include <vector>

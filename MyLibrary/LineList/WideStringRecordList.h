@@ -4,8 +4,8 @@
 #include <memory>
 #include <span>
 
-#include "../StringUnit/StringUnit.h"
-#include "../TemplateList/ListClone.h"
+#include "MyLibrary/StringUnit/StringUnit.h"
+#include "MyLibrary/TemplateList/ListClone.h"
 
 namespace MyLibrary {
 

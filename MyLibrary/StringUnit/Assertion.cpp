@@ -1,4 +1,4 @@
-#include "Assertion.h"
+#include "MyLibrary/StringUnit/Assertion.h"
 
 namespace MyLibrary {
 namespace {

@@ -3,6 +3,7 @@
 #include <limits>
 #include <vector>
 
+#include "MyLibrary/Encoding/Cp932.h"
 #include "MyLibrary/StringUnit/Assertion.h"
 #include "MyLibrary/StringUnit/StringUnit.h"
 
@@ -60,7 +61,7 @@ std::uint16_t OccurrenceKey(std::uint8_t byte, TByteType type, bool ignoreCase) 
 }  // namespace
 
 bool IsLeadByte(std::uint8_t byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    return IsCp932LeadByte(byte);
 }
 
 TByteType ByteTypeAt(MultiByteStringView text, std::int32_t position) {

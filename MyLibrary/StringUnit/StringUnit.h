@@ -37,7 +37,7 @@ bool MatchIgnoreCaseAt(WideStringView pattern, WideStringView text, std::int32_t
 // clipped to the text's end; empty when last < first or first > length.
 WideString CopyRange(WideStringView text, std::int32_t first, std::int32_t last);
 
-// True for the Shift-JIS lead-byte ranges 0x81-0x9F and 0xE0-0xFC.
+// True for a Shift-JIS lead byte (IsCp932LeadByte, whatever the code page).
 bool IsLeadByte(std::uint8_t byte);
 
 // The class of the byte at the 1-based byte position (1 <= position <= size), found by scanning

@@ -1,4 +1,4 @@
-#include "TextPlatform.h"
+#include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace MyLibrary {
 

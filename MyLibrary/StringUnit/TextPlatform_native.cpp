@@ -1,56 +1,29 @@
 #include <array>
 #include <cstdint>
 
-#include "TextPlatform.h"
+#include "MyLibrary/Encoding/Cp932.h"
+#include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace MyLibrary {
 namespace {
 
-struct Cp932Mapping {
-    std::uint16_t unit;
-    std::uint16_t bytes;
-};
-
-constexpr Cp932Mapping kCp932Mappings[] = {
-#include "Cp932Table.inc"
-};
-
-constexpr std::uint16_t kUnmapped = 0xFFFF;
-constexpr char kUnmappedByte = '?';
-
-// Code page 932 without the operating system: one table lookup per UTF-16 unit. A unit the code
-// page does not map (surrogates included, paired or not) becomes one '?'.
+// Code page 932 without the operating system: the codec's table of the code Windows writes for
+// each UTF-16 unit. A unit the code page does not map (surrogates included, paired or not)
+// becomes one '?'.
 class NativeCp932Platform final : public TextPlatform {
   public:
     NativeCp932Platform() {
-        bytesOfUnit_.fill(kUnmapped);
-        for (std::uint16_t unit = 0; unit < 0x80; ++unit) {
-            bytesOfUnit_[unit] = unit;
-        }
-        for (const Cp932Mapping& mapping : kCp932Mappings) {
-            bytesOfUnit_[mapping.unit] = mapping.bytes;
-            doubleByteFlags_[mapping.unit] = mapping.bytes > 0xFF ? 1 : 0;
+        const std::array<Cp932Code, 0x10000>& codes = Cp932Codes();
+        for (std::size_t unit = 0; unit < codes.size(); ++unit) {
+            doubleByteFlags_[unit] = codes[unit].length == 2 ? 1 : 0;
         }
     }
 
     unsigned CodePage() const override { return 932; }
 
     std::string ToMultiByte(std::u16string_view text) const override {
-        // One pass into a buffer of the largest possible size (two bytes a unit), then cut.
-        std::string bytes(text.size() * 2, '\0');
-        char* out = bytes.data();
-        for (char16_t unit : text) {
-            const std::uint16_t code = bytesOfUnit_[unit];
-            if (code == kUnmapped) {
-                *out++ = kUnmappedByte;
-            } else if (code > 0xFF) {
-                *out++ = static_cast<char>(code >> 8);
-                *out++ = static_cast<char>(code & 0xFF);
-            } else {
-                *out++ = static_cast<char>(code);
-            }
-        }
-        bytes.resize(static_cast<std::size_t>(out - bytes.data()));
+        std::string bytes;
+        EncodeCp932(text, bytes);
         return bytes;
     }
 
@@ -99,7 +72,6 @@ class NativeCp932Platform final : public TextPlatform {
         return unit;
     }
 
-    std::array<std::uint16_t, 0x10000> bytesOfUnit_{};
     std::array<std::uint8_t, 0x10000> doubleByteFlags_{};
 };
 

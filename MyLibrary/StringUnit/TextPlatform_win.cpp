@@ -3,7 +3,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "TextPlatform.h"
+#include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace MyLibrary {
 namespace {

@@ -1,11 +1,11 @@
-#include "ListClone.h"
+#include "MyLibrary/TemplateList/ListClone.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "../StringUnit/Assertion.h"
+#include "MyLibrary/StringUnit/Assertion.h"
 
 namespace MyLibrary {
 namespace {

@@ -10,14 +10,14 @@
 #include <sstream>
 
 #include "Blankwise/ConversionPipelines.h"
-#include "Blankwise/Utf8.h"
+#include "MyLibrary/Encoding/TextCodec.h"
 
 namespace OnScreen {
 namespace {
 
 // "→" a tab, "·" U+0020, "□" U+3000, as the guide writes them.
 std::u16string FromVisible(const std::string& utf8) {
-    std::u16string text = Blankwise::Utf8ToUtf16(utf8);
+    std::u16string text = MyLibrary::Utf8ToUtf16Lenient(utf8);
     for (char16_t& unit : text) {
         unit = unit == u'→' ? u'\t' : unit == u'·' ? u' ' : unit == u'□' ? u'\u3000' : unit;
     }
@@ -54,7 +54,7 @@ TEST(GuideExamples, EveryEntryHasAnExampleThatTheConversionBearsOut) {
         ASSERT_GE(id, Blankwise::kFirstConversionId) << line;
         ASSERT_LE(id, Blankwise::kLastConversionId) << line;
         ++examples[id];
-        EXPECT_EQ(Blankwise::Utf8ToUtf16(match[2].str()),
+        EXPECT_EQ(MyLibrary::Utf8ToUtf16Lenient(match[2].str()),
                   Blankwise::Conversions()[static_cast<std::size_t>(id - 1)].caption)
             << "the guide's caption differs from the menu's: " << line;
         const std::u16string before = FromVisible(match[3]);

@@ -13,8 +13,8 @@
 #include "Blankwise/ExportGuard.h"
 #include "Blankwise/Win32/PluginExports.h"
 #include "Blankwise/Win32/Win32HostPort.h"
+#include "Blankwise/Win32/tests/TestDesktop.h"
 #include "MyLibrary/StringUnit/Assertion.h"
-#include "TestDesktop.h"
 
 namespace Blankwise {
 namespace {

@@ -1,4 +1,4 @@
-#include "TestDesktop.h"
+#include "Blankwise/Win32/tests/TestDesktop.h"
 
 namespace Blankwise {
 namespace {

@@ -6,13 +6,36 @@
 #include <string>
 #include <string_view>
 
-namespace BlankwiseCli {
+// The text codec: UTF-8, UTF-16 in both byte orders and code page 932, between their bytes and
+// UTF-16 units, with their byte order marks. The plug-in, the command-line tool and the host
+// program all read and write text through it.
+namespace MyLibrary {
 
 enum class Encoding : std::uint8_t { Utf8, Utf16Le, Utf16Be, Cp932 };
 
 // "utf-8", "utf-16le", "utf-16be", "cp932", any letter case; nothing for another name.
 std::optional<Encoding> EncodingFromName(std::string_view name);
 std::string_view EncodingName(Encoding encoding);
+
+// The bytes of one code unit: 2 in UTF-16, 1 in UTF-8 and code page 932 (where a character may
+// take several).
+constexpr std::size_t UnitBytes(Encoding encoding) {
+    return encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be ? 2 : 1;
+}
+
+// The UTF-16 unit at byte offset i (i + 1 < bytes.size()), in the given byte order.
+constexpr char16_t Utf16UnitAt(std::string_view bytes, std::size_t i, bool bigEndian) {
+    const auto first = static_cast<std::uint8_t>(bytes[i]);
+    const auto second = static_cast<std::uint8_t>(bytes[i + 1]);
+    return static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
+}
+
+constexpr bool IsHighSurrogate(std::uint32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+constexpr bool IsLowSurrogate(std::uint32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 // The byte order mark of a Unicode encoding; empty for code page 932, which has none.
 std::string_view ByteOrderMark(Encoding encoding);
@@ -41,9 +64,10 @@ DecodeResult Decode(Encoding encoding, std::string_view bytes, bool atEnd, std::
 // Where Decode would stop and whether the bytes there are invalid, without decoding.
 DecodeResult Validate(Encoding encoding, std::string_view bytes, bool atEnd);
 
-// Appends the bytes of well-formed UTF-16 units. Code page 932 writes a unit it does not map
-// as '?', and a unit with two codes as the one Windows writes; a decoded text maps every unit and
-// comes back byte for byte unless Decode said it was recoded.
+// Appends the bytes of the UTF-16 units. UTF-8 writes a lone surrogate as U+FFFD, UTF-16 writes
+// every unit as it is. Code page 932 writes a unit it does not map as '?', and a unit with two
+// codes as the one Windows writes; a decoded text maps every unit and comes back byte for byte
+// unless Decode said it was recoded.
 void Encode(Encoding encoding, std::u16string_view units, std::string& out);
 
 // UTF-8 to UTF-16 and back for texts that are not file contents (arguments, file names):
@@ -51,4 +75,13 @@ void Encode(Encoding encoding, std::u16string_view units, std::string& out);
 std::optional<std::u16string> Utf8ToUtf16(std::string_view bytes);
 std::string Utf16ToUtf8(std::u16string_view units);
 
-}  // namespace BlankwiseCli
+// Lenient decoding, for texts that are shown or edited whatever they hold. UTF-8: each malformed
+// sequence (a stray continuation byte, a truncated or overlong sequence, an encoded surrogate, a
+// value above U+10FFFF) becomes one U+FFFD; a sequence cut short ends before the byte that cuts
+// it, which starts the next one.
+std::u16string Utf8ToUtf16Lenient(std::string_view bytes);
+// UTF-16 in the given byte order: unpaired surrogates are kept as they are, as an editor holds
+// them, and an odd last byte becomes U+FFFD.
+std::u16string Utf16ToUnitsLenient(std::string_view bytes, bool bigEndian);
+
+}  // namespace MyLibrary

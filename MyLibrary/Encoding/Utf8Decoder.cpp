@@ -1,0 +1,327 @@
+// UTF-8 decoding, strict and lenient, and the validation that stops where decoding would.
+
+#include <array>
+#include <bit>
+#include <optional>
+
+#include "MyLibrary/Encoding/CodecDetail.h"
+#include "MyLibrary/StringUnit/VectorPaths.h"
+
+namespace MyLibrary {
+namespace CodecDetail {
+namespace {
+
+// The length of the sequence a byte leads: 1 for ASCII, 2 for C2-DF, 3 for E0-EF, 4 for F0-F4; 0
+// for a byte that leads none (a continuation byte, C0, C1, F5-FF).
+constexpr std::size_t SequenceLength(std::uint8_t lead) {
+    return lead < 0x80                    ? 1
+           : lead >= 0xC2 && lead <= 0xDF ? 2
+           : lead >= 0xE0 && lead <= 0xEF ? 3
+           : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                          : 0;
+}
+
+bool IsContinuation(std::uint8_t byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// One character at bytes[i], checked in full. Returns the bytes it took; 0 when the bytes there
+// are invalid, or incomplete at the end (then `incomplete` is set).
+std::size_t DecodeOneUtf8(std::string_view bytes, std::size_t i, char16_t*& write, bool& incomplete) {
+    const std::size_t size = bytes.size();
+    const std::uint8_t lead = ByteAt(bytes, i);
+    if (lead < 0x80) {
+        *write++ = lead;
+        return 1;
+    }
+    const std::size_t length = SequenceLength(lead);
+    if (length == 0) {
+        return 0;
+    }
+    // The lead's own bits: 5, 4 or 3 of them.
+    std::uint32_t value = lead & (0x7Fu >> length);
+    std::uint8_t secondLow = 0x80;   // the second byte's range, narrowed against overlong
+    std::uint8_t secondHigh = 0xBF;  // forms, surrogates and values above U+10FFFF
+    if (lead == 0xE0) {
+        secondLow = 0xA0;
+    } else if (lead == 0xED) {
+        secondHigh = 0x9F;
+    } else if (lead == 0xF0) {
+        secondLow = 0x90;
+    } else if (lead == 0xF4) {
+        secondHigh = 0x8F;
+    }
+    std::size_t k = 1;
+    for (; k < length && i + k < size; ++k) {
+        const std::uint8_t next = ByteAt(bytes, i + k);
+        const std::uint8_t low = k == 1 ? secondLow : std::uint8_t{0x80};
+        const std::uint8_t high = k == 1 ? secondHigh : std::uint8_t{0xBF};
+        if (next < low || next > high) {
+            return 0;
+        }
+        value = (value << 6) | (next & 0x3Fu);
+    }
+    if (k < length) {
+        incomplete = true;
+        return 0;
+    }
+    if (value >= 0x10000) {
+        value -= 0x10000;
+        *write++ = static_cast<char16_t>(0xD800 + (value >> 10));
+        *write++ = static_cast<char16_t>(0xDC00 + (value & 0x3FF));
+    } else {
+        *write++ = static_cast<char16_t>(value);
+    }
+    return length;
+}
+
+// Bit j set for each byte p[j] of 64 that starts a character (is no continuation byte 10xxxxxx).
+std::uint64_t Utf8StartMask(const std::uint8_t* p) {
+#if BLANKWISE_HAS_SSE2
+    std::uint64_t mask = 0;
+    for (unsigned part = 0; part < 4; ++part) {
+        // As signed bytes, the continuation bytes 0x80-0xBF are exactly those below -64.
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+        const __m128i continuation = _mm_cmplt_epi8(bytes, _mm_set1_epi8(-64));
+        mask |= std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(continuation))} << (16 * part);
+    }
+    return ~mask;
+#else
+    std::uint64_t mask = 0;
+    for (unsigned j = 0; j < 64; ++j) {
+        mask |= std::uint64_t{(p[j] & 0xC0) != 0x80} << j;
+    }
+    return mask;
+#endif
+}
+
+// The length of a character with this lead byte when it needs no check beyond "its continuation
+// bytes follow" (ASCII, C2-DF, E1-EC, EE-EF); 0 for every other lead, which takes the full check.
+constexpr std::array<std::uint8_t, 256> kPlainUtf8Length = [] {
+    std::array<std::uint8_t, 256> lengths{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        if (byte < 0x80) {
+            lengths[byte] = 1;
+        } else if (byte >= 0xC2 && byte <= 0xDF) {
+            lengths[byte] = 2;
+        } else if (byte >= 0xE1 && byte <= 0xEF && byte != 0xED) {
+            lengths[byte] = 3;
+        }
+    }
+    return lengths;
+}();
+
+// Decodes characters from bytes[i] on, 64 bytes at a time, while they are plain (see above) and
+// their continuation bytes are where the start mask says; stops before anything else. Needs 68
+// bytes from i, so that the last character of a block and the byte after it can be read.
+std::size_t DecodePlainUtf8(const std::uint8_t* p, std::size_t i, std::size_t size, char16_t*& write) {
+    while (size - i >= 68) {
+        if (p[i] < 0x80 && SixteenAscii(reinterpret_cast<const char*>(p + i))) {
+            for (std::size_t j = 0; j < 16; ++j) {
+                write[j] = p[i + j];
+            }
+            write += 16;
+            i += 16;
+            continue;
+        }
+        const std::uint64_t starts = Utf8StartMask(p + i);
+        std::size_t expected = 0;  // where the next character starts
+        for (std::uint64_t rest = starts; rest != 0; rest &= rest - 1) {
+            const auto j = static_cast<std::size_t>(std::countr_zero(rest));
+            const std::uint8_t lead = p[i + j];
+            const std::size_t length = kPlainUtf8Length[lead];
+            // Bits 1 .. length-1 after j: the continuation bytes, which must start nothing; past
+            // the block they are read from the bytes themselves.
+            const std::uint64_t inner = (std::uint64_t{1} << length) - 2;
+            const bool continued = j + length <= 64 ? ((starts >> j) & inner) == 0
+                                                    : (length < 2 || (p[i + j + 1] & 0xC0) == 0x80) &&
+                                                          (length < 3 || (p[i + j + 2] & 0xC0) == 0x80);
+            if (j != expected || length == 0 || !continued) {
+                return i + expected;
+            }
+            const std::uint32_t b1 = p[i + j + 1] & 0x3Fu;
+            const std::uint32_t b2 = p[i + j + 2] & 0x3Fu;
+            const std::uint32_t two = (lead & 0x1Fu) << 6 | b1;
+            const std::uint32_t three = (lead & 0x0Fu) << 12 | b1 << 6 | b2;
+            const std::uint32_t isTwo = 0u - static_cast<std::uint32_t>(length == 2);
+            const std::uint32_t isThree = 0u - static_cast<std::uint32_t>(length == 3);
+            *write++ = static_cast<char16_t>((lead & ~(isTwo | isThree)) | (two & isTwo) | (three & isThree));
+            expected = j + length;
+        }
+        if (expected < 64) {
+            return i + expected;
+        }
+        i += expected;
+    }
+    return i;
+}
+
+// Plain characters go through the block decoder; whatever stops it is decoded one character at a
+// time, with every check. Writes at most one unit for each byte.
+DecodeResult DecodeUtf8At(std::string_view bytes, bool atEnd, char16_t*& write) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::size_t i = 0;
+    while (i < size) {
+        i = DecodePlainUtf8(p, i, size, write);
+        if (i == size) {
+            break;
+        }
+        bool incomplete = false;
+        const std::size_t length = DecodeOneUtf8(bytes, i, write, incomplete);
+        if (length == 0) {
+            return {i, !incomplete || atEnd};
+        }
+        i += length;
+    }
+    return {size, false};
+}
+
+// The bytes of the malformed sequence at bytes[i] that lenient decoding replaces: the byte itself
+// when it leads no sequence, else the lead and the continuation bytes that follow it, up to the
+// sequence's length.
+std::size_t MalformedLength(std::string_view bytes, std::size_t i) {
+    const std::size_t length = SequenceLength(ByteAt(bytes, i));
+    std::size_t taken = 1;
+    while (taken < length && i + taken < bytes.size() && IsContinuation(ByteAt(bytes, i + taken))) {
+        ++taken;
+    }
+    return taken;
+}
+
+#if BLANKWISE_HAS_SSE2
+// The bytes of 64 from p, by kind, one bit each: lead bytes of plain two- and three-byte
+// characters, continuation bytes, and lead bytes that need more checks (E0, ED, F0-F4) or start
+// nothing (C0, C1, F5-FF).
+struct Utf8Kinds {
+    std::uint64_t two = 0;
+    std::uint64_t three = 0;
+    std::uint64_t continuation = 0;
+    std::uint64_t other = 0;
+};
+
+Utf8Kinds Utf8KindsOf(const std::uint8_t* p) {
+    const auto bits = [](__m128i mask, unsigned part) {
+        return std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(mask))} << (16 * part);
+    };
+    Utf8Kinds kinds;
+    for (unsigned part = 0; part < 4; ++part) {
+        const __m128i shifted = LoadShifted(p + 16 * part);
+        const __m128i two = InByteRange(shifted, 0xC2, 0xDF);
+        const __m128i three =
+            _mm_or_si128(InByteRange(shifted, 0xE1, 0xEC), InByteRange(shifted, 0xEE, 0xEF));
+        // 0xC0 and above, as signed bytes after the move: above 0x3F.
+        const __m128i lead = _mm_cmpgt_epi8(shifted, _mm_set1_epi8(0x3F));
+        kinds.two |= bits(two, part);
+        kinds.three |= bits(three, part);
+        kinds.continuation |= bits(InByteRange(shifted, 0x80, 0xBF), part);
+        kinds.other |= bits(_mm_andnot_si128(_mm_or_si128(two, three), lead), part);
+    }
+    return kinds;
+}
+#endif
+
+}  // namespace
+
+DecodeResult DecodeUtf8(std::string_view bytes, bool atEnd, std::u16string& out) {
+    char16_t* write = Reserve(out, bytes.size());
+    const DecodeResult result = DecodeUtf8At(bytes, atEnd, write);
+    Trim(out, write);
+    return result;
+}
+
+// As DecodeUtf8. Blocks of 64 bytes that start on a character are checked at once when their
+// lead bytes are all plain: the continuation bytes must be exactly those the leads call for. Any
+// other block is checked one character at a time, with every check.
+DecodeResult ValidateUtf8(std::string_view bytes, bool atEnd) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::size_t i = 0;
+    // One character at i checked in full and passed; where there is none, where the bytes stop.
+    const auto checkOne = [&bytes, &i, atEnd]() -> std::optional<DecodeResult> {
+        char16_t units[2];
+        char16_t* write = units;
+        bool incomplete = false;
+        const std::size_t taken = DecodeOneUtf8(bytes, i, write, incomplete);
+        if (taken == 0) {
+            return DecodeResult{i, !incomplete || atEnd};
+        }
+        i += taken;
+        return std::nullopt;
+    };
+#if BLANKWISE_HAS_SSE2
+    while (size - i >= 66) {
+        if (SixteenAscii(bytes.data() + i) && SixteenAscii(bytes.data() + i + 16) &&
+            SixteenAscii(bytes.data() + i + 32) && SixteenAscii(bytes.data() + i + 48)) {
+            i += 64;
+            continue;
+        }
+        const Utf8Kinds kinds = Utf8KindsOf(p + i);
+        const std::uint64_t expected = kinds.two << 1 | kinds.three << 1 | kinds.three << 2;
+        // The last character may end past the block, by up to two bytes.
+        const std::size_t past = (kinds.three >> 63) != 0                      ? 2
+                                 : ((kinds.two | kinds.three << 1) >> 63) != 0 ? 1
+                                                                               : 0;
+        const bool pastContinued =
+            past == 0 || ((p[i + 64] & 0xC0) == 0x80 && (past == 1 || (p[i + 65] & 0xC0) == 0x80));
+        if (kinds.other == 0 && kinds.continuation == expected && pastContinued) {
+            i += 64 + past;
+            continue;
+        }
+        const std::size_t blockEnd = i + 64;
+        while (i < blockEnd) {
+            if (const auto stop = checkOne()) {
+                return *stop;
+            }
+        }
+    }
+#endif
+    while (i < size) {
+        if (size - i >= 16 && SixteenAscii(bytes.data() + i)) {
+            i += 16;
+            continue;
+        }
+        const std::uint8_t lead = p[i];
+        const std::size_t length = kPlainUtf8Length[lead];
+        if (length == 1) {
+            ++i;
+            continue;
+        }
+        if (length != 0 && size - i >= length && (p[i + 1] & 0xC0) == 0x80 &&
+            (length == 2 || (p[i + 2] & 0xC0) == 0x80)) {
+            i += length;
+            continue;
+        }
+        if (const auto stop = checkOne()) {
+            return *stop;
+        }
+    }
+    return {size, false};
+}
+
+}  // namespace CodecDetail
+
+// The strict decoder up to each malformed sequence, which becomes one U+FFFD. A sequence the
+// strict decoder stops at is malformed as a whole: its lead starts nothing, a byte that should
+// continue it does not, or its value, read from all its bytes, is overlong, a surrogate or above
+// U+10FFFF (the narrowed second-byte ranges of DecodeOneUtf8 tell exactly these).
+std::u16string Utf8ToUtf16Lenient(std::string_view bytes) {
+    using CodecDetail::DecodeUtf8At;
+    using CodecDetail::MalformedLength;
+    std::u16string out;
+    char16_t* write = CodecDetail::Reserve(out, bytes.size());
+    std::size_t i = 0;
+    while (true) {
+        const DecodeResult decoded = DecodeUtf8At(bytes.substr(i), true, write);
+        i += decoded.consumed;
+        if (!decoded.invalid) {
+            break;
+        }
+        *write++ = CodecDetail::kReplacementCharacter;
+        i += MalformedLength(bytes, i);
+    }
+    CodecDetail::Trim(out, write);
+    return out;
+}
+
+}  // namespace MyLibrary

@@ -28,4 +28,21 @@ bool LocaleMatcher::Remember(WideStringView window, std::uint32_t key, std::size
     return equal;
 }
 
+LocaleUnitTable::LocaleUnitTable(const TextPlatform& platform, const TWideStringDynArray& patterns,
+                                 bool ignoreCase)
+    : platform_(platform), patterns_(patterns), ignoreCase_(ignoreCase), entries_(0x10000, kUnknown) {}
+
+std::uint8_t LocaleUnitTable::Resolve(char16_t unit) {
+    std::uint8_t entry = kNone;
+    for (std::size_t k = 0; k < patterns_.size(); ++k) {
+        if (!patterns_[k].empty() &&
+            platform_.LocaleEqual(patterns_[k], WideStringView(&unit, 1), ignoreCase_)) {
+            entry = static_cast<std::uint8_t>(k);
+            break;
+        }
+    }
+    entries_[unit] = entry;
+    return entry;
+}
+
 }  // namespace MyLibrary

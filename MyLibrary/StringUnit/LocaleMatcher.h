@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -69,6 +70,45 @@ class LocaleMatcher {
     bool ignoreCase_;
     std::size_t slotMask_ = 0;
     std::vector<Slot> slots_;  // made on the first comparison
+};
+
+// For patterns of one unit each, the locale compares one unit with one unit, so the first pattern
+// that matches at a position is a function of the unit there alone. The table remembers it for
+// each unit as the scan meets it: one comparison per distinct unit and pattern, and one lookup per
+// position.
+class LocaleUnitTable {
+  public:
+    static constexpr std::size_t kMaxPatterns = 250;
+    static constexpr std::size_t kNoPattern = static_cast<std::size_t>(-1);
+
+    // True for at most kMaxPatterns patterns of at most one unit each.
+    static bool Serves(const TWideStringDynArray& patterns) {
+        return patterns.size() <= kMaxPatterns &&
+               std::all_of(patterns.begin(), patterns.end(),
+                           [](const WideString& p) { return p.size() <= 1; });
+    }
+
+    LocaleUnitTable(const TextPlatform& platform, const TWideStringDynArray& patterns, bool ignoreCase);
+
+    // The first pattern in list order that the locale calls equal to unit, or kNoPattern.
+    std::size_t PatternFor(char16_t unit) {
+        std::uint8_t entry = entries_[unit];
+        if (entry == kUnknown) {
+            entry = Resolve(unit);
+        }
+        return entry == kNone ? kNoPattern : entry;
+    }
+
+  private:
+    static constexpr std::uint8_t kNone = 0xFE;
+    static constexpr std::uint8_t kUnknown = 0xFF;
+
+    std::uint8_t Resolve(char16_t unit);
+
+    const TextPlatform& platform_;
+    const TWideStringDynArray& patterns_;
+    bool ignoreCase_;
+    std::vector<std::uint8_t> entries_;
 };
 
 }  // namespace MyLibrary

@@ -12,7 +12,7 @@
 namespace MyLibrary {
 namespace {
 
-constexpr std::size_t kNoPattern = static_cast<std::size_t>(-1);
+constexpr std::size_t kNoPattern = LocaleUnitTable::kNoPattern;
 
 std::size_t SaturatedAdd(std::size_t a, std::size_t b) {
     return b > std::numeric_limits<std::size_t>::max() - a ? std::numeric_limits<std::size_t>::max() : a + b;
@@ -279,55 +279,6 @@ WideString MapUnits(WideStringView source, const TWideStringDynArray& replacemen
     }
     return result;
 }
-
-// For patterns of one unit each, the locale compares one unit with one unit, so the first pattern
-// that matches at a position is a function of the unit there alone. The table remembers it for
-// each unit as the scan meets it: one comparison per distinct unit and pattern, and one lookup per
-// position.
-class LocaleUnitTable {
-  public:
-    static constexpr std::size_t kMaxPatterns = 250;
-
-    static bool Serves(const TWideStringDynArray& patterns) {
-        return patterns.size() <= kMaxPatterns &&
-               std::all_of(patterns.begin(), patterns.end(),
-                           [](const WideString& p) { return p.size() <= 1; });
-    }
-
-    LocaleUnitTable(const TextPlatform& platform, const TWideStringDynArray& patterns, bool ignoreCase)
-        : platform_(platform), patterns_(patterns), ignoreCase_(ignoreCase), entries_(0x10000, kUnknown) {}
-
-    // The first pattern in list order that the locale calls equal to unit, or kNoPattern.
-    std::size_t PatternFor(char16_t unit) {
-        std::uint8_t entry = entries_[unit];
-        if (entry == kUnknown) {
-            entry = Resolve(unit);
-        }
-        return entry == kNone ? kNoPattern : entry;
-    }
-
-  private:
-    static constexpr std::uint8_t kNone = 0xFE;
-    static constexpr std::uint8_t kUnknown = 0xFF;
-
-    std::uint8_t Resolve(char16_t unit) {
-        std::uint8_t entry = kNone;
-        for (std::size_t k = 0; k < patterns_.size(); ++k) {
-            if (!patterns_[k].empty() &&
-                platform_.LocaleEqual(patterns_[k], WideStringView(&unit, 1), ignoreCase_)) {
-                entry = static_cast<std::uint8_t>(k);
-                break;
-            }
-        }
-        entries_[unit] = entry;
-        return entry;
-    }
-
-    const TextPlatform& platform_;
-    const TWideStringDynArray& patterns_;
-    bool ignoreCase_;
-    std::vector<std::uint8_t> entries_;
-};
 
 // The scan with one-unit patterns, unit by unit: a unit no pattern matches is copied as it is,
 // one that a pattern matches becomes that pattern's replacement.

@@ -125,6 +125,9 @@ class Run {
     void ConvertOne(const std::string& file, const std::string& name) {
         std::unique_ptr<ByteSource> opened;
         ByteSource* source = &streams_.input;
+        if (options_.mode == OutputMode::InPlace) {
+            RequireRegularFile(file);  // before opening: a pipe would be waited on
+        }
         if (file != "-") {
             opened = OpenInputFile(file);
             source = opened.get();
@@ -141,7 +144,7 @@ class Run {
                 outcome = ConvertStream(*source, nullptr, settings);
                 if (outcome.changed && !outcome.invalid) {
                     anyWouldChange_ = true;
-                    streams_.messages.Write(file + "\n");
+                    WriteMessage(file + "\n");
                 }
                 break;
             case OutputMode::InPlace: {
@@ -158,6 +161,15 @@ class Run {
             Fail(name, "bytes not valid in " + std::string(EncodingName(outcome.encoding)) +
                            " at byte offset " + std::to_string(outcome.errorOffset) +
                            (options_.mode == OutputMode::InPlace ? "; the file is left as it was" : ""));
+        }
+    }
+
+    // A listing on standard output: its failure is standard output's, not the file's.
+    void WriteMessage(std::string_view text) {
+        try {
+            streams_.messages.Write(text);
+        } catch (const IoError& error) {
+            throw OutputError(error.what());
         }
     }
 

@@ -379,9 +379,7 @@ class PieceReader {
         while (!atEnd_ && pending_.size() < 4) {
             ReadMore();
         }
-        if (settings_.encoding == Encoding::Cp932) {
-            return {};
-        }
+        // Whatever the encoding asked for: UTF-16 read as code page 932 would be corrupted.
         const auto marked = EncodingOfByteOrderMark(ViewOf(pending_));
         if (!marked) {
             return {};

@@ -66,8 +66,8 @@ struct StreamOutcome {
 // null), so that the result is that of the whole text converted at once, with the bytes of each
 // line the conversion leaves as it is kept exactly (a line longer than a piece, stretch by
 // stretch); changed lines are written with the codes Windows writes. A byte order mark of a
-// Unicode encoding at the start selects that encoding and is written back unchanged; code page
-// 932 has none and looks for none.
+// Unicode encoding at the start selects that encoding, whatever settings.encoding says, and is
+// written back unchanged.
 //
 // The text is cut into pieces where no conversion looks across: after a line break, or inside a
 // long line after a character that is no blank (the next piece then starts at that display

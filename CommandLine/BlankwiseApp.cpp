@@ -132,7 +132,9 @@ class Run {
             opened = OpenInputFile(file);
             source = opened.get();
         }
-        const StreamSettings settings{options_.conversionId, options_.startColumn, options_.encoding};
+        StreamSettings settings{options_.conversionId, options_.startColumn, options_.encoding};
+        settings.tabWidth = options_.tabWidth;
+        settings.initialOnly = options_.initialOnly;
         StreamOutcome outcome;
         switch (options_.mode) {
             case OutputMode::StandardOutput: {

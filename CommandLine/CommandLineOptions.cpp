@@ -15,6 +15,9 @@ constexpr std::string_view kUsage =
     "  -c, --conversion NAME|ID  the conversion to run, 1-15 or its name (see --list)\n"
     "      --list                list the conversions: id, name and menu caption\n"
     "      --start-column N      convert as if the text began at display column N (default 0)\n"
+    "  -t, --tabs N              tab stops every N columns, 1-1000 (default 4), for the\n"
+    "                            conversions that expand or compress tabs: 5, 6, 9, 10, 11\n"
+    "      --initial             convert only the blanks (space, U+3000, tab) that start each line\n"
     "  -e, --encoding ENC        utf-8 (default), utf-16le, utf-16be or cp932 (also utf8, sjis,\n"
     "                            shift_jis, shift-jis, windows-31j, ms932; any letter case)\n"
     "  -i, --in-place            rewrite each FILE instead of writing to standard output\n"
@@ -24,8 +27,10 @@ constexpr std::string_view kUsage =
 
 constexpr std::string_view kDescription =
     "\n"
-    "Converts half-width spaces, full-width spaces (U+3000) and tabs with 4-column stops in each\n"
-    "FILE, or standard input when there is none or for -, and writes the result to standard output.\n"
+    "Converts half-width spaces, full-width spaces (U+3000) and tabs with 4-column stops (or\n"
+    "--tabs N) in each FILE, or standard input when there is none or for -, and writes the result\n"
+    "to standard output. With --initial only the blanks that start a line are converted, the\n"
+    "rest of the line kept: indentation converts, aligned comments and string literals stay.\n"
     "Line breaks (LF, CR LF, CR) are kept; no conversion crosses one, and the text is converted as\n"
     "it streams, line by line. Display widths are those of code page 932 whatever the encoding:\n"
     "two columns for a full-width character, one for the others. --start-column applies to the\n"
@@ -53,6 +58,8 @@ constexpr std::string_view kDescription =
     "  blankwise -c spaces-to-tabs --encoding cp932 --in-place *.txt\n"
     "  blankwise --check -c tabs-to-spaces src/*.cpp     # fails while a tab is left\n"
     "  printf 'ab\\tc\\n' | blankwise -c 6 --start-column 2\n"
+    "  blankwise -c tabs-to-spaces -t 8 --initial main.c   # as expand -i -t 8: indentation only\n"
+    "  blankwise -ic5 -t2 --initial *.py                     # re-indent with a tab per 2 columns\n"
     "  blankwise --list\n";
 
 struct OptionDescription {
@@ -62,8 +69,9 @@ struct OptionDescription {
 };
 
 constexpr OptionDescription kOptionDescriptions[] = {
-    {"conversion", 'c', true}, {"list", 0, false},  {"start-column", 0, true}, {"encoding", 'e', true},
-    {"in-place", 'i', false},  {"check", 0, false}, {"help", 'h', false},      {"version", 0, false},
+    {"conversion", 'c', true}, {"list", 0, false},    {"start-column", 0, true}, {"encoding", 'e', true},
+    {"in-place", 'i', false},  {"check", 0, false},   {"help", 'h', false},      {"version", 0, false},
+    {"tabs", 't', true},       {"initial", 0, false},
 };
 
 const OptionDescription* FindLong(std::string_view name) {
@@ -225,6 +233,14 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
                                       " (utf-8, utf-16le, utf-16be or cp932; see --help for other names)"};
                 }
                 options.encoding = *encoding;
+            } else if (name == "tabs") {
+                const auto width = ParseColumn(*value);
+                if (!width || *width < 1 || *width > kMaxTabWidth) {
+                    return UsageError{"--tabs needs a whole number from 1 to 1000, not " + Quoted(*value)};
+                }
+                options.tabWidth = *width;
+            } else if (name == "initial") {
+                options.initialOnly = true;
             } else if (name == "list") {
                 list = true;
             } else if (name == "in-place") {

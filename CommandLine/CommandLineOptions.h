@@ -11,6 +11,8 @@
 
 namespace BlankwiseCli {
 
+inline constexpr std::int32_t kMaxTabWidth = 1000;
+
 enum class Action : std::uint8_t { Convert, Help, Version, List };
 enum class OutputMode : std::uint8_t { StandardOutput, InPlace, Check };
 
@@ -19,6 +21,8 @@ struct Options {
     int conversionId = 0;
     std::int32_t startColumn = 0;
     Encoding encoding = Encoding::Utf8;
+    std::int32_t tabWidth = 4;  // --tabs, 1 to kMaxTabWidth
+    bool initialOnly = false;   // --initial
     OutputMode mode = OutputMode::StandardOutput;
     std::vector<std::string> files;  // "-" is standard input; none means standard input
 };

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Blankwise/ConversionPipelines.h"
+#include "InitialBlanks.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
@@ -215,6 +216,8 @@ struct Piece {
     InputBytes input;          // whole characters, unless the bytes are invalid
     std::int32_t column = 0;   // the display column its first line starts at
     std::uint64_t offset = 0;  // of input[0] in the stream
+    // The piece was cut from the line it starts in.
+    bool startsMidLine = false;
     State state = State::Waiting;
 
     std::string output;
@@ -227,8 +230,10 @@ struct Piece {
 // Converts pieces one at a time; one for each converting thread, for its buffers.
 class PieceConverter {
   public:
-    PieceConverter(int conversionId, Encoding encoding, bool writes)
+    PieceConverter(int conversionId, Encoding encoding, bool writes, const StreamSettings& settings)
         : conversionId_(conversionId),
+          tabWidth_(settings.tabWidth),
+          initialOnly_(settings.initialOnly),
           layout_(encoding),
           triggers_(layout_, {TriggersOf(conversionId).units[0], TriggersOf(conversionId).units[1],
                               TriggersOf(conversionId).units[2]}),
@@ -304,7 +309,10 @@ class PieceConverter {
             piece.invalidAt = from + decoded.consumed;
             return false;
         }
-        converted_ = Blankwise::ConvertSelection(conversionId_, units_, from == 0 ? piece.column : 0);
+        const std::int32_t column = from == 0 ? piece.column : 0;
+        converted_ = initialOnly_ ? ConvertInitialBlanks(conversionId_, units_, column,
+                                                         from == 0 && piece.startsMidLine, tabWidth_)
+                                  : Blankwise::ConvertSelection(conversionId_, units_, column, tabWidth_);
         if (converted_ == units_) {
             if (writes_) {
                 piece.output.append(bytes);
@@ -359,6 +367,8 @@ class PieceConverter {
     }
 
     int conversionId_;
+    std::int32_t tabWidth_;
+    bool initialOnly_;
     Layout layout_;
     BytePatterns triggers_;
     BytePatterns breaks_;
@@ -426,7 +436,9 @@ class PieceReader {
         piece.input.resize(cut);
         piece.column = column_;
         piece.offset = offset_;
+        piece.startsMidLine = midLine_;
         piece.state = Piece::State::Waiting;
+        midLine_ = !IsBreak(layout_.UnitAt(ViewOf(piece.input), cut - layout_.unitBytes));
         offset_ += cut;
         column_ = ColumnAtEnd(ViewOf(piece.input), column_);
         scanned_ = 0;
@@ -525,13 +537,13 @@ class PieceReader {
         }
         if (layout_.encoding == Encoding::Cp932) {
             // Each character of code page 932 is as wide as its code is long.
-            return static_cast<std::int32_t>((static_cast<std::size_t>(start) % Blankwise::kTabWidth +
-                                              (bytes.size() - p) % Blankwise::kTabWidth) %
-                                             Blankwise::kTabWidth);
+            const auto tabWidth = static_cast<std::size_t>(settings_.tabWidth);
+            return static_cast<std::int32_t>(
+                (static_cast<std::size_t>(start) % tabWidth + (bytes.size() - p) % tabWidth) % tabWidth);
         }
         std::u16string tail;
         Decode(layout_.encoding, bytes.substr(p), true, tail);
-        return ColumnAfter(tail, start);
+        return ColumnAfter(tail, start, settings_.tabWidth);
     }
 
     ByteSource& source_;
@@ -543,13 +555,19 @@ class PieceReader {
     std::size_t scanned_ = 0;  // pending bytes searched for a cut without success
     std::size_t parsed_ = 0;   // a character start in pending bytes, found by ParseForCut
     bool atEnd_ = false;
+    bool midLine_ = false;  // the last piece handed out ended inside a line
 };
 
 // Pieces in input order, converted by the calling thread and by helpers, written in order.
 class PieceQueue {
   public:
-    PieceQueue(int conversionId, Encoding encoding, bool writes, std::size_t helpers)
-        : conversionId_(conversionId), encoding_(encoding), writes_(writes), helpers_(helpers) {}
+    PieceQueue(int conversionId, Encoding encoding, bool writes, std::size_t helpers,
+               const StreamSettings& settings)
+        : conversionId_(conversionId),
+          encoding_(encoding),
+          writes_(writes),
+          helpers_(helpers),
+          settings_(settings) {}
 
     ~PieceQueue() {
         {
@@ -626,7 +644,7 @@ class PieceQueue {
     }
 
     void Help() {
-        PieceConverter converter(conversionId_, encoding_, writes_);
+        PieceConverter converter(conversionId_, encoding_, writes_, settings_);
         std::unique_lock lock(mutex_);
         while (true) {
             Piece* piece = nullptr;
@@ -646,6 +664,7 @@ class PieceQueue {
     Encoding encoding_;
     bool writes_;
     std::size_t helpers_;
+    const StreamSettings& settings_;
     std::mutex mutex_;
     std::condition_variable waiting_;    // a piece waits to be converted, or the queue stops
     std::condition_variable converted_;  // a piece has been converted
@@ -711,15 +730,15 @@ std::size_t TriggerUnits::FindIn(std::u16string_view text, std::size_t from) con
     return std::u16string_view::npos;
 }
 
-std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn) {
+std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn, std::int32_t tabWidth) {
     // A tab ends on a stop, so only the characters after the last one add to it.
     const std::size_t lastTab = text.rfind(kTab);
     const std::u16string_view tail = lastTab == std::u16string_view::npos ? text : text.substr(lastTab + 1);
     const std::size_t start =
         lastTab == std::u16string_view::npos && startColumn > 0 ? static_cast<std::size_t>(startColumn) : 0;
     const std::size_t width = MyLibrary::CurrentTextPlatform().MultiByteLength(tail);
-    return static_cast<std::int32_t>((start % Blankwise::kTabWidth + width % Blankwise::kTabWidth) %
-                                     Blankwise::kTabWidth);
+    const auto stop = static_cast<std::size_t>(tabWidth);
+    return static_cast<std::int32_t>((start % stop + width % stop) % stop);
 }
 
 std::size_t DefaultHelperThreads() {
@@ -736,8 +755,8 @@ StreamOutcome ConvertStream(ByteSource& source, ByteSink* sink, const StreamSett
         sink->Write(mark, true);
     }
     const bool writes = sink != nullptr;
-    PieceConverter converter(settings.conversionId, outcome.encoding, writes);
-    PieceQueue queue(settings.conversionId, outcome.encoding, writes, settings.helperThreads);
+    PieceConverter converter(settings.conversionId, outcome.encoding, writes, settings);
+    PieceQueue queue(settings.conversionId, outcome.encoding, writes, settings.helperThreads, settings);
     bool changed = false;
     bool inputLeft = true;
     while (true) {

@@ -39,7 +39,7 @@ TriggerUnits TriggersOf(int conversionId);
 // The display column (modulo the tab width) after text when it starts at column startColumn and
 // holds no line break: tabs advance to the next stop, other characters by their width in code
 // page 932.
-std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn);
+std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn, std::int32_t tabWidth = 4);
 
 // How many threads besides the calling one convert pieces of a stream unless told otherwise: one
 // for each further processor, up to three.
@@ -53,6 +53,8 @@ struct StreamSettings {
     // The code units (bytes; two-byte units in UTF-16) a piece gathers before it is cut.
     std::size_t chunkUnits = std::size_t{1} << 18;
     std::size_t helperThreads = DefaultHelperThreads();
+    std::int32_t tabWidth = 4;  // columns from one tab stop to the next, 1 or more
+    bool initialOnly = false;   // convert only the blanks that start each line (--initial)
 };
 
 struct StreamOutcome {

@@ -13,6 +13,9 @@
   characters that are no blanks, ends on a tab stop: unexpand leaves a lone blank as it is,
   blankwise turns every space that ends on a stop into a tab. Everywhere a run of two or more
   blanks reaches a stop, the two agree.
+* --tabs N, N from 1 to 16: `expand -t N` on code page 932 and str.expandtabs(N) on ASCII with
+  CR, LF and CR LF breaks.
+* --initial: `expand -i -t N`, N from 1 to 16.
 
 Usage: differential_test.py BLANKWISE"""
 import glob
@@ -152,6 +155,61 @@ def check_expandtabs(blankwise, rng):
     return failures
 
 
+def check_tab_widths(blankwise, rng):
+    """--tabs N for N from 1 to 16: `expand -t N` on code page 932 bytes with LF breaks (one line
+    long enough to be cut into pieces, its column carried across them), and str.expandtabs(N) on
+    ASCII with CR, LF and CR LF breaks."""
+    failures = []
+    cp932 = generated_cp932(rng)
+    long_line = to_cp932(random_line(rng, JAPANESE + ASCII, [" ", "\t", "\t"], 400000)) + b"\n"
+    pieces = []
+    for _ in range(1500):
+        pieces.append(random_line(rng, ASCII + CONTROLS, [" ", "\t", "\t", "  "], rng.choice([0, 1, 3, 7, 30, 200])))
+        pieces.append(rng.choice(["\n", "\r", "\r\n"]))
+    text = "".join(pieces)
+    agreed = 0
+    for width in range(1, 17):
+        data = cp932 + long_line if width in (3, 7, 16) else cp932
+        ours = run([blankwise, "-c", "tabs-to-spaces", "-e", "cp932", f"--tabs={width}"], data)
+        theirs = run(["expand", "-t", str(width)], data, C_LOCALE)
+        if ours != theirs:
+            failures.append(first_difference(ours, theirs, f"expand -t {width}"))
+        expected = text.expandtabs(width)
+        for encoding, codec in [("utf-8", "utf-8"), ("utf-16le", "utf-16-le")]:
+            ours_text = run([blankwise, "-c", "6", "-t", str(width), "-e", encoding], text.encode(codec)).decode(codec)
+            if ours_text != expected:
+                failures.append(first_difference(ours_text.encode(), expected.encode(),
+                                                 f"expandtabs({width}), {encoding}"))
+        agreed += 1
+    print(f"--tabs 1-16: expand -t N on {len(cp932)} cp932 bytes (and a {len(long_line)}-byte line for 3, 7, 16), "
+          f"str.expandtabs(N) on {len(text)} characters: {'same' if not failures else 'DIFFERENT'}")
+    return failures
+
+
+def check_initial(blankwise, rng):
+    """--initial with tabs-to-spaces equals `expand -i -t N`: only the blanks that start a line
+    are expanded. expand's blanks are spaces and tabs, so no line here starts its text with a
+    full-width space, which blankwise counts as one more leading blank. One line is long enough to
+    be cut into pieces: its later tabs stay."""
+    failures = []
+    lines = []
+    for _ in range(4000):
+        lead = "".join(rng.choice([" ", "\t", "\t", "  "]) for _ in range(rng.choice([0, 1, 2, 3, 6])))
+        body = random_line(rng, JAPANESE + ASCII, [" ", "\t", "\u3000"], rng.choice([0, 1, 5, 20, 80]))
+        if body and body[0] in " \t\u3000":
+            body = "x" + body
+        lines.append(lead + body)
+    lines.append("\t \t" + random_line(rng, JAPANESE + ASCII, [" ", "\t"], 300000))
+    data = to_cp932("\n".join(lines) + "\n")
+    for width in range(1, 17):
+        ours = run([blankwise, "-c", "tabs-to-spaces", "-e", "cp932", "--initial", "-t", str(width)], data)
+        theirs = run(["expand", "-i", "-t", str(width)], data, C_LOCALE)
+        if ours != theirs:
+            failures.append(first_difference(ours, theirs, f"expand -i -t {width}"))
+    print(f"--initial --tabs 1-16: expand -i -t N on {len(data)} cp932 bytes: {'same' if not failures else 'DIFFERENT'}")
+    return failures
+
+
 def check_windows_codes(blankwise):
     codes = []
     for lead in list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD)):
@@ -221,7 +279,7 @@ def main():
     blankwise = sys.argv[1]
     rng = random.Random(932)
     failures = (check_expand(blankwise, rng) + check_expandtabs(blankwise, rng) + check_unexpand(blankwise, rng) +
-                check_windows_codes(blankwise))
+                check_windows_codes(blankwise) + check_tab_widths(blankwise, rng) + check_initial(blankwise, rng))
     for failure in failures:
         print("FAIL " + failure)
     return 1 if failures else 0

@@ -8,6 +8,7 @@
 #include "Blankwise/ConversionPipelines.h"
 #include "CommandLineOptions.h"
 #include "ConversionNames.h"
+#include "UnifiedDiff.h"
 
 namespace BlankwiseCli {
 namespace {
@@ -149,6 +150,19 @@ class Run {
                     WriteMessage(file + "\n");
                 }
                 break;
+            case OutputMode::Diff: {
+                std::string recorded;
+                RecordingSource recording(*source, recorded);
+                StandardOutputSink output(streams_.output);
+                UnifiedDiffSink diff(file, output, recorded);
+                outcome = ConvertStream(recording, &diff, settings);
+                if (!outcome.invalid) {
+                    diff.Finish();
+                }
+                anyWouldChange_ =
+                    anyWouldChange_ || (options_.diffChecks && outcome.changed && !outcome.invalid);
+                break;
+            }
             case OutputMode::InPlace: {
                 InPlaceSink sink(file);
                 outcome = ConvertStream(*source, &sink, settings);

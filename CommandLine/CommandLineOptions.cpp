@@ -22,6 +22,8 @@ constexpr std::string_view kUsage =
     "                            shift_jis, shift-jis, windows-31j, ms932; any letter case)\n"
     "  -i, --in-place            rewrite each FILE instead of writing to standard output\n"
     "      --check               write nothing; list the files that would change, exit 1 if any\n"
+    "      --diff                write a unified diff of what would change, change nothing;\n"
+    "                            with --check exit 1 when something would change\n"
     "  -h, --help                show this help with examples\n"
     "      --version             show the version\n";
 
@@ -71,7 +73,7 @@ struct OptionDescription {
 constexpr OptionDescription kOptionDescriptions[] = {
     {"conversion", 'c', true}, {"list", 0, false},    {"start-column", 0, true}, {"encoding", 'e', true},
     {"in-place", 'i', false},  {"check", 0, false},   {"help", 'h', false},      {"version", 0, false},
-    {"tabs", 't', true},       {"initial", 0, false},
+    {"tabs", 't', true},       {"initial", 0, false}, {"diff", 0, false},
 };
 
 const OptionDescription* FindLong(std::string_view name) {
@@ -140,6 +142,7 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
     bool list = false;
     bool inPlace = false;
     bool check = false;
+    bool diff = false;
     bool conversionGiven = false;
     bool optionsEnded = false;
     // What the argument at i holds: options and values, getopt's way. A long option takes its
@@ -239,6 +242,8 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
                     return UsageError{"--tabs needs a whole number from 1 to 1000, not " + Quoted(*value)};
                 }
                 options.tabWidth = *width;
+            } else if (name == "diff") {
+                diff = true;
             } else if (name == "initial") {
                 options.initialOnly = true;
             } else if (name == "list") {
@@ -262,8 +267,9 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
     if (!conversionGiven) {
         return UsageError{"no conversion given: --conversion NAME or ID (see --list)"};
     }
-    if (inPlace && check) {
-        return UsageError{"--in-place and --check exclude each other"};
+    if (inPlace && (check || diff)) {
+        return UsageError{check ? "--in-place and --check exclude each other"
+                                : "--in-place and --diff exclude each other"};
     }
     if (inPlace) {
         if (options.files.empty()) {
@@ -275,7 +281,11 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
             }
         }
     }
-    options.mode = inPlace ? OutputMode::InPlace : check ? OutputMode::Check : OutputMode::StandardOutput;
+    options.diffChecks = diff && check;
+    options.mode = inPlace ? OutputMode::InPlace
+                   : diff  ? OutputMode::Diff
+                   : check ? OutputMode::Check
+                           : OutputMode::StandardOutput;
     return options;
 }
 

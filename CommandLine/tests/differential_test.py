@@ -16,6 +16,7 @@
 * --tabs N, N from 1 to 16: `expand -t N` on code page 932 and str.expandtabs(N) on ASCII with
   CR, LF and CR LF breaks.
 * --initial: `expand -i -t N`, N from 1 to 16.
+* --diff: `patch -p1` turns the file into its conversion, in every encoding and line break.
 
 Usage: differential_test.py BLANKWISE"""
 import glob
@@ -210,6 +211,42 @@ def check_initial(blankwise, rng):
     return failures
 
 
+def check_diff(blankwise, rng):
+    """--diff: `patch -p1` applies the diff and gives exactly the converted file, in each encoding
+    and with each kind of line break; the file itself is left as it was."""
+    import tempfile
+    failures = []
+    cases = 0
+    with tempfile.TemporaryDirectory() as folder:
+        for encoding, codec, mark in [("utf-8", "utf-8", b""), ("utf-8", "utf-8", b"\xEF\xBB\xBF"),
+                                      ("utf-16le", "utf-16-le", b""), ("utf-16be", "utf-16-be", b"\xFE\xFF"),
+                                      ("cp932", None, b"")]:
+            for newline in ["\n", "\r\n", "\r"]:
+                for conversion in ["6", "1", "5", "15"]:
+                    lines = [random_line(rng, JAPANESE + ASCII, [" ", "\t", "  ", "\u3000"], rng.choice([0, 3, 12]))
+                             if rng.random() < 0.2 else random_line(rng, JAPANESE + ASCII, [" "], 6)
+                             for _ in range(rng.choice([1, 5, 40, 300]))]
+                    text = newline.join(lines) + rng.choice([newline, ""])
+                    data = mark + (to_cp932(text) if codec is None else text.encode(codec))
+                    path = pathlib.Path(folder, "file.txt")
+                    path.write_bytes(data)
+                    args = [blankwise, "-c", conversion, "-e", encoding]
+                    expected = run(args + [str(path)], b"")
+                    result = subprocess.run(args + ["--diff", "file.txt"], cwd=folder, capture_output=True, check=False)
+                    checked = subprocess.run(args + ["--diff", "--check", "file.txt"], cwd=folder, capture_output=True,
+                                             check=False)
+                    applied = subprocess.run(["patch", "-s", "-p1"], cwd=folder, input=result.stdout, capture_output=True,
+                                             check=False)
+                    label = f"--diff -c {conversion}, {encoding}{' with a mark' if mark else ''}, {newline!r}"
+                    cases += 1
+                    if result.returncode != 0 or checked.returncode != (1 if expected != data else 0):
+                        failures.append(f"{label}: exit {result.returncode}, with --check {checked.returncode}")
+                    elif applied.returncode != 0 or path.read_bytes() != expected:
+                        failures.append(f"{label}: patch gave another file: {applied.stdout + applied.stderr!r}")
+    print(f"--diff: patch -p1 applies {cases} diffs (5 encodings, LF, CR LF, CR): {'same' if not failures else 'DIFFERENT'}")
+    return failures
+
+
 def check_windows_codes(blankwise):
     codes = []
     for lead in list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD)):
@@ -276,10 +313,10 @@ def main():
     if len(sys.argv) != 2:
         print(__doc__)
         return 2
-    blankwise = sys.argv[1]
+    blankwise = os.path.abspath(sys.argv[1])
     rng = random.Random(932)
     failures = (check_expand(blankwise, rng) + check_expandtabs(blankwise, rng) + check_unexpand(blankwise, rng) +
-                check_windows_codes(blankwise) + check_tab_widths(blankwise, rng) + check_initial(blankwise, rng))
+                check_windows_codes(blankwise) + check_tab_widths(blankwise, rng) + check_initial(blankwise, rng) + check_diff(blankwise, rng))
     for failure in failures:
         print("FAIL " + failure)
     return 1 if failures else 0

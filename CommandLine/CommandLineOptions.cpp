@@ -52,6 +52,11 @@ constexpr std::string_view kDescription =
     "the FILE left as it was): replacing it would leave its other names with the old text.\n"
     "Options follow getopt: -c6, -ic6, --conversion=6 and -c 6 are the same.\n"
     "\n"
+    "--diff writes a unified diff (--- a/FILE, +++ b/FILE, three lines of context, the FILE's own\n"
+    "bytes) that patch -p1 applies, and changes nothing.\n"
+    "As a pre-commit hook (.pre-commit-hooks.yaml): ids blankwise (--in-place) and blankwise-check,\n"
+    "the conversion given in args.\n"
+    "\n"
     "Exit status: 0 when done, 1 when --check found a FILE that would change, 2 on an error\n"
     "(bytes invalid in the encoding, unreadable or unwritable files, a wrong command line).\n"
     "\n"
@@ -62,6 +67,8 @@ constexpr std::string_view kDescription =
     "  printf 'ab\\tc\\n' | blankwise -c 6 --start-column 2\n"
     "  blankwise -c tabs-to-spaces -t 8 --initial main.c   # as expand -i -t 8: indentation only\n"
     "  blankwise -ic5 -t2 --initial *.py                     # re-indent with a tab per 2 columns\n"
+    "  blankwise -c6 --diff src/*.c > tabs.diff              # review, then: patch -p1 < tabs.diff\n"
+    "  blankwise --diff --check -c delete-fullwidth-spaces *.txt   # show and fail while any is left\n"
     "  blankwise --list\n";
 
 struct OptionDescription {

@@ -40,6 +40,15 @@ std::unique_ptr<ByteSource> OpenInputFile(const std::string& path);
 // attribute), which the rewrite respects even when the user could override it, and when it has
 // more than one hard link: replacing it would split them, its other names keeping the old text.
 std::string ReplaceableTarget(const std::string& path);
+// Why a file with that many hard links is not replaced.
+inline std::string HardLinkedFileRefusal(unsigned long links) {
+    std::string message = "it has ";
+    message += std::to_string(links);
+    message +=
+        " hard links, which replacing it would split (the other names would keep the old text); left as it "
+        "was";
+    return message;
+}
 
 // Fails unless path names a regular file (following symbolic links): checked before an in-place
 // rewrite opens it, so that a pipe or a device is refused without being read.

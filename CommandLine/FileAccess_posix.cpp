@@ -230,15 +230,6 @@ class PosixReplacementFile final : public ReplacementFile {
     bool committed_ = false;
 };
 
-std::string HardLinksMessage(unsigned long links) {
-    std::string message = "it has ";
-    message += std::to_string(links);
-    message +=
-        " hard links, which replacing it would split (the other names would keep the old text); left as it "
-        "was";
-    return message;
-}
-
 }  // namespace
 
 std::unique_ptr<ByteSource> OpenInputFile(const std::string& path) {
@@ -282,7 +273,7 @@ std::string ReplaceableTarget(const std::string& path) {
         throw IoError("the file is read-only");
     }
     if (status.st_nlink > 1) {
-        throw IoError(HardLinksMessage(status.st_nlink));
+        throw IoError(HardLinkedFileRefusal(status.st_nlink));
     }
     return resolved;
 }

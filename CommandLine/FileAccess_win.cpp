@@ -197,15 +197,6 @@ class Win32ReplacementFile final : public ReplacementFile {
     bool committed_ = false;
 };
 
-std::string HardLinksMessage(unsigned long links) {
-    std::string message = "it has ";
-    message += std::to_string(links);
-    message +=
-        " hard links, which replacing it would split (the other names would keep the old text); left as it "
-        "was";
-    return message;
-}
-
 }  // namespace
 
 std::unique_ptr<ByteSource> OpenInputFile(const std::string& path) {
@@ -248,7 +239,7 @@ std::string ReplaceableTarget(const std::string& path) {
         const BOOL known = ::GetFileInformationByHandle(handle, &information);
         ::CloseHandle(handle);
         if (known && information.nNumberOfLinks > 1) {
-            throw IoError(HardLinksMessage(information.nNumberOfLinks));
+            throw IoError(HardLinkedFileRefusal(information.nNumberOfLinks));
         }
     }
     return path;

@@ -180,7 +180,8 @@ WideString DeleteAllSpaces(WideStringView text) {
 // startColumn is the selection's start column, or nothing for the prefix's single-line forms.
 // Each step reads the one before's result (the text itself for the first), so the text is not
 // copied before the first step.
-WideString Run(int id, WideStringView text, const std::int32_t* startColumn) {
+WideString Run(int id, WideStringView text, const std::int32_t* startColumn,
+               std::int32_t tabWidth = kTabWidth) {
     const std::span<const TStep> steps = PipelineOf(id);
     if (steps.empty()) {
         return WideString(text);
@@ -193,11 +194,11 @@ WideString Run(int id, WideStringView text, const std::int32_t* startColumn) {
                 result = ReplacePattern(current, step.pattern, step.replacement, false);
                 break;
             case TStepKind::ExpandTabs:
-                result = startColumn != nullptr ? ExpandTabsAfterPrefix(current, *startColumn)
+                result = startColumn != nullptr ? ExpandTabsAfterPrefix(current, *startColumn, tabWidth)
                                                 : ExpandTabsInLine(current);
                 break;
             case TStepKind::CompressSpaces:
-                result = startColumn != nullptr ? CompressSpacesAfterPrefix(current, *startColumn)
+                result = startColumn != nullptr ? CompressSpacesAfterPrefix(current, *startColumn, tabWidth)
                                                 : CompressSpacesInLine(current);
                 break;
             case TStepKind::CollapseRuns:
@@ -228,6 +229,10 @@ std::string MenuCaptionBytes(std::u16string_view caption) {
 
 WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth) {
     return Run(id, text, &prefixWidth);
+}
+
+WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth, std::int32_t tabWidth) {
+    return Run(id, text, &prefixWidth, tabWidth);
 }
 
 WideString ConvertPrefix(int id, WideStringView prefix) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "MyLibrary/StringUnit/TextPlatform.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
@@ -19,7 +20,16 @@ constexpr char16_t kTab = u'\t';
 constexpr char16_t kSpace = u' ';
 constexpr char16_t kCr = u'\r';
 constexpr char16_t kLf = u'\n';
-constexpr std::size_t kStop = static_cast<std::size_t>(kTabWidth);
+
+// The tab width: FourColumns, a constant the compiler folds (a remainder is a mask), for the
+// plug-in's 4-column stops; TabColumns for any other width the command line asks for.
+struct FourColumns {
+    constexpr operator std::size_t() const { return static_cast<std::size_t>(kTabWidth); }
+};
+struct TabColumns {
+    std::size_t width;
+    constexpr operator std::size_t() const { return width; }
+};
 
 // Whether a CR or LF ends the line and starts the next at column 0 (the whole-text forms), or is
 // just a one-column character of a single line (the line forms).
@@ -27,8 +37,9 @@ enum class LineBreaks { StartNewLine, AreCharacters };
 
 // Columns are carried modulo the tab width: only the distance to the next stop matters, and a line
 // of any length cannot overflow the count.
-std::size_t FirstLineColumn(std::int32_t startColumn) {
-    return startColumn > 0 ? static_cast<std::size_t>(startColumn) % kStop : 0;
+template <typename Stop>
+std::size_t FirstLineColumn(std::int32_t startColumn, Stop stop) {
+    return startColumn > 0 ? static_cast<std::size_t>(startColumn) % stop : 0;
 }
 
 // Pointer and count: the iterator-pair overload of append copies the range into a temporary first.
@@ -108,10 +119,12 @@ std::size_t BitCount16(std::uint32_t bits) {
 // The width of a run is the byte length of its multi-byte form. Runs are cut only at tabs, spaces
 // and line breaks, never inside a surrogate pair, so the sum of the run widths before a unit is the
 // width of the whole line up to it, however the code page maps each unit.
+template <typename Stop>
 class ColumnTracker {
   public:
-    ColumnTracker(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks)
-        : platform_(CurrentTextPlatform()),
+    ColumnTracker(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop)
+        : stop_(stop),
+          platform_(CurrentTextPlatform()),
           doubleByteFlags_(platform_.DoubleByteFlags()),
           begin_(text.data()),
           measured_(text.data()),
@@ -138,18 +151,18 @@ class ColumnTracker {
                 withBreaks_ ? (MaskOf(low, high, kCr) | MaskOf(low, high, kLf)) & sinceMeasured : 0;
             const std::uint32_t nonAscii = NonAsciiMaskOf(low, high);
             if (breaks != 0) {
-                return (width + WindowWidth(window, nonAscii, std::bit_width(breaks))) % kStop;
+                return (width + WindowWidth(window, nonAscii, std::bit_width(breaks))) % stop_;
             }
             if (measuredInWindow) {
                 const auto runStart = static_cast<unsigned>(measured_ - window);
-                return (column_ + width + WindowWidth(window, nonAscii, runStart)) % kStop;
+                return (column_ + width + WindowWidth(window, nonAscii, runStart)) % stop_;
             }
             width += WindowWidth(window, nonAscii, 0);
         }
 #endif
         const char16_t* lineStart = withBreaks_ ? StartOfLastLine(measured_, last) : measured_;
         const std::size_t column = lineStart == measured_ ? column_ : 0;
-        return (column + RunWidth(lineStart, last) + width) % kStop;
+        return (column + RunWidth(lineStart, last) + width) % stop_;
     }
 
     // The column just before unit is column; later units are measured from here.
@@ -205,6 +218,7 @@ class ColumnTracker {
         return first;
     }
 
+    const Stop stop_;
     const TextPlatform& platform_;
     const std::uint8_t* doubleByteFlags_;
     const char16_t* begin_;
@@ -217,21 +231,28 @@ class ColumnTracker {
 // once; a tab rewinds the output to its place, writes the spaces and the scan goes on after it.
 // The output is sized up front (a zero fill is cheaper than appending piece by piece) and grows
 // geometrically for the rare text with many tabs.
-WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks) {
-    ColumnTracker columns(text, startColumn, lineBreaks);
-    // Room for a whole block and four spaces beyond the last unit written.
-    constexpr std::size_t kSlack = kBlockUnits + kStop;
-    WideString out(text.size() + text.size() / 8 + kSlack, u'\0');
+template <typename Stop>
+WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop) {
+    ColumnTracker columns(text, startColumn, lineBreaks, stop);
+    // Room for a whole block and a tab's spaces beyond the last unit written.
+    const std::size_t slack = kBlockUnits + stop;
+    WideString out(text.size() + text.size() / 8 + slack, u'\0');
     std::size_t written = 0;
-    auto ensureRoom = [&out, &written] {
-        if (out.size() - written < kSlack) {
+    auto ensureRoom = [&out, &written, slack] {
+        if (out.size() - written < slack) {
             out.resize(out.size() * 2);
         }
     };
     auto expandTab = [&](const char16_t* tab) {
-        static constexpr char16_t kFourSpaces[kStop] = {kSpace, kSpace, kSpace, kSpace};
-        std::memcpy(out.data() + written, kFourSpaces, sizeof kFourSpaces);
-        written += kStop - columns.ColumnBefore(tab);
+        if constexpr (std::is_same_v<Stop, FourColumns>) {
+            static constexpr char16_t kFourSpaces[kTabWidth] = {kSpace, kSpace, kSpace, kSpace};
+            std::memcpy(out.data() + written, kFourSpaces, sizeof kFourSpaces);
+            written += stop - columns.ColumnBefore(tab);
+        } else {
+            const std::size_t spaces = stop - columns.ColumnBefore(tab);
+            std::fill_n(out.data() + written, spaces, kSpace);
+            written += spaces;
+        }
         columns.RestartAt(tab + 1, 0);
     };
 
@@ -263,11 +284,12 @@ WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineB
     return out;
 }
 
-WideString Compress(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks) {
+template <typename Stop>
+WideString Compress(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop) {
     WideString out;
     out.reserve(text.size());
 
-    ColumnTracker columns(text, startColumn, lineBreaks);
+    ColumnTracker columns(text, startColumn, lineBreaks, stop);
     const char16_t* copied = text.data();
     const char16_t* afterLastSpace = nullptr;
     std::size_t columnAfterLastSpace = 0;
@@ -276,17 +298,18 @@ WideString Compress(WideStringView text, std::size_t startColumn, LineBreaks lin
         // right after another is one column further without a measure.
         const std::size_t before =
             space == afterLastSpace ? columnAfterLastSpace : columns.ColumnBefore(space);
-        const std::size_t column = (before + 1) % kStop;
+        const std::size_t column = (before + 1) % stop;
         columns.RestartAt(space + 1, column);
         afterLastSpace = space + 1;
         columnAfterLastSpace = column;
         if (column != 0) {
             return;
         }
-        // The spaces just before this one, at most 3, go into the tab with it. They are still
-        // uncopied: out always ends in a tab or is empty.
+        // The spaces just before this one, at most the tab width less one, go into the tab with
+        // it. They are still uncopied: out always ends in a tab or is empty.
         const char16_t* runStart = space;
-        while (runStart != copied && space - runStart < kTabWidth - 1 && runStart[-1] == kSpace) {
+        while (runStart != copied && static_cast<std::size_t>(space - runStart) < stop - 1 &&
+               runStart[-1] == kSpace) {
             --runStart;
         }
         AppendRange(out, copied, runStart);
@@ -307,27 +330,44 @@ WideString ReplacePattern(WideStringView source, WideStringView pattern, WideStr
 }
 
 WideString ExpandTabsInLine(WideStringView text) {
-    return Expand(text, 0, LineBreaks::AreCharacters);
+    return Expand(text, 0, LineBreaks::AreCharacters, FourColumns{});
 }
 
 WideString ExpandTabs(WideStringView text) {
-    return Expand(text, 0, LineBreaks::StartNewLine);
+    return Expand(text, 0, LineBreaks::StartNewLine, FourColumns{});
 }
 
 WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn) {
-    return Expand(text, FirstLineColumn(startColumn), LineBreaks::StartNewLine);
+    return Expand(text, FirstLineColumn(startColumn, FourColumns{}), LineBreaks::StartNewLine, FourColumns{});
+}
+
+WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn, std::int32_t tabWidth) {
+    if (tabWidth == kTabWidth || tabWidth < 1) {
+        return ExpandTabsAfterPrefix(text, startColumn);
+    }
+    const TabColumns stop{static_cast<std::size_t>(tabWidth)};
+    return Expand(text, FirstLineColumn(startColumn, stop), LineBreaks::StartNewLine, stop);
 }
 
 WideString CompressSpacesInLine(WideStringView text) {
-    return Compress(text, 0, LineBreaks::AreCharacters);
+    return Compress(text, 0, LineBreaks::AreCharacters, FourColumns{});
 }
 
 WideString CompressSpaces(WideStringView text) {
-    return Compress(text, 0, LineBreaks::StartNewLine);
+    return Compress(text, 0, LineBreaks::StartNewLine, FourColumns{});
 }
 
 WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn) {
-    return Compress(text, FirstLineColumn(startColumn), LineBreaks::StartNewLine);
+    return Compress(text, FirstLineColumn(startColumn, FourColumns{}), LineBreaks::StartNewLine,
+                    FourColumns{});
+}
+
+WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn, std::int32_t tabWidth) {
+    if (tabWidth == kTabWidth || tabWidth < 1) {
+        return CompressSpacesAfterPrefix(text, startColumn);
+    }
+    const TabColumns stop{static_cast<std::size_t>(tabWidth)};
+    return Compress(text, FirstLineColumn(startColumn, stop), LineBreaks::StartNewLine, stop);
 }
 
 // A run of spaces never crosses a line break, so the text needs no splitting into lines. The units

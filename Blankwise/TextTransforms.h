@@ -24,12 +24,16 @@ WideString ExpandTabsInLine(WideStringView text);
 WideString ExpandTabs(WideStringView text);
 // ExpandTabs as if the text's first line began at display column startColumn.
 WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn);
+// The same with stops every tabWidth columns (1 or more; the plug-in's pipelines take 4).
+WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn, std::int32_t tabWidth);
 
 // The input as one line: each space that ends on a stop, with the up to 3 spaces before it,
 // becomes one tab. Tabs already there count one column.
 WideString CompressSpacesInLine(WideStringView text);
 WideString CompressSpaces(WideStringView text);
 WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn);
+// The same with stops every tabWidth columns (1 or more): up to tabWidth spaces make one tab.
+WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn, std::int32_t tabWidth);
 
 // Each maximal run of U+0020 becomes one tab; every other unit stays.
 WideString CollapseSpaceRuns(WideStringView text);

@@ -8,6 +8,7 @@
 #include "Blankwise/ConversionPipelines.h"
 #include "CommandLine/CommandLineOptions.h"
 #include "CommandLine/ConversionNames.h"
+#include "CommandLine/UnifiedDiff.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 
 namespace BlankwiseCli {
@@ -126,11 +127,16 @@ class Run {
     void ConvertOne(const std::string& file, const std::string& name) {
         std::unique_ptr<ByteSource> opened;
         ByteSource* source = &streams_.input;
+        if (options_.mode == OutputMode::InPlace) {
+            RequireRegularFile(file);  // before opening: a pipe would be waited on
+        }
         if (file != "-") {
             opened = OpenInputFile(file);
             source = opened.get();
         }
-        const StreamSettings settings{options_.conversionId, options_.startColumn, options_.encoding};
+        StreamSettings settings{options_.conversionId, options_.startColumn, options_.encoding};
+        settings.tabWidth = options_.tabWidth;
+        settings.initialOnly = options_.initialOnly;
         StreamOutcome outcome;
         switch (options_.mode) {
             case OutputMode::StandardOutput: {
@@ -142,9 +148,22 @@ class Run {
                 outcome = ConvertStream(*source, nullptr, settings);
                 if (outcome.changed && !outcome.invalid) {
                     anyWouldChange_ = true;
-                    streams_.messages.Write(file + "\n");
+                    WriteMessage(file + "\n");
                 }
                 break;
+            case OutputMode::Diff: {
+                std::string recorded;
+                RecordingSource recording(*source, recorded);
+                StandardOutputSink output(streams_.output);
+                UnifiedDiffSink diff(file, output, recorded);
+                outcome = ConvertStream(recording, &diff, settings);
+                if (!outcome.invalid) {
+                    diff.Finish();
+                }
+                anyWouldChange_ =
+                    anyWouldChange_ || (options_.diffChecks && outcome.changed && !outcome.invalid);
+                break;
+            }
             case OutputMode::InPlace: {
                 InPlaceSink sink(file);
                 outcome = ConvertStream(*source, &sink, settings);
@@ -159,6 +178,15 @@ class Run {
             Fail(name, "bytes not valid in " + std::string(MyLibrary::EncodingName(outcome.encoding)) +
                            " at byte offset " + std::to_string(outcome.errorOffset) +
                            (options_.mode == OutputMode::InPlace ? "; the file is left as it was" : ""));
+        }
+    }
+
+    // A listing on standard output: its failure is standard output's, not the file's.
+    void WriteMessage(std::string_view text) {
+        try {
+            streams_.messages.Write(text);
+        } catch (const IoError& error) {
+            throw OutputError(error.what());
         }
     }
 

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <limits>
 #include <optional>
+#include <utility>
 
 #include "CommandLine/ConversionNames.h"
 
@@ -14,30 +15,47 @@ constexpr std::string_view kUsage =
     "  -c, --conversion NAME|ID  the conversion to run, 1-15 or its name (see --list)\n"
     "      --list                list the conversions: id, name and menu caption\n"
     "      --start-column N      convert as if the text began at display column N (default 0)\n"
-    "  -e, --encoding ENC        utf-8 (default), utf-16le, utf-16be or cp932\n"
+    "  -t, --tabs N              tab stops every N columns, 1-1000 (default 4), for the\n"
+    "                            conversions that expand or compress tabs: 5, 6, 9, 10, 11\n"
+    "      --initial             convert only the blanks (space, U+3000, tab) that start each line\n"
+    "  -e, --encoding ENC        utf-8 (default), utf-16le, utf-16be or cp932 (also utf8, sjis,\n"
+    "                            shift_jis, shift-jis, windows-31j, ms932; any letter case)\n"
     "  -i, --in-place            rewrite each FILE instead of writing to standard output\n"
     "      --check               write nothing; list the files that would change, exit 1 if any\n"
+    "      --diff                write a unified diff of what would change, change nothing;\n"
+    "                            with --check exit 1 when something would change\n"
     "  -h, --help                show this help with examples\n"
     "      --version             show the version\n";
 
 constexpr std::string_view kDescription =
     "\n"
-    "Converts half-width spaces, full-width spaces (U+3000) and tabs with 4-column stops in each\n"
-    "FILE, or standard input when there is none or for -, and writes the result to standard output.\n"
+    "Converts half-width spaces, full-width spaces (U+3000) and tabs with 4-column stops (or\n"
+    "--tabs N) in each FILE, or standard input when there is none or for -, and writes the result\n"
+    "to standard output. With --initial only the blanks that start a line are converted, the\n"
+    "rest of the line kept: indentation converts, aligned comments and string literals stay.\n"
     "Line breaks (LF, CR LF, CR) are kept; no conversion crosses one, and the text is converted as\n"
     "it streams, line by line. Display widths are those of code page 932 whatever the encoding:\n"
     "two columns for a full-width character, one for the others. --start-column applies to the\n"
     "first line of each input.\n"
     "\n"
-    "A byte order mark at the start of a UTF-8 or UTF-16 input selects that encoding and is kept.\n"
+    "A byte order mark at the start of a UTF-8 or UTF-16 input selects that encoding, whatever\n"
+    "--encoding says, and is kept.\n"
     "cp932 is read as Windows reads code page 932. A line the conversion leaves as it is keeps its\n"
     "bytes; a changed line is written with the codes Windows writes, so a character that has two\n"
     "codes comes out as the one Windows prefers: an NEC-selected IBM extension such as 0xED40\n"
     "becomes 0xFA5C, a row 13 copy such as 0x8790 becomes 0x81E0.\n"
     "--in-place writes a temporary file beside each FILE and renames it over the FILE, keeping its\n"
     "encoding, byte order mark and line breaks; a FILE that would not change is not touched, a\n"
-    "read-only FILE that would is an error, and a failure leaves the FILE as it was. A symbolic\n"
-    "link stays a link: the file it points to is rewritten.\n"
+    "read-only FILE that would is an error, and a failure or a signal (INT, TERM, HUP) leaves the\n"
+    "FILE as it was, without the temporary file. A symbolic link stays a link: the file it points\n"
+    "to is rewritten. A FILE with more than one hard link that would change is refused (an error,\n"
+    "the FILE left as it was): replacing it would leave its other names with the old text.\n"
+    "Options follow getopt: -c6, -ic6, --conversion=6 and -c 6 are the same.\n"
+    "\n"
+    "--diff writes a unified diff (--- a/FILE, +++ b/FILE, three lines of context, the FILE's own\n"
+    "bytes) that patch -p1 applies, and changes nothing.\n"
+    "As a pre-commit hook (.pre-commit-hooks.yaml): ids blankwise (--in-place) and blankwise-check,\n"
+    "the conversion given in args.\n"
     "\n"
     "Exit status: 0 when done, 1 when --check found a FILE that would change, 2 on an error\n"
     "(bytes invalid in the encoding, unreadable or unwritable files, a wrong command line).\n"
@@ -47,6 +65,10 @@ constexpr std::string_view kDescription =
     "  blankwise -c spaces-to-tabs --encoding cp932 --in-place *.txt\n"
     "  blankwise --check -c tabs-to-spaces src/*.cpp     # fails while a tab is left\n"
     "  printf 'ab\\tc\\n' | blankwise -c 6 --start-column 2\n"
+    "  blankwise -c tabs-to-spaces -t 8 --initial main.c   # as expand -i -t 8: indentation only\n"
+    "  blankwise -ic5 -t2 --initial *.py                     # re-indent with a tab per 2 columns\n"
+    "  blankwise -c6 --diff src/*.c > tabs.diff              # review, then: patch -p1 < tabs.diff\n"
+    "  blankwise --diff --check -c delete-fullwidth-spaces *.txt   # show and fail while any is left\n"
     "  blankwise --list\n";
 
 struct OptionDescription {
@@ -56,8 +78,9 @@ struct OptionDescription {
 };
 
 constexpr OptionDescription kOptionDescriptions[] = {
-    {"conversion", 'c', true}, {"list", 0, false},  {"start-column", 0, true}, {"encoding", 'e', true},
-    {"in-place", 'i', false},  {"check", 0, false}, {"help", 'h', false},      {"version", 0, false},
+    {"conversion", 'c', true}, {"list", 0, false},    {"start-column", 0, true}, {"encoding", 'e', true},
+    {"in-place", 'i', false},  {"check", 0, false},   {"help", 'h', false},      {"version", 0, false},
+    {"tabs", 't', true},       {"initial", 0, false}, {"diff", 0, false},
 };
 
 const OptionDescription* FindLong(std::string_view name) {
@@ -88,6 +111,28 @@ std::optional<std::int32_t> ParseColumn(std::string_view text) {
     return value;
 }
 
+// The names people type for the encodings, in any letter case, as EncodingFromName knows them.
+std::string CanonicalEncodingName(std::string_view name) {
+    std::string lower(name);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    constexpr std::pair<std::string_view, std::string_view> kAliases[] = {
+        {"utf8", "utf-8"},         {"utf16le", "utf-16le"},   {"utf16be", "utf-16be"},
+        {"utf-16-le", "utf-16le"}, {"utf-16-be", "utf-16be"}, {"sjis", "cp932"},
+        {"shift_jis", "cp932"},    {"shift-jis", "cp932"},    {"shiftjis", "cp932"},
+        {"windows-31j", "cp932"},  {"ms932", "cp932"},        {"windows-932", "cp932"},
+    };
+    for (const auto& [alias, canonical] : kAliases) {
+        if (lower == alias) {
+            return std::string(canonical);
+        }
+    }
+    return lower;
+}
+
 std::string Quoted(std::string_view text) {
     std::string quoted;
     quoted.reserve(text.size() + 2);
@@ -104,8 +149,13 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
     bool list = false;
     bool inPlace = false;
     bool check = false;
+    bool diff = false;
     bool conversionGiven = false;
     bool optionsEnded = false;
+    // What the argument at i holds: options and values, getopt's way. A long option takes its
+    // value after '=' or as the next argument; short options cluster (-ic6), and the first that
+    // takes a value takes the rest of the argument, or the next argument when nothing is left.
+    std::vector<std::pair<const OptionDescription*, std::string_view>> found;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
@@ -116,68 +166,104 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
             optionsEnded = true;
             continue;
         }
-        const OptionDescription* option = nullptr;
-        std::optional<std::string_view> value;
-        std::string shown;
+        found.clear();
         if (arg.starts_with("--")) {
             const std::string_view body = arg.substr(2);
             const std::size_t equals = body.find('=');
-            option = FindLong(body.substr(0, equals));
-            shown = std::string(arg.substr(0, equals == std::string_view::npos ? arg.size() : equals + 2));
-            if (option != nullptr && equals != std::string_view::npos) {
+            const OptionDescription* option = FindLong(body.substr(0, equals));
+            const std::string shown(
+                arg.substr(0, equals == std::string_view::npos ? arg.size() : equals + 2));
+            if (option == nullptr) {
+                return UsageError{"unknown option " + Quoted(shown)};
+            }
+            std::string_view value;
+            if (equals != std::string_view::npos) {
                 if (!option->takesValue) {
                     return UsageError{"option " + Quoted(shown) + " takes no value"};
                 }
                 value = body.substr(equals + 1);
+            } else if (option->takesValue) {
+                if (i + 1 == args.size()) {
+                    return UsageError{"option " + Quoted(shown) + " needs a value"};
+                }
+                value = args[++i];
             }
-        } else if (arg.size() == 2) {
-            option = FindShort(arg[1]);
-            shown = std::string(arg);
+            found.emplace_back(option, value);
         } else {
-            shown = std::string(arg);
-        }
-        if (option == nullptr) {
-            return UsageError{"unknown option " + Quoted(shown)};
-        }
-        if (option->takesValue && !value) {
-            if (i + 1 == args.size()) {
-                return UsageError{"option " + Quoted(shown) + " needs a value"};
+            for (std::size_t k = 1; k < arg.size(); ++k) {
+                const OptionDescription* option = FindShort(arg[k]);
+                std::string shown(2, '-');
+                shown[1] = arg[k];
+                if (option == nullptr) {
+                    std::string message = "unknown option ";
+                    message += Quoted(shown);
+                    if (k > 1) {
+                        message += " in ";
+                        message += Quoted(arg);
+                    }
+                    return UsageError{message};
+                }
+                std::string_view value;
+                if (option->takesValue) {
+                    if (k + 1 < arg.size()) {
+                        value = arg.substr(k + 1);
+                    } else if (i + 1 == args.size()) {
+                        return UsageError{"option " + Quoted(shown) + " needs a value"};
+                    } else {
+                        value = args[++i];
+                    }
+                    found.emplace_back(option, value);
+                    break;
+                }
+                found.emplace_back(option, value);
             }
-            value = args[++i];
         }
 
-        const std::string_view name = option->longName;
-        if (name == "conversion") {
-            const auto id = ConversionIdFromName(*value);
-            if (!id) {
-                return UsageError{"unknown conversion " + Quoted(*value) + " (see --list)"};
+        for (const auto& [option, optionValue] : found) {
+            const std::optional<std::string_view> value = optionValue;
+            const std::string_view name = option->longName;
+            if (name == "conversion") {
+                const auto id = ConversionIdFromName(*value);
+                if (!id) {
+                    return UsageError{"unknown conversion " + Quoted(*value) + " (see --list)"};
+                }
+                options.conversionId = *id;
+                conversionGiven = true;
+            } else if (name == "start-column") {
+                const auto column = ParseColumn(*value);
+                if (!column) {
+                    return UsageError{"--start-column needs a whole number from 0 to 2147483647, not " +
+                                      Quoted(*value)};
+                }
+                options.startColumn = *column;
+            } else if (name == "encoding") {
+                const auto encoding = MyLibrary::EncodingFromName(CanonicalEncodingName(*value));
+                if (!encoding) {
+                    return UsageError{"unknown encoding " + Quoted(*value) +
+                                      " (utf-8, utf-16le, utf-16be or cp932; see --help for other names)"};
+                }
+                options.encoding = *encoding;
+            } else if (name == "tabs") {
+                const auto width = ParseColumn(*value);
+                if (!width || *width < 1 || *width > kMaxTabWidth) {
+                    return UsageError{"--tabs needs a whole number from 1 to 1000, not " + Quoted(*value)};
+                }
+                options.tabWidth = *width;
+            } else if (name == "diff") {
+                diff = true;
+            } else if (name == "initial") {
+                options.initialOnly = true;
+            } else if (name == "list") {
+                list = true;
+            } else if (name == "in-place") {
+                inPlace = true;
+            } else if (name == "check") {
+                check = true;
+            } else if (name == "help") {
+                help = true;
+            } else if (name == "version") {
+                version = true;
             }
-            options.conversionId = *id;
-            conversionGiven = true;
-        } else if (name == "start-column") {
-            const auto column = ParseColumn(*value);
-            if (!column) {
-                return UsageError{"--start-column needs a whole number from 0 to 2147483647, not " +
-                                  Quoted(*value)};
-            }
-            options.startColumn = *column;
-        } else if (name == "encoding") {
-            const auto encoding = MyLibrary::EncodingFromName(*value);
-            if (!encoding) {
-                return UsageError{"unknown encoding " + Quoted(*value) +
-                                  " (utf-8, utf-16le, utf-16be or cp932)"};
-            }
-            options.encoding = *encoding;
-        } else if (name == "list") {
-            list = true;
-        } else if (name == "in-place") {
-            inPlace = true;
-        } else if (name == "check") {
-            check = true;
-        } else if (name == "help") {
-            help = true;
-        } else if (name == "version") {
-            version = true;
         }
     }
 
@@ -188,8 +274,9 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
     if (!conversionGiven) {
         return UsageError{"no conversion given: --conversion NAME or ID (see --list)"};
     }
-    if (inPlace && check) {
-        return UsageError{"--in-place and --check exclude each other"};
+    if (inPlace && (check || diff)) {
+        return UsageError{check ? "--in-place and --check exclude each other"
+                                : "--in-place and --diff exclude each other"};
     }
     if (inPlace) {
         if (options.files.empty()) {
@@ -201,7 +288,11 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
             }
         }
     }
-    options.mode = inPlace ? OutputMode::InPlace : check ? OutputMode::Check : OutputMode::StandardOutput;
+    options.diffChecks = diff && check;
+    options.mode = inPlace ? OutputMode::InPlace
+                   : diff  ? OutputMode::Diff
+                   : check ? OutputMode::Check
+                           : OutputMode::StandardOutput;
     return options;
 }
 

@@ -11,14 +11,19 @@
 
 namespace BlankwiseCli {
 
+inline constexpr std::int32_t kMaxTabWidth = 1000;
+
 enum class Action : std::uint8_t { Convert, Help, Version, List };
-enum class OutputMode : std::uint8_t { StandardOutput, InPlace, Check };
+enum class OutputMode : std::uint8_t { StandardOutput, InPlace, Check, Diff };
 
 struct Options {
     Action action = Action::Convert;
     int conversionId = 0;
     std::int32_t startColumn = 0;
     MyLibrary::Encoding encoding = MyLibrary::Encoding::Utf8;
+    std::int32_t tabWidth = 4;  // --tabs, 1 to kMaxTabWidth
+    bool initialOnly = false;   // --initial
+    bool diffChecks = false;    // --diff with --check: exit 1 when something would change
     OutputMode mode = OutputMode::StandardOutput;
     std::vector<std::string> files;  // "-" is standard input; none means standard input
 };

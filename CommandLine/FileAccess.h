@@ -37,11 +37,26 @@ std::unique_ptr<ByteSource> OpenInputFile(const std::string& path);
 
 // The file an in-place rewrite replaces: the final target of a symbolic link. Fails when the
 // file does not exist, is no regular file, or is read-only (no write permission, or the read-only
-// attribute), which the rewrite respects even when the user could override it.
+// attribute), which the rewrite respects even when the user could override it, and when it has
+// more than one hard link: replacing it would split them, its other names keeping the old text.
 std::string ReplaceableTarget(const std::string& path);
+// Why a file with that many hard links is not replaced.
+inline std::string HardLinkedFileRefusal(unsigned long links) {
+    std::string message = "it has ";
+    message += std::to_string(links);
+    message +=
+        " hard links, which replacing it would split (the other names would keep the old text); left as it "
+        "was";
+    return message;
+}
+
+// Fails unless path names a regular file (following symbolic links): checked before an in-place
+// rewrite opens it, so that a pipe or a device is refused without being read.
+void RequireRegularFile(const std::string& path);
 
 // A new file beside a target, written and then renamed over the target in one step. Until then,
-// the target is untouched; a temporary file that is not committed is removed.
+// the target is untouched; a temporary file that is not committed is removed, also when the
+// process is ended by SIGINT, SIGTERM or SIGHUP. Its name fits wherever the target's does.
 class ReplacementFile {
   public:
     virtual ~ReplacementFile() = default;

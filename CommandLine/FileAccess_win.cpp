@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "CommandLine/FileAccess.h"
@@ -141,8 +142,14 @@ class Win32ReplacementFile final : public ReplacementFile {
         const std::wstring folder = separator == std::wstring::npos ? L"" : target_.substr(0, separator + 1);
         const std::wstring name = separator == std::wstring::npos ? target_ : target_.substr(separator + 1);
         for (unsigned attempt = 0;; ++attempt) {
-            path_ = folder + name + L".blankwise-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                    std::to_wstring(attempt) + L".tmp";
+            const std::wstring suffix = L".blankwise-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                        std::to_wstring(attempt) + L".tmp";
+            // A name is at most 255 UTF-16 units: the target's is shortened, never a pair cut.
+            std::size_t keep = std::min(name.size(), suffix.size() < 255 ? 255 - suffix.size() : 0);
+            if (keep > 0 && keep < name.size() && name[keep] >= 0xDC00 && name[keep] <= 0xDFFF) {
+                --keep;
+            }
+            path_ = folder + name.substr(0, keep) + suffix;
             handle_ = ::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
             if (handle_ != INVALID_HANDLE_VALUE) {
@@ -207,7 +214,7 @@ std::unique_ptr<ByteSource> OpenInputFile(const std::string& path) {
     return std::make_unique<HandleSource>(handle, true);
 }
 
-std::string ReplaceableTarget(const std::string& path) {
+void RequireRegularFile(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         throw SystemError("cannot open", ::GetLastError());
@@ -215,8 +222,25 @@ std::string ReplaceableTarget(const std::string& path) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         throw IoError("not a regular file");
     }
+}
+
+std::string ReplaceableTarget(const std::string& path) {
+    RequireRegularFile(path);
+    const std::wstring wide = WidePath(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         throw IoError("the file is read-only");
+    }
+    const HANDLE handle =
+        ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        BY_HANDLE_FILE_INFORMATION information{};
+        const BOOL known = ::GetFileInformationByHandle(handle, &information);
+        ::CloseHandle(handle);
+        if (known && information.nNumberOfLinks > 1) {
+            throw IoError(HardLinkedFileRefusal(information.nNumberOfLinks));
+        }
     }
     return path;
 }

@@ -42,6 +42,8 @@ struct Piece {
     InputBytes input;          // whole characters, unless the bytes are invalid
     std::int32_t column = 0;   // the display column its first line starts at
     std::uint64_t offset = 0;  // of input[0] in the stream
+    // The piece was cut from the line it starts in.
+    bool startsMidLine = false;
     State state = State::Waiting;
 
     std::string output;

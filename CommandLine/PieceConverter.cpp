@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "Blankwise/ConversionPipelines.h"
+#include "CommandLine/InitialBlanks.h"
 #include "CommandLine/StreamConversion.h"
 
 namespace BlankwiseCli {
@@ -20,8 +21,11 @@ constexpr std::size_t kRunBytes = std::size_t{1} << 14;
 
 }  // namespace
 
-PieceConverter::PieceConverter(int conversionId, MyLibrary::Encoding encoding, bool writes)
+PieceConverter::PieceConverter(int conversionId, MyLibrary::Encoding encoding, bool writes,
+                               const StreamSettings& settings)
     : conversionId_(conversionId),
+      tabWidth_(settings.tabWidth),
+      initialOnly_(settings.initialOnly),
       layout_(encoding),
       triggers_(layout_, {TriggersOf(conversionId).units[0], TriggersOf(conversionId).units[1],
                           TriggersOf(conversionId).units[2]}),
@@ -95,7 +99,10 @@ bool PieceConverter::ConvertRun(Piece& piece, std::size_t from, std::size_t to) 
         piece.invalidAt = from + decoded.consumed;
         return false;
     }
-    converted_ = Blankwise::ConvertSelection(conversionId_, units_, from == 0 ? piece.column : 0);
+    const std::int32_t column = from == 0 ? piece.column : 0;
+    converted_ = initialOnly_ ? ConvertInitialBlanks(conversionId_, units_, column,
+                                                     from == 0 && piece.startsMidLine, tabWidth_)
+                              : Blankwise::ConvertSelection(conversionId_, units_, column, tabWidth_);
     if (converted_ == units_) {
         if (writes_) {
             piece.output.append(bytes);

@@ -9,12 +9,17 @@
 #include "CommandLine/UnitLayout.h"
 
 namespace BlankwiseCli {
+struct StreamSettings;
+}
+
+namespace BlankwiseCli {
 
 // Converts pieces one at a time; one for each converting thread, for its buffers. Lines without
 // any unit the conversion acts on are checked and copied without being decoded.
 class PieceConverter {
   public:
-    PieceConverter(int conversionId, MyLibrary::Encoding encoding, bool writes);
+    PieceConverter(int conversionId, MyLibrary::Encoding encoding, bool writes,
+                   const StreamSettings& settings);
 
     // Fills the piece's output (when the converter writes), changed and invalid from its input; a
     // failure is kept in the piece, for the writing thread to throw.
@@ -28,6 +33,8 @@ class PieceConverter {
     void EncodeChangedLines(std::string_view bytes, std::string& out);
 
     int conversionId_;
+    std::int32_t tabWidth_;
+    bool initialOnly_;
     UnitLayout layout_;
     BytePatterns triggers_;
     BytePatterns breaks_;

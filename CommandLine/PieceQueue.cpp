@@ -10,8 +10,13 @@ constexpr std::size_t kPiecesPerThread = 2;
 
 }  // namespace
 
-PieceQueue::PieceQueue(int conversionId, MyLibrary::Encoding encoding, bool writes, std::size_t helpers)
-    : conversionId_(conversionId), encoding_(encoding), writes_(writes), helpers_(helpers) {}
+PieceQueue::PieceQueue(int conversionId, MyLibrary::Encoding encoding, bool writes, std::size_t helpers,
+                       const StreamSettings& settings)
+    : conversionId_(conversionId),
+      encoding_(encoding),
+      writes_(writes),
+      helpers_(helpers),
+      settings_(settings) {}
 
 PieceQueue::~PieceQueue() {
     {
@@ -79,7 +84,7 @@ Piece* PieceQueue::TakeWaiting() {
 
 // A helper thread: converts waiting pieces, each with the lock let go, until the queue stops.
 void PieceQueue::Help() {
-    PieceConverter converter(conversionId_, encoding_, writes_);
+    PieceConverter converter(conversionId_, encoding_, writes_, settings_);
     std::unique_lock lock(mutex_);
     while (true) {
         Piece* piece = nullptr;

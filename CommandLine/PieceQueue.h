@@ -18,7 +18,8 @@ namespace BlankwiseCli {
 // started as pieces wait, only take waiting pieces, convert them and mark them converted.
 class PieceQueue {
   public:
-    PieceQueue(int conversionId, MyLibrary::Encoding encoding, bool writes, std::size_t helpers);
+    PieceQueue(int conversionId, MyLibrary::Encoding encoding, bool writes, std::size_t helpers,
+               const StreamSettings& settings);
     ~PieceQueue();
     PieceQueue(const PieceQueue&) = delete;
     PieceQueue& operator=(const PieceQueue&) = delete;
@@ -48,6 +49,7 @@ class PieceQueue {
     MyLibrary::Encoding encoding_;
     bool writes_;
     std::size_t helpers_;
+    const StreamSettings& settings_;
     std::mutex mutex_;
     std::condition_variable waiting_;    // a piece waits to be converted, or the queue stops
     std::condition_variable converted_;  // a piece has been converted

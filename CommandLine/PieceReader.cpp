@@ -14,9 +14,7 @@ std::string_view PieceReader::Start(StreamOutcome& outcome) {
     while (!atEnd_ && pending_.size() < 4) {
         ReadMore();
     }
-    if (settings_.encoding == MyLibrary::Encoding::Cp932) {
-        return {};
-    }
+    // Whatever the encoding asked for: UTF-16 read as code page 932 would be corrupted.
     const auto marked = MyLibrary::EncodingOfByteOrderMark(ViewOf(pending_));
     if (!marked) {
         return {};
@@ -61,7 +59,9 @@ void PieceReader::HandOut(Piece& piece, std::size_t cut) {
     piece.input.resize(cut);
     piece.column = column_;
     piece.offset = offset_;
+    piece.startsMidLine = midLine_;
     piece.state = Piece::State::Waiting;
+    midLine_ = !IsBreak(layout_.UnitAt(ViewOf(piece.input), cut - layout_.unitBytes));
     offset_ += cut;
     column_ = ColumnAtEnd(ViewOf(piece.input), column_);
     scanned_ = 0;
@@ -160,13 +160,13 @@ std::int32_t PieceReader::ColumnAtEnd(std::string_view bytes, std::int32_t start
     }
     if (layout_.encoding == MyLibrary::Encoding::Cp932) {
         // Each character of code page 932 is as wide as its code is long.
-        return static_cast<std::int32_t>((static_cast<std::size_t>(start) % Blankwise::kTabWidth +
-                                          (bytes.size() - p) % Blankwise::kTabWidth) %
-                                         Blankwise::kTabWidth);
+        const auto tabWidth = static_cast<std::size_t>(settings_.tabWidth);
+        return static_cast<std::int32_t>(
+            (static_cast<std::size_t>(start) % tabWidth + (bytes.size() - p) % tabWidth) % tabWidth);
     }
     std::u16string tail;
     MyLibrary::Decode(layout_.encoding, bytes.substr(p), true, tail);
-    return ColumnAfter(tail, start);
+    return ColumnAfter(tail, start, settings_.tabWidth);
 }
 
 }  // namespace BlankwiseCli

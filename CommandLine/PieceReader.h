@@ -39,6 +39,7 @@ class PieceReader {
     std::size_t scanned_ = 0;  // pending bytes searched for a cut without success
     std::size_t parsed_ = 0;   // a character start in pending bytes, found by ParseForCut
     bool atEnd_ = false;
+    bool midLine_ = false;  // the last piece handed out ended inside a line
 };
 
 }  // namespace BlankwiseCli

@@ -49,15 +49,15 @@ std::size_t TriggerUnits::FindIn(std::u16string_view text, std::size_t from) con
     return std::u16string_view::npos;
 }
 
-std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn) {
+std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn, std::int32_t tabWidth) {
     // A tab ends on a stop, so only the characters after the last one add to it.
     const std::size_t lastTab = text.rfind(kTab);
     const std::u16string_view tail = lastTab == std::u16string_view::npos ? text : text.substr(lastTab + 1);
     const std::size_t start =
         lastTab == std::u16string_view::npos && startColumn > 0 ? static_cast<std::size_t>(startColumn) : 0;
     const std::size_t width = MyLibrary::CurrentTextPlatform().MultiByteLength(tail);
-    return static_cast<std::int32_t>((start % Blankwise::kTabWidth + width % Blankwise::kTabWidth) %
-                                     Blankwise::kTabWidth);
+    const auto stop = static_cast<std::size_t>(tabWidth);
+    return static_cast<std::int32_t>((start % stop + width % stop) % stop);
 }
 
 std::size_t DefaultHelperThreads() {
@@ -74,8 +74,8 @@ StreamOutcome ConvertStream(ByteSource& source, ByteSink* sink, const StreamSett
         sink->Write(mark, true);
     }
     const bool writes = sink != nullptr;
-    PieceConverter converter(settings.conversionId, outcome.encoding, writes);
-    PieceQueue queue(settings.conversionId, outcome.encoding, writes, settings.helperThreads);
+    PieceConverter converter(settings.conversionId, outcome.encoding, writes, settings);
+    PieceQueue queue(settings.conversionId, outcome.encoding, writes, settings.helperThreads, settings);
     bool changed = false;
     bool inputLeft = true;
     while (true) {

@@ -41,7 +41,7 @@ TriggerUnits TriggersOf(int conversionId);
 // The display column (modulo the tab width) after text when it starts at column startColumn and
 // holds no line break: tabs advance to the next stop, other characters by their width in code
 // page 932.
-std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn);
+std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn, std::int32_t tabWidth = 4);
 
 // How many threads besides the calling one convert pieces of a stream unless told otherwise: one
 // for each further processor, up to three.
@@ -55,6 +55,8 @@ struct StreamSettings {
     // The code units (bytes; two-byte units in UTF-16) a piece gathers before it is cut.
     std::size_t chunkUnits = std::size_t{1} << 18;
     std::size_t helperThreads = DefaultHelperThreads();
+    std::int32_t tabWidth = 4;  // columns from one tab stop to the next, 1 or more
+    bool initialOnly = false;   // convert only the blanks that start each line (--initial)
 };
 
 struct StreamOutcome {
@@ -69,8 +71,8 @@ struct StreamOutcome {
 // null), so that the result is that of the whole text converted at once, with the bytes of each
 // line the conversion leaves as it is kept exactly (a line longer than a piece, stretch by
 // stretch); changed lines are written with the codes Windows writes. A byte order mark of a
-// Unicode encoding at the start selects that encoding and is written back unchanged; code page
-// 932 has none and looks for none.
+// Unicode encoding at the start selects that encoding, whatever settings.encoding says, and is
+// written back unchanged.
 //
 // The text is cut into pieces where no conversion looks across: after a line break, or inside a
 // long line after a character that is no blank (the next piece then starts at that display

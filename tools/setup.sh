@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev llvm googletest libgtest-dev libbenchmark-dev
     g++-mingw-w64-i686 wine wine32 xvfb x11-apps imagemagick fonts-ipafont-gothic
     locales python3 zip unzip binutils-mingw-w64-i686
+    pre-commit
 )
 
 missing=()

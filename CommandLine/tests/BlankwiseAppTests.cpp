@@ -196,6 +196,79 @@ TEST_F(Files, InPlaceLeavesTheFileAsItWasOnInvalidInput) {
     EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"long.txt"});
 }
 
+// A byte order mark selects its encoding whatever --encoding says: UTF-16 read as code page 932
+// would get two 0x20 bytes for each tab.
+TEST_F(Files, AByteOrderMarkWinsOverTheEncodingAskedFor) {
+    const auto utf16 = [](std::string_view ascii, bool bigEndian) {
+        std::string out;
+        for (const char c : ascii) {
+            out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        }
+        return out;
+    };
+    const struct {
+        const char* name;
+        std::string before;
+        std::string after;
+    } rows[] = {
+        {"utf-16le", "\xFF\xFE" + utf16("int\tx;\r\n\tint y;\r\n", false),
+         "\xFF\xFE" + utf16("int x;\r\n    int y;\r\n", false)},
+        {"utf-16be", "\xFE\xFF" + utf16("int\tx;\r\n\tint y;\r\n", true),
+         "\xFE\xFF" + utf16("int x;\r\n    int y;\r\n", true)},
+        {"utf-8", "\xEF\xBB\xBF\xE3\x80\x80\tx\n", "\xEF\xBB\xBF\xE3\x80\x80  x\n"},
+    };
+    for (const auto& row : rows) {
+        for (const char* encoding : {"cp932", "utf-8", "utf-16le", "utf-16be"}) {
+            const std::string file = File("marked.txt", row.before);
+            const RunResult result = RunTool({"-c", "tabs-to-spaces", "-e", encoding, "--in-place", file});
+            EXPECT_EQ(result.status, kExitSuccess) << row.name << " as " << encoding << ": " << result.errors;
+            EXPECT_EQ(ReadFile(file), row.after) << row.name << " as " << encoding;
+        }
+    }
+}
+
+// The temporary file's name is shortened where the file's own name leaves no room for its suffix.
+TEST_F(Files, InPlaceRewritesAFileWhoseNameIsAsLongAsNamesMayBe) {
+    std::vector<std::string> names = {std::string(251, 'n') + ".txt", std::string(234, 'n') + ".txt"};
+#if !defined(_WIN32)
+    std::string japanese;  // 80 characters of three bytes: 240 bytes, 244 with ".txt"
+    for (int i = 0; i < 80; ++i) {
+        japanese += "\xE7\xA9\xBA";  // 空
+    }
+    names.push_back(japanese + ".txt");
+    names.push_back(japanese.substr(0, 249) + "\xE7\xA9\xBA.t");  // 254 bytes, a cut inside a character
+#endif
+    for (const std::string& name : names) {
+        const std::string file = File(name, "\tx\n");
+        const RunResult result = RunTool({"-i", "-c", "6", file});
+        EXPECT_EQ(result.status, kExitSuccess) << name.size() << ": " << result.errors;
+        EXPECT_EQ(ReadFile(fs::u8path(file)), "    x\n") << name.size();
+        EXPECT_EQ(folder_.Entries(), std::vector<std::string>{name}) << name.size();
+        fs::remove(fs::u8path(file));
+    }
+}
+
+// Replacing a file with hard links would split them: such a file is refused when it would change.
+TEST_F(Files, InPlaceRefusesAFileWithHardLinksThatWouldChange) {
+    const std::string file = File("a.txt", "\tx\n");
+    const std::string same = File("same.txt", "x\n");
+    std::error_code error;
+    fs::create_hard_link(fs::u8path(file), folder_.Path() / "b.txt", error);
+    fs::create_hard_link(fs::u8path(same), folder_.Path() / "same-link.txt", error);
+    if (error) {
+        GTEST_SKIP() << "no hard links here: " << error.message();
+    }
+    const RunResult result = RunTool({"-i", "-c", "6", file, same});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_EQ(result.errors,
+              "blankwise: " + file +
+                  ": it has 2 hard links, which replacing it would split (the other names would "
+                  "keep the old text); left as it was\n");
+    EXPECT_EQ(ReadFile(file), "\tx\n");
+    EXPECT_EQ(ReadFile(folder_.Path() / "b.txt"), "\tx\n");
+    EXPECT_EQ(folder_.Entries(), (std::vector<std::string>{"a.txt", "b.txt", "same-link.txt", "same.txt"}));
+}
+
 #if !defined(_WIN32)
 TEST_F(Files, InPlaceThroughASymbolicLinkRewritesItsTarget) {
     const std::string target = File("target.txt", "\tx\n");

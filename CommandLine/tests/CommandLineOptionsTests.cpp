@@ -83,6 +83,40 @@ TEST(ParseOptions, AcceptedCommandLines) {
     }
 }
 
+// getopt's spellings: a value attached to its short option or after '=', flags clustered, the
+// first option that takes a value taking the rest of its argument; encodings by their other names.
+TEST(ParseOptions, GetoptSpellingsMeanTheSameAsTheSpelledOutOnes) {
+    const std::vector<std::string> spelledOut = {"--in-place", "--conversion", "6",
+                                                 "--encoding", "cp932",        "f"};
+    const Options expected = std::get<Options>(Parse(spelledOut));
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"-i", "-c6", "-ecp932", "f"},
+             {"-ic6", "-e", "cp932", "f"},
+             {"-ie", "cp932", "-c6", "f"},
+             {"f", "-iecp932", "-c", "tabs-to-spaces"},
+             {"--conversion=6", "--encoding=CP932", "--in-place", "f"},
+             {"-c", "6", "-i", "-e", "sjis", "f"},
+             {"-c", "6", "-i", "-e", "Shift_JIS", "f"},
+             {"-c", "6", "-i", "-e", "SHIFT-JIS", "f"},
+             {"-c", "6", "-i", "-e", "Windows-31J", "f"},
+             {"-c", "6", "-i", "--encoding=ms932", "f"},
+         }) {
+        const auto parsed = Parse(args);
+        ASSERT_TRUE(std::holds_alternative<Options>(parsed))
+            << args[0] << ": " << std::get<UsageError>(parsed).message;
+        const Options& options = std::get<Options>(parsed);
+        EXPECT_EQ(options.conversionId, expected.conversionId) << args[0];
+        EXPECT_EQ(options.encoding, expected.encoding) << args[0];
+        EXPECT_EQ(options.mode, expected.mode) << args[0];
+        EXPECT_EQ(options.files, expected.files) << args[0];
+    }
+    for (const char* name : {"utf8", "UTF8", "utf-8", "Utf-8"}) {
+        const auto parsed = Parse({"-c", "6", "-e", name});
+        ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << name;
+        EXPECT_EQ(std::get<Options>(parsed).encoding, Encoding::Utf8) << name;
+    }
+}
+
 TEST(ParseOptions, RejectedCommandLinesSayWhy) {
     const struct {
         std::vector<std::string> args;
@@ -92,7 +126,9 @@ TEST(ParseOptions, RejectedCommandLinesSayWhy) {
         {{"--bogus=1", "-c", "6"}, "unknown option '--bogus'"},
         {{"--list", "--bogus"}, "unknown option '--bogus'"},
         {{"-x", "-c", "6"}, "unknown option '-x'"},
-        {{"-ci", "6"}, "unknown option '-ci'"},
+        {{"-ci", "6"}, "unknown conversion 'i' (see --list)"},
+        {{"-ix", "-c", "6"}, "unknown option '-x' in '-ix'"},
+        {{"-i", "a", "-c"}, "option '-c' needs a value"},
         {{"-c", "tabs_to_spaces"}, "unknown conversion 'tabs_to_spaces' (see --list)"},
         {{"-c", "0"}, "unknown conversion '0' (see --list)"},
         {{"-c", "16"}, "unknown conversion '16' (see --list)"},
@@ -105,7 +141,12 @@ TEST(ParseOptions, RejectedCommandLinesSayWhy) {
          "--start-column needs a whole number from 0 to 2147483647, not '2147483648'"},
         {{"-c", "6", "--start-column", "3x"},
          "--start-column needs a whole number from 0 to 2147483647, not '3x'"},
-        {{"-c", "6", "-e", "sjis"}, "unknown encoding 'sjis' (utf-8, utf-16le, utf-16be or cp932)"},
+        {{"-c", "6", "-e", "latin1"},
+         "unknown encoding 'latin1' (utf-8, utf-16le, utf-16be or cp932; see --help for other names)"},
+        {{"-c", "6", "-t", "0"}, "--tabs needs a whole number from 1 to 1000, not '0'"},
+        {{"-c", "6", "--tabs=1001"}, "--tabs needs a whole number from 1 to 1000, not '1001'"},
+        {{"-c6", "-tx"}, "--tabs needs a whole number from 1 to 1000, not 'x'"},
+        {{"-c", "6", "--initial=1"}, "option '--initial' takes no value"},
         {{"-c", "6", "-i", "--check", "a"}, "--in-place and --check exclude each other"},
         {{"-c", "6", "-i"}, "--in-place needs files to rewrite"},
         {{"-c", "6", "-i", "a", "-"}, "--in-place cannot rewrite standard input"},

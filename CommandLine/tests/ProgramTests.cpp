@@ -7,7 +7,13 @@
 #include "CommandLine/tests/TestSupport.h"
 
 #if !defined(_WIN32)
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
 #endif
 
 namespace BlankwiseCli {
@@ -46,6 +52,21 @@ class ProgramRun : public testing::Test {
         status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
         return {status, ReadFile(out), ReadFile(err)};
+    }
+
+    // Runs a command line of the shell, with the program for @ and the standard streams as given.
+    Ran RunShell(const std::string& command) {
+        const fs::path out = folder_.Path() / "shell-out.bin";
+        const fs::path err = folder_.Path() / "shell-err.bin";
+        fs::path program = fs::path(BLANKWISE_PROGRAM);
+        program.make_preferred();
+        std::string line = command;
+        line.replace(line.find('@'), 1, program.string());
+        int status = std::system(("(" + line + ") 2> " + err.string()).c_str());
+#if !defined(_WIN32)
+        status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+        return {status, fs::exists(out) ? ReadFile(out) : std::string(), ReadFile(err)};
     }
 
     TemporaryFolder folder_;
@@ -89,6 +110,62 @@ TEST_F(ProgramRun, InPlaceWriteFailureLeavesTheFileAndNoTemporaryFile) {
     EXPECT_NE(ran.errors.find("cannot write: File too large"), std::string::npos) << ran.errors;
     EXPECT_EQ(ReadFile(target), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(target.parent_path()), fs::directory_iterator()), 1);
+}
+#endif
+
+#if !defined(_WIN32)
+// Standard output that fails is blamed, not the file whose name was being listed; a pipe named as
+// a file is not a regular file, even through /dev/stdin.
+TEST_F(ProgramRun, MessagesBlameWhatFailed) {
+    const fs::path file = folder_.Path() / "tabbed.txt";
+    WriteFile(file, "\tx\n");
+    const Ran full = RunShell("@ --check -c 6 " + file.string() + " > /dev/full");
+    EXPECT_EQ(full.status, 2);
+    EXPECT_EQ(full.errors, "blankwise: standard output: cannot write: No space left on device\n");
+
+    const Ran pipe = RunShell("printf '\\tx\\n' | @ -c 6 -i /dev/stdin");
+    EXPECT_EQ(pipe.status, 2);
+    EXPECT_EQ(pipe.errors, "blankwise: /dev/stdin: not a regular file\n");
+    const Ran unchangedPipe = RunShell("printf 'x\\n' | @ -c 6 -i /dev/stdin");
+    EXPECT_EQ(unchangedPipe.errors, "blankwise: /dev/stdin: not a regular file\n");
+}
+
+// A signal that ends the program while it writes the replacement takes the replacement with it;
+// the file stays as it was and the program ends by that signal.
+TEST_F(ProgramRun, ASignalDuringAnInPlaceRewriteLeavesNoTemporaryFile) {
+    const fs::path folder = folder_.Path() / "target";
+    fs::create_directories(folder);
+    const fs::path target = folder / "big.txt";
+    std::string before;
+    while (before.size() < (std::size_t{48} << 20)) {
+        before += "\tan indented line of some length, to be converted\n";
+    }
+    WriteFile(target, before);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::execl(BLANKWISE_PROGRAM, "blankwise", "-i", "-c", "6", target.c_str(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Waits for the temporary file to appear, then sends the signal.
+        bool seen = false;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!seen && std::chrono::steady_clock::now() < deadline) {
+            for (const auto& entry : fs::directory_iterator(folder)) {
+                seen = seen || entry.path().filename() != "big.txt";
+            }
+        }
+        ASSERT_TRUE(seen) << "no temporary file appeared";
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal << ": status " << status;
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1) << signal;
+        EXPECT_EQ(fs::file_size(target), before.size()) << signal;
+    }
+    EXPECT_EQ(ReadFile(target), before);
 }
 #endif
 

@@ -179,7 +179,10 @@ TEST(ConvertStream, InvalidBytesAreReportedAtTheirOffsetInTheInput) {
         {"utf-8 sequence across buffers", Encoding::Utf8, std::string(15, 'a') + "\xE3\x80" + "a", 15},
         {"truncated at the end", Encoding::Utf8, std::string(30, ' ') + "\xE3\x80", 30},
         {"utf-16le odd length", Encoding::Utf16Le, std::string("a\0b", 3), 2},
-        {"cp932 has no mark", Encoding::Cp932, "\xEF\xBB\xBF", 0},
+        {"cp932 asked for, a utf-8 mark read", Encoding::Cp932,
+         "\xEF\xBB\xBF"
+         "a\x82\xA0",
+         4},
         {"cp932 lead at the very end", Encoding::Cp932, std::string(20, 'x') + "\x88", 20},
     };
     for (const auto& row : rows) {

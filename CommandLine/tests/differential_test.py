@@ -13,6 +13,10 @@
   characters that are no blanks, ends on a tab stop: unexpand leaves a lone blank as it is,
   blankwise turns every space that ends on a stop into a tab. Everywhere a run of two or more
   blanks reaches a stop, the two agree.
+* --tabs N, N from 1 to 16: `expand -t N` on code page 932 and str.expandtabs(N) on ASCII with
+  CR, LF and CR LF breaks.
+* --initial: `expand -i -t N`, N from 1 to 16.
+* --diff: `patch -p1` turns the file into its conversion, in every encoding and line break.
 
 Usage: differential_test.py BLANKWISE"""
 import glob
@@ -152,6 +156,97 @@ def check_expandtabs(blankwise, rng):
     return failures
 
 
+def check_tab_widths(blankwise, rng):
+    """--tabs N for N from 1 to 16: `expand -t N` on code page 932 bytes with LF breaks (one line
+    long enough to be cut into pieces, its column carried across them), and str.expandtabs(N) on
+    ASCII with CR, LF and CR LF breaks."""
+    failures = []
+    cp932 = generated_cp932(rng)
+    long_line = to_cp932(random_line(rng, JAPANESE + ASCII, [" ", "\t", "\t"], 400000)) + b"\n"
+    pieces = []
+    for _ in range(1500):
+        pieces.append(random_line(rng, ASCII + CONTROLS, [" ", "\t", "\t", "  "], rng.choice([0, 1, 3, 7, 30, 200])))
+        pieces.append(rng.choice(["\n", "\r", "\r\n"]))
+    text = "".join(pieces)
+    agreed = 0
+    for width in range(1, 17):
+        data = cp932 + long_line if width in (3, 7, 16) else cp932
+        ours = run([blankwise, "-c", "tabs-to-spaces", "-e", "cp932", f"--tabs={width}"], data)
+        theirs = run(["expand", "-t", str(width)], data, C_LOCALE)
+        if ours != theirs:
+            failures.append(first_difference(ours, theirs, f"expand -t {width}"))
+        expected = text.expandtabs(width)
+        for encoding, codec in [("utf-8", "utf-8"), ("utf-16le", "utf-16-le")]:
+            ours_text = run([blankwise, "-c", "6", "-t", str(width), "-e", encoding], text.encode(codec)).decode(codec)
+            if ours_text != expected:
+                failures.append(first_difference(ours_text.encode(), expected.encode(),
+                                                 f"expandtabs({width}), {encoding}"))
+        agreed += 1
+    print(f"--tabs 1-16: expand -t N on {len(cp932)} cp932 bytes (and a {len(long_line)}-byte line for 3, 7, 16), "
+          f"str.expandtabs(N) on {len(text)} characters: {'same' if not failures else 'DIFFERENT'}")
+    return failures
+
+
+def check_initial(blankwise, rng):
+    """--initial with tabs-to-spaces equals `expand -i -t N`: only the blanks that start a line
+    are expanded. expand's blanks are spaces and tabs, so no line here starts its text with a
+    full-width space, which blankwise counts as one more leading blank. One line is long enough to
+    be cut into pieces: its later tabs stay."""
+    failures = []
+    lines = []
+    for _ in range(4000):
+        lead = "".join(rng.choice([" ", "\t", "\t", "  "]) for _ in range(rng.choice([0, 1, 2, 3, 6])))
+        body = random_line(rng, JAPANESE + ASCII, [" ", "\t", "\u3000"], rng.choice([0, 1, 5, 20, 80]))
+        if body and body[0] in " \t\u3000":
+            body = "x" + body
+        lines.append(lead + body)
+    lines.append("\t \t" + random_line(rng, JAPANESE + ASCII, [" ", "\t"], 300000))
+    data = to_cp932("\n".join(lines) + "\n")
+    for width in range(1, 17):
+        ours = run([blankwise, "-c", "tabs-to-spaces", "-e", "cp932", "--initial", "-t", str(width)], data)
+        theirs = run(["expand", "-i", "-t", str(width)], data, C_LOCALE)
+        if ours != theirs:
+            failures.append(first_difference(ours, theirs, f"expand -i -t {width}"))
+    print(f"--initial --tabs 1-16: expand -i -t N on {len(data)} cp932 bytes: {'same' if not failures else 'DIFFERENT'}")
+    return failures
+
+
+def check_diff(blankwise, rng):
+    """--diff: `patch -p1` applies the diff and gives exactly the converted file, in each encoding
+    and with each kind of line break; the file itself is left as it was."""
+    import tempfile
+    failures = []
+    cases = 0
+    with tempfile.TemporaryDirectory() as folder:
+        for encoding, codec, mark in [("utf-8", "utf-8", b""), ("utf-8", "utf-8", b"\xEF\xBB\xBF"),
+                                      ("utf-16le", "utf-16-le", b""), ("utf-16be", "utf-16-be", b"\xFE\xFF"),
+                                      ("cp932", None, b"")]:
+            for newline in ["\n", "\r\n", "\r"]:
+                for conversion in ["6", "1", "5", "15"]:
+                    lines = [random_line(rng, JAPANESE + ASCII, [" ", "\t", "  ", "\u3000"], rng.choice([0, 3, 12]))
+                             if rng.random() < 0.2 else random_line(rng, JAPANESE + ASCII, [" "], 6)
+                             for _ in range(rng.choice([1, 5, 40, 300]))]
+                    text = newline.join(lines) + rng.choice([newline, ""])
+                    data = mark + (to_cp932(text) if codec is None else text.encode(codec))
+                    path = pathlib.Path(folder, "file.txt")
+                    path.write_bytes(data)
+                    args = [blankwise, "-c", conversion, "-e", encoding]
+                    expected = run(args + [str(path)], b"")
+                    result = subprocess.run(args + ["--diff", "file.txt"], cwd=folder, capture_output=True, check=False)
+                    checked = subprocess.run(args + ["--diff", "--check", "file.txt"], cwd=folder, capture_output=True,
+                                             check=False)
+                    applied = subprocess.run(["patch", "-s", "-p1"], cwd=folder, input=result.stdout, capture_output=True,
+                                             check=False)
+                    label = f"--diff -c {conversion}, {encoding}{' with a mark' if mark else ''}, {newline!r}"
+                    cases += 1
+                    if result.returncode != 0 or checked.returncode != (1 if expected != data else 0):
+                        failures.append(f"{label}: exit {result.returncode}, with --check {checked.returncode}")
+                    elif applied.returncode != 0 or path.read_bytes() != expected:
+                        failures.append(f"{label}: patch gave another file: {applied.stdout + applied.stderr!r}")
+    print(f"--diff: patch -p1 applies {cases} diffs (5 encodings, LF, CR LF, CR): {'same' if not failures else 'DIFFERENT'}")
+    return failures
+
+
 def check_windows_codes(blankwise):
     codes = []
     for lead in list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD)):
@@ -218,10 +313,10 @@ def main():
     if len(sys.argv) != 2:
         print(__doc__)
         return 2
-    blankwise = sys.argv[1]
+    blankwise = os.path.abspath(sys.argv[1])
     rng = random.Random(932)
     failures = (check_expand(blankwise, rng) + check_expandtabs(blankwise, rng) + check_unexpand(blankwise, rng) +
-                check_windows_codes(blankwise))
+                check_windows_codes(blankwise) + check_tab_widths(blankwise, rng) + check_initial(blankwise, rng) + check_diff(blankwise, rng))
     for failure in failures:
         print("FAIL " + failure)
     return 1 if failures else 0

@@ -116,9 +116,12 @@ std::size_t BitCount16(std::uint32_t bits) {
 // between, the width from the start of the unit's line. Breaks are looked for only back from the
 // unit, so text without a unit of interest costs nothing here.
 //
-// The width of a run is the byte length of its multi-byte form. Runs are cut only at tabs, spaces
-// and line breaks, never inside a surrogate pair, so the sum of the run widths before a unit is the
-// width of the whole line up to it, however the code page maps each unit.
+// The width of a run is the platform's DisplayWidth: by default the byte length of its multi-byte
+// form. Runs are cut only at tabs, spaces and line breaks, never inside a surrogate pair, so the sum
+// of the run widths before a unit is the width of the whole line up to it, however the platform
+// measures each character. Where the platform has a column table by unit (UnitColumns), a
+// surrogate pair is counted whole at its high unit and not at its low one, so that blocks of 16
+// units that cut a pair still sum to the line's width.
 template <typename Stop>
 class ColumnTracker {
   public:
@@ -126,7 +129,9 @@ class ColumnTracker {
         : stop_(stop),
           platform_(CurrentTextPlatform()),
           doubleByteFlags_(platform_.DoubleByteFlags()),
+          unitColumns_(doubleByteFlags_ == nullptr ? platform_.UnitColumns() : nullptr),
           begin_(text.data()),
+          end_(text.data() + text.size()),
           measured_(text.data()),
           column_(startColumn),
           withBreaks_(lineBreaks == LineBreaks::StartNewLine) {}
@@ -139,7 +144,8 @@ class ColumnTracker {
         // Where the platform has fixed per-unit lengths, the run is measured back from unit 16
         // units at a time, a break or the measuring point found from masks of those units. Most
         // runs are a word or two and take one step.
-        for (; doubleByteFlags_ != nullptr && static_cast<std::size_t>(last - begin_) >= kBlockUnits;
+        for (; (doubleByteFlags_ != nullptr || unitColumns_ != nullptr) &&
+               static_cast<std::size_t>(last - begin_) >= kBlockUnits;
              last -= kBlockUnits) {
             const char16_t* const window = last - kBlockUnits;
             const __m128i low = LoadUnits(window);
@@ -181,6 +187,9 @@ class ColumnTracker {
         if ((nonAscii & run) == 0) {
             return width;
         }
+        if (unitColumns_ != nullptr) {
+            return UnitColumnsWidth(window + runStart, window + kBlockUnits);
+        }
         if (runStart == 0) {
             for (unsigned k = 0; k < kBlockUnits; ++k) {
                 width += doubleByteFlags_[window[k]];
@@ -197,14 +206,50 @@ class ColumnTracker {
 
     std::size_t RunWidth(const char16_t* first, const char16_t* last) const {
         const std::size_t units = static_cast<std::size_t>(last - first);
+        if (unitColumns_ != nullptr) {
+            return UnitColumnsWidth(first, last);
+        }
         if (doubleByteFlags_ == nullptr) {
-            return units == 0 ? 0 : platform_.MultiByteLength(WideStringView(first, units));
+            return units == 0 ? 0 : platform_.DisplayWidth(WideStringView(first, units));
         }
         std::size_t width = units;
         for (; first != last; ++first) {
             width += doubleByteFlags_[*first];
         }
         return width;
+    }
+
+    // The width of [first, last) by the unit column table. Any marked unit (a surrogate) sets a bit
+    // no width has, and sends the range to the measure by character.
+    std::size_t UnitColumnsWidth(const char16_t* first, const char16_t* last) const {
+        std::size_t width = 0;
+        std::uint8_t marks = 0;
+        for (const char16_t* unit = first; unit != last; ++unit) {
+            width += unitColumns_[*unit];
+            marks |= unitColumns_[*unit];
+        }
+        if ((marks & TextPlatform::kColumnsFromNeighbours) == 0) {
+            return width;
+        }
+        width = 0;
+        for (const char16_t* unit = first; unit != last; ++unit) {
+            const std::uint8_t columns = unitColumns_[*unit];
+            if (columns != TextPlatform::kColumnsFromNeighbours) {
+                width += columns;
+            } else if (IsHighSurrogate(*unit) && unit + 1 != end_ && IsLowSurrogate(unit[1])) {
+                width += platform_.DisplayWidth(WideStringView(unit, 2));
+            } else if (!(IsLowSurrogate(*unit) && unit != begin_ && IsHighSurrogate(unit[-1]))) {
+                width += platform_.DisplayWidth(WideStringView(unit, 1));
+            }
+        }
+        return width;
+    }
+
+    static bool IsHighSurrogate(char16_t unit) {
+        return unit >= 0xD800 && unit <= 0xDBFF;
+    }
+    static bool IsLowSurrogate(char16_t unit) {
+        return unit >= 0xDC00 && unit <= 0xDFFF;
     }
 
     // Just after the last CR or LF in [first, last), or first when there is none: searched
@@ -221,7 +266,9 @@ class ColumnTracker {
     const Stop stop_;
     const TextPlatform& platform_;
     const std::uint8_t* doubleByteFlags_;
+    const std::uint8_t* unitColumns_;  // when there are no double-byte flags
     const char16_t* begin_;
+    const char16_t* end_;
     const char16_t* measured_;  // column_ is the column just before this unit
     std::size_t column_;
     bool withBreaks_;

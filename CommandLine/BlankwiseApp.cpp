@@ -10,11 +10,32 @@
 #include "CommandLine/ConversionNames.h"
 #include "CommandLine/UnifiedDiff.h"
 #include "MyLibrary/Encoding/TextCodec.h"
+#include "MyLibrary/StringUnit/UnicodeWidth.h"
 
 namespace BlankwiseCli {
 namespace {
 
 constexpr std::string_view kStandardInputName = "standard input";
+
+// Measures widths on platform for as long as it lives, then goes back to the platform before.
+class ScopedTextPlatform {
+  public:
+    explicit ScopedTextPlatform(const MyLibrary::TextPlatform& platform) {
+        MyLibrary::UseTextPlatform(platform);
+    }
+    ~ScopedTextPlatform() { MyLibrary::UseTextPlatform(previous_); }
+    ScopedTextPlatform(const ScopedTextPlatform&) = delete;
+    ScopedTextPlatform& operator=(const ScopedTextPlatform&) = delete;
+
+  private:
+    const MyLibrary::TextPlatform& previous_ = MyLibrary::CurrentTextPlatform();
+};
+
+// The code page 932 widths are those of the platform the program starts with.
+const MyLibrary::TextPlatform& PlatformForWidths(const Options& options) {
+    return options.widths == Widths::Unicode ? MyLibrary::UnicodeWidthTextPlatform(options.ambiguousColumns)
+                                             : MyLibrary::CurrentTextPlatform();
+}
 
 // A failure to write standard output ends the run: no later input could be written either.
 class OutputError : public IoError {
@@ -221,8 +242,10 @@ int RunBlankwise(std::span<const std::string> args, StandardStreams& streams) {
             case Action::List:
                 streams.messages.Write(ListText());
                 return kExitSuccess;
-            case Action::Convert:
+            case Action::Convert: {
+                const ScopedTextPlatform widths(PlatformForWidths(options));
                 return Run(options, streams).Convert();
+            }
         }
     } catch (const IoError& error) {
         streams.errors.Write("blankwise: standard output: " + std::string(error.what()) + "\n");

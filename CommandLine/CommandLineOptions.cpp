@@ -18,6 +18,10 @@ constexpr std::string_view kUsage =
     "  -t, --tabs N              tab stops every N columns, 1-1000 (default 4), for the\n"
     "                            conversions that expand or compress tabs: 5, 6, 9, 10, 11\n"
     "      --initial             convert only the blanks (space, U+3000, tab) that start each line\n"
+    "      --widths cp932|unicode  display widths: as code page 932 measures them (default), or\n"
+    "                            by Unicode East Asian Width, for text outside code page 932\n"
+    "      --ambiguous-width 1|2  with --widths unicode: the columns of an ambiguous character\n"
+    "                            (East Asian Width A, such as the Greek letters), default 1\n"
     "  -e, --encoding ENC        utf-8 (default), utf-16le, utf-16be or cp932 (also utf8, sjis,\n"
     "                            shift_jis, shift-jis, windows-31j, ms932; any letter case)\n"
     "  -i, --in-place            rewrite each FILE instead of writing to standard output\n"
@@ -34,9 +38,19 @@ constexpr std::string_view kDescription =
     "to standard output. With --initial only the blanks that start a line are converted, the\n"
     "rest of the line kept: indentation converts, aligned comments and string literals stay.\n"
     "Line breaks (LF, CR LF, CR) are kept; no conversion crosses one, and the text is converted as\n"
-    "it streams, line by line. Display widths are those of code page 932 whatever the encoding:\n"
-    "two columns for a full-width character, one for the others. --start-column applies to the\n"
-    "first line of each input.\n"
+    "it streams, line by line. --start-column applies to the first line of each input.\n"
+    "\n"
+    "Display widths are by default those of code page 932 (the plug-in's), whatever the encoding: a\n"
+    "character is as wide as its code page 932 form is long, two columns for a full-width one, and\n"
+    "one for each UTF-16 unit of a character code page 932 lacks. --widths unicode measures each\n"
+    "code point as editors and terminals show it (Unicode 14.0): two columns for East Asian Width W\n"
+    "and F (kanji, kana, Hangul, emoji, and the ideographs beyond U+FFFF such as U+20BB7), none for\n"
+    "combining marks and format characters (Mn, Me, Cf but U+00AD) and U+1160-U+11FF, one or\n"
+    "--ambiguous-width for East Asian Width A, one for the rest. They differ on Korean, say, which\n"
+    "code page 932 lacks: each syllable counts one column there, two on screen. For the two\n"
+    "syllables U+D55C U+AD6D (UTF-8 below) and a tab:\n"
+    "  printf '\\355\\225\\234\\352\\265\\255\\tx\\n' | blankwise -c6                  # 2 spaces\n"
+    "  printf '\\355\\225\\234\\352\\265\\255\\tx\\n' | blankwise -c6 --widths unicode  # 4 spaces\n"
     "\n"
     "A byte order mark at the start of a UTF-8 or UTF-16 input selects that encoding, whatever\n"
     "--encoding says, and is kept.\n"
@@ -78,9 +92,10 @@ struct OptionDescription {
 };
 
 constexpr OptionDescription kOptionDescriptions[] = {
-    {"conversion", 'c', true}, {"list", 0, false},    {"start-column", 0, true}, {"encoding", 'e', true},
-    {"in-place", 'i', false},  {"check", 0, false},   {"help", 'h', false},      {"version", 0, false},
-    {"tabs", 't', true},       {"initial", 0, false}, {"diff", 0, false},
+    {"conversion", 'c', true},    {"list", 0, false},    {"start-column", 0, true}, {"encoding", 'e', true},
+    {"in-place", 'i', false},     {"check", 0, false},   {"help", 'h', false},      {"version", 0, false},
+    {"tabs", 't', true},          {"initial", 0, false}, {"diff", 0, false},        {"widths", 0, true},
+    {"ambiguous-width", 0, true},
 };
 
 const OptionDescription* FindLong(std::string_view name) {
@@ -151,6 +166,7 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
     bool check = false;
     bool diff = false;
     bool conversionGiven = false;
+    bool ambiguousGiven = false;
     bool optionsEnded = false;
     // What the argument at i holds: options and values, getopt's way. A long option takes its
     // value after '=' or as the next argument; short options cluster (-ic6), and the first that
@@ -249,6 +265,17 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
                     return UsageError{"--tabs needs a whole number from 1 to 1000, not " + Quoted(*value)};
                 }
                 options.tabWidth = *width;
+            } else if (name == "widths") {
+                if (*value != "cp932" && *value != "unicode") {
+                    return UsageError{"--widths needs cp932 or unicode, not " + Quoted(*value)};
+                }
+                options.widths = *value == "unicode" ? Widths::Unicode : Widths::Cp932;
+            } else if (name == "ambiguous-width") {
+                if (*value != "1" && *value != "2") {
+                    return UsageError{"--ambiguous-width needs 1 or 2, not " + Quoted(*value)};
+                }
+                options.ambiguousColumns = *value == "2" ? 2 : 1;
+                ambiguousGiven = true;
             } else if (name == "diff") {
                 diff = true;
             } else if (name == "initial") {
@@ -273,6 +300,9 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
     }
     if (!conversionGiven) {
         return UsageError{"no conversion given: --conversion NAME or ID (see --list)"};
+    }
+    if (ambiguousGiven && options.widths != Widths::Unicode) {
+        return UsageError{"--ambiguous-width needs --widths unicode: code page 932 fixes those widths"};
     }
     if (inPlace && (check || diff)) {
         return UsageError{check ? "--in-place and --check exclude each other"

@@ -15,6 +15,8 @@ inline constexpr std::int32_t kMaxTabWidth = 1000;
 
 enum class Action : std::uint8_t { Convert, Help, Version, List };
 enum class OutputMode : std::uint8_t { StandardOutput, InPlace, Check, Diff };
+// How wide a character is: as its code page 932 form is long, or by its Unicode properties.
+enum class Widths : std::uint8_t { Cp932, Unicode };
 
 struct Options {
     Action action = Action::Convert;
@@ -23,6 +25,8 @@ struct Options {
     MyLibrary::Encoding encoding = MyLibrary::Encoding::Utf8;
     std::int32_t tabWidth = 4;  // --tabs, 1 to kMaxTabWidth
     bool initialOnly = false;   // --initial
+    Widths widths = Widths::Cp932;  // --widths
+    unsigned ambiguousColumns = 1;  // --ambiguous-width, with Widths::Unicode
     bool diffChecks = false;    // --diff with --check: exit 1 when something would change
     OutputMode mode = OutputMode::StandardOutput;
     std::vector<std::string> files;  // "-" is standard input; none means standard input

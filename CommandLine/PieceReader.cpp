@@ -4,6 +4,7 @@
 
 #include "Blankwise/TextTransforms.h"
 #include "MyLibrary/Encoding/Cp932.h"
+#include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace BlankwiseCli {
 
@@ -158,7 +159,8 @@ std::int32_t PieceReader::ColumnAtEnd(std::string_view bytes, std::int32_t start
         }
         p -= unit;
     }
-    if (layout_.encoding == MyLibrary::Encoding::Cp932) {
+    if (layout_.encoding == MyLibrary::Encoding::Cp932 &&
+        MyLibrary::CurrentTextPlatform().WidthIsMultiByteLength()) {
         // Each character of code page 932 is as wide as its code is long.
         const auto tabWidth = static_cast<std::size_t>(settings_.tabWidth);
         return static_cast<std::int32_t>(

@@ -55,7 +55,7 @@ std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn, std
     const std::u16string_view tail = lastTab == std::u16string_view::npos ? text : text.substr(lastTab + 1);
     const std::size_t start =
         lastTab == std::u16string_view::npos && startColumn > 0 ? static_cast<std::size_t>(startColumn) : 0;
-    const std::size_t width = MyLibrary::CurrentTextPlatform().MultiByteLength(tail);
+    const std::size_t width = MyLibrary::CurrentTextPlatform().DisplayWidth(tail);
     const auto stop = static_cast<std::size_t>(tabWidth);
     return static_cast<std::int32_t>((start % stop + width % stop) % stop);
 }

@@ -39,8 +39,8 @@ struct TriggerUnits {
 TriggerUnits TriggersOf(int conversionId);
 
 // The display column (modulo the tab width) after text when it starts at column startColumn and
-// holds no line break: tabs advance to the next stop, other characters by their width in code
-// page 932.
+// holds no line break: tabs advance to the next stop, other characters by their width on the
+// current text platform (code page 932 unless --widths says otherwise).
 std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn, std::int32_t tabWidth = 4);
 
 // How many threads besides the calling one convert pieces of a stream unless told otherwise: one

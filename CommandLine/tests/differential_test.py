@@ -17,6 +17,8 @@
   CR, LF and CR LF breaks.
 * --initial: `expand -i -t N`, N from 1 to 16.
 * --diff: `patch -p1` turns the file into its conversion, in every encoding and line break.
+* --widths unicode: tabs-to-spaces and spaces-to-tabs equal a reference that measures each
+  character with unicodedata, for both --ambiguous-width choices and several --tabs.
 
 Usage: differential_test.py BLANKWISE"""
 import glob
@@ -26,6 +28,7 @@ import random
 import re
 import subprocess
 import sys
+import unicodedata
 
 HERE = pathlib.Path(__file__).resolve().parent
 TABLE = HERE.parent.parent / "MyLibrary" / "Encoding" / "Cp932EncodeTable.inc"
@@ -247,6 +250,95 @@ def check_diff(blankwise, rng):
     return failures
 
 
+# Characters whose widths differ between code page 932 and Unicode, or are easy to get wrong:
+# kana and kanji, Hangul syllables and jamo (U+1161 and U+11A8 join the syllable), Chinese outside
+# code page 932, emoji and ideographs beyond U+FFFF, combining marks (U+3099 is both wide and a
+# mark), format characters, the soft hyphen, ambiguous ones and a mark beyond U+FFFF.
+UNICODE_MIX = ("abcXYZ09;-" "あア漢字ｱ" "한국\u1100\u1161\u11a8" "们们" "\U0001F600\u231A\U0001F468\u200D"
+               "\U00020BB7\U00029E3D" "e\u0301\u3099\u20DD\uFE0F" "\u200B\u00AD" "α○①─×" "\U0001D167\U000E0041")
+# The same kinds within code page 932: ambiguous ones, full- and half-width, Cyrillic.
+CP932_MIX = "abcXYZ09;-あア漢字ｱα○①─×Жё"
+
+
+def unicode_columns(ch, ambiguous):
+    """The columns of one character by the rule of --widths unicode, from unicodedata."""
+    if ch == "\u00AD":
+        return 1
+    if unicodedata.category(ch) in ("Mn", "Me", "Cf") or "\u1160" <= ch <= "\u11FF":
+        return 0
+    east_asian = unicodedata.east_asian_width(ch)
+    return 2 if east_asian in ("W", "F") else ambiguous if east_asian == "A" else 1
+
+
+def expand_by_unicode(text, tabs, ambiguous):
+    out = []
+    for line in text.split("\n"):
+        column = 0
+        pieces = []
+        for ch in line:
+            if ch == "\t":
+                pieces.append(" " * (tabs - column % tabs))
+                column += tabs - column % tabs
+            else:
+                pieces.append(ch)
+                column += unicode_columns(ch, ambiguous)
+        out.append("".join(pieces))
+    return "\n".join(out)
+
+
+def compress_by_unicode(text, tabs, ambiguous):
+    """Tabs expanded, then each space that ends on a stop, with the spaces just before it, a tab."""
+    out = []
+    for line in expand_by_unicode(text, tabs, ambiguous).split("\n"):
+        column = 0
+        spaces = 0
+        pieces = []
+        for ch in line:
+            if ch == " ":
+                column += 1
+                spaces += 1
+                if column % tabs == 0:
+                    pieces.append("\t")
+                    spaces = 0
+                continue
+            pieces.append(" " * spaces + ch)
+            spaces = 0
+            column += unicode_columns(ch, ambiguous)
+        out.append("".join(pieces) + " " * spaces)
+    return "\n".join(out)
+
+
+def check_unicode_widths(blankwise, rng):
+    """--widths unicode against unicodedata: UTF-8 (and UTF-16, whose pieces must not cut a
+    pair) of many kinds of characters, and code page 932, whose byte counts are not the widths
+    here. One line is long enough to be cut into pieces, its column carried across them."""
+    failures = []
+    cases = 0
+    for alphabet, encodings in [(UNICODE_MIX, [("utf-8", "utf-8"), ("utf-16le", "utf-16-le")]),
+                                (CP932_MIX, [("cp932", None)])]:
+        blanks = [" ", "  ", "\t", "\t", "\u3000", "    "]
+        lines = [random_line(rng, alphabet, blanks, rng.choice([0, 1, 3, 8, 20, 70])) for _ in range(3000)]
+        lines.append(random_line(rng, alphabet, blanks, 300000))
+        text = "\n".join(lines) + "\n"
+        for encoding, codec in encodings:
+            data = to_cp932(text) if codec is None else text.encode(codec)
+            for tabs in [1, 3, 4, 8]:
+                for ambiguous in [1, 2]:
+                    for conversion, reference in [("6", expand_by_unicode), ("5", compress_by_unicode)]:
+                        args = [blankwise, "-c", conversion, "-e", encoding, "-t", str(tabs), "--widths", "unicode",
+                                "--ambiguous-width", str(ambiguous)]
+                        ours = run(args, data)
+                        expected = reference(text, tabs, ambiguous)
+                        expected = to_cp932(expected) if codec is None else expected.encode(codec)
+                        cases += 1
+                        if ours != expected:
+                            failures.append(first_difference(ours, expected, f"--widths unicode -c {conversion} -t {tabs} "
+                                                             f"--ambiguous-width {ambiguous}, {encoding}"))
+    print(f"--widths unicode: {cases} runs against unicodedata {unicodedata.unidata_version} (UTF-8, UTF-16, cp932; "
+          f"--tabs 1, 3, 4, 8; ambiguous 1 and 2): {'same' if not failures else 'DIFFERENT'}")
+    return failures
+
+
 def check_windows_codes(blankwise):
     codes = []
     for lead in list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD)):
@@ -316,7 +408,8 @@ def main():
     blankwise = os.path.abspath(sys.argv[1])
     rng = random.Random(932)
     failures = (check_expand(blankwise, rng) + check_expandtabs(blankwise, rng) + check_unexpand(blankwise, rng) +
-                check_windows_codes(blankwise) + check_tab_widths(blankwise, rng) + check_initial(blankwise, rng) + check_diff(blankwise, rng))
+                check_windows_codes(blankwise) + check_tab_widths(blankwise, rng) + check_initial(blankwise, rng) + check_diff(blankwise, rng) +
+                check_unicode_widths(blankwise, rng))
     for failure in failures:
         print("FAIL " + failure)
     return 1 if failures else 0

@@ -31,6 +31,22 @@ class TextPlatform {
     // API may turn a surrogate pair into one character).
     virtual const std::uint8_t* DoubleByteFlags() const { return nullptr; }
 
+    // The width of text in display columns, text holding no line break and no tab: as many
+    // columns as its multi-byte form has bytes (two for a full-width character in code page 932),
+    // unless the platform measures widths its own way.
+    virtual std::size_t DisplayWidth(std::u16string_view text) const { return MultiByteLength(text); }
+
+    // True when DisplayWidth is MultiByteLength, so that a caller holding code page 932 bytes may
+    // take their count as the width.
+    virtual bool WidthIsMultiByteLength() const { return true; }
+
+    // Where DoubleByteFlags is nullptr but most units have a width of their own, a table of 65,536
+    // entries: each unit's columns (0 to 2), or kColumnsFromNeighbours for a unit whose width
+    // depends on the units beside it (a surrogate: a pair is one character). A caller that finds
+    // such a unit in a run measures the character it belongs to with DisplayWidth.
+    static constexpr std::uint8_t kColumnsFromNeighbours = 0x40;
+    virtual const std::uint8_t* UnitColumns() const { return nullptr; }
+
     // CompareStringW(LOCALE_USER_DEFAULT, ignoreCase ? NORM_IGNORECASE : 0, a, b) == CSTR_EQUAL.
     virtual bool LocaleEqual(std::u16string_view a, std::u16string_view b, bool ignoreCase) const = 0;
 

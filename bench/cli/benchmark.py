@@ -4,7 +4,9 @@ the same inputs in the same run: GNU expand, unexpand and sed (LC_ALL=C), with c
 bound. Each command runs several times; the best wall time counts. Peak resident memory comes
 from the kernel's accounting of each process, through the small launcher peak_memory.cpp.
 
-Usage: benchmark.py PEAK_MEMORY BLANKWISE CORPUS_FOLDER [--runs N] [--stream-gb G]"""
+--widths unicode is timed against the default code page 932 widths on the UTF-8 documents.
+
+Usage: benchmark.py PEAK_MEMORY BLANKWISE CORPUS_FOLDER [--runs N] [--stream-gb G] [--widths-only]"""
 import argparse
 import os
 import pathlib
@@ -58,8 +60,9 @@ class Bench:
         self.out = scratch / "out.bin"
         self.peak_kib = 0
 
-    def ours(self, path, encoding, conversion):
-        seconds, peak = measure(self.launcher, [self.blankwise, "-c", conversion, "-e", encoding], path, self.out, self.runs)
+    def ours(self, path, encoding, conversion, extra=()):
+        seconds, peak = measure(self.launcher, [self.blankwise, "-c", conversion, "-e", encoding, *extra], path, self.out,
+                                self.runs)
         self.peak_kib = max(self.peak_kib, peak)
         return seconds, peak
 
@@ -88,6 +91,20 @@ class Bench:
             sed_program = b"s/  /" + FULLWIDTH_SPACE[encoding] + b"/g"
             self.compare(f"two-spaces-to-fullwidth, {encoding}", path, encoding, "two-spaces-to-fullwidth",
                          [b"sed", sed_program], "sed s/  /　/g", 2)
+
+    def widths(self):
+        """The cost of measuring by Unicode properties against code page 932 bytes, same text."""
+        print("--widths unicode against --widths cp932, UTF-8:")
+        for stem in ["document", "blank-heavy"]:
+            path = self.folder / f"{stem}.utf8.txt"
+            size = path.stat().st_size
+            for conversion in ["tabs-to-spaces", "spaces-to-tabs"]:
+                cp932, _ = self.ours(path, "utf-8", conversion, ["--widths", "cp932"])
+                unicode, _ = self.ours(path, "utf-8", conversion, ["--widths", "unicode"])
+                ratio = unicode / cp932
+                verdict = "meets" if ratio <= 1.25 else "ABOVE"
+                print(f"  {path.name + ', ' + conversion:<40} cp932 {mb_per_s(size, cp932):6.0f} MB/s  "
+                      f"unicode {mb_per_s(size, unicode):6.0f} MB/s  time ratio {ratio:4.2f} ({verdict} target 1.25x)")
 
     def long_line(self):
         """The per-byte cost of one long line against the same kind of text in ordinary lines, and
@@ -139,12 +156,16 @@ def main():
     parser.add_argument("folder", type=pathlib.Path)
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--stream-gb", type=float, default=1.0)
+    parser.add_argument("--widths-only", action="store_true", help="time only --widths unicode against cp932")
     args = parser.parse_args()
     scratch_root = "/dev/shm" if os.path.isdir("/dev/shm") else None
     # Peers and blankwise share the processors with whatever else runs: the load says how much.
     print(f"processors {os.cpu_count()}, load average {' '.join(f'{load:.2f}' for load in os.getloadavg())}")
     with tempfile.TemporaryDirectory(dir=scratch_root) as scratch:
         bench = Bench(args.launcher, args.blankwise, args.folder, args.runs, pathlib.Path(scratch))
+        bench.widths()
+        if args.widths_only:
+            return 0
         bench.corpus("document")
         bench.corpus("blank-heavy")
         bench.long_line()

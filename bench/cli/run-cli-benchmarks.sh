@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds blankwise (native preset, Release), generates the inputs once and prints the throughput
-# ratios against expand, unexpand and sed, the long-line cost and the peak memory, all measured in
-# this run. Arguments: [BUILD_DIR [benchmark options...]]; the build directory defaults to
+# ratios against expand, unexpand and sed, --widths unicode against cp932, the long-line cost and the
+# peak memory, all measured in this run. Arguments: [BUILD_DIR [benchmark options...]]; the build directory defaults to
 # build/native, the inputs go to build/cli-bench.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"

@@ -62,7 +62,9 @@ void PieceReader::HandOut(Piece& piece, std::size_t cut) {
     piece.offset = offset_;
     piece.startsMidLine = midLine_;
     piece.state = Piece::State::Waiting;
-    midLine_ = !IsBreak(layout_.UnitAt(ViewOf(piece.input), cut - layout_.unitBytes));
+    // A piece shorter than one unit (the odd last byte of a UTF-16 stream) ends no line.
+    midLine_ =
+        cut < layout_.unitBytes || !IsBreak(layout_.UnitAt(ViewOf(piece.input), cut - layout_.unitBytes));
     offset_ += cut;
     column_ = ColumnAtEnd(ViewOf(piece.input), column_);
     scanned_ = 0;

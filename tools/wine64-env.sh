@@ -1,5 +1,6 @@
-# Sourced by the scripts that run 64-bit Windows programs: like wine-env.sh, but a 64-bit Wine prefix
-# of the project's own (build/wineprefix64), created on first use.
+# Sourced by the scripts that run 64-bit Windows programs: like wine-env.sh, but the project's 64-bit
+# Wine prefix (build/wineprefix64, WINEARCH=win64; `wine` hands a 64-bit program to the wine64
+# loader), which setup.sh creates; made here on first use when it is missing.
 _blankwise_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="$_blankwise_root/build/wineprefix64"
 export WINEARCH=win64

@@ -46,31 +46,24 @@ fi
 # since the two environments differ (WINEARCH, WINEPREFIX). A program that crashes in them writes
 # its backtrace and ends, rather than waiting for someone to close Wine's crash dialog.
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-no_crash_dialog() {
-    if ! grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/null; then
-        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
-        wineserver -w || true
-    fi
+prepare_prefix() {
+    local env_script="$1" arch="$2"
+    (
+        source "$here/tools/$env_script"
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            echo "setup: creating the $arch Wine prefix in $WINEPREFIX"
+            wineboot --init >/dev/null 2>&1 || true
+            wineserver -w || true
+        fi
+        grep -qx "#arch=$arch" "$WINEPREFIX/system.reg" || {
+            echo "setup: $WINEPREFIX is not a $arch Wine prefix"
+            exit 1
+        }
+        if ! grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg"; then
+            wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+            wineserver -w || true
+        fi
+    )
 }
-(
-    source "$here/tools/wine-env.sh"
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        echo "setup: creating the 32-bit Wine prefix in $WINEPREFIX"
-        wineboot --init >/dev/null 2>&1 || true
-        wineserver -w || true
-    fi
-    no_crash_dialog
-)
-(
-    source "$here/tools/wine64-env.sh"
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        echo "setup: creating the 64-bit Wine prefix in $WINEPREFIX"
-        wineboot --init >/dev/null 2>&1 || true
-        wineserver -w || true
-    fi
-    no_crash_dialog
-    grep -qx '#arch=win64' "$WINEPREFIX/system.reg" || {
-        echo "setup: $WINEPREFIX is not a 64-bit Wine prefix (is wine64 installed?)"
-        exit 1
-    }
-)
+prepare_prefix wine-env.sh win32
+prepare_prefix wine64-env.sh win64

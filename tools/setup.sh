@@ -52,6 +52,7 @@ prepare_prefix() {
         source "$here/tools/$env_script"
         if [ ! -f "$WINEPREFIX/system.reg" ]; then
             echo "setup: creating the $arch Wine prefix in $WINEPREFIX"
+            mkdir -p "$(dirname "$WINEPREFIX")"
             wineboot --init >/dev/null 2>&1 || true
             wineserver -w || true
         fi

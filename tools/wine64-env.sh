@@ -8,6 +8,7 @@ export WINEDLLOVERRIDES="mscoree=;mshtml="
 export WINEDEBUG="${WINEDEBUG:--all}"
 export LANG=ja_JP.UTF-8
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot --init >/dev/null 2>&1 || true
     wineserver -w || true
 fi

@@ -18,7 +18,7 @@ for preset in win32 win64; do
     rm -rf "$build_dir"
     cmake --preset "$preset" -B "$build_dir" >/dev/null
     cmake --build "$build_dir" --target Blankwise BlankwiseHost | tail -n 1
-    (cd "$build_dir" && cpack --config CPackConfig.cmake) | grep -v '^CPack: - Install' || true
+    (cd "$build_dir" && cpack --config CPackConfig.cmake)
     packages+=("$build_dir"/package/Blankwise-*-"$preset".zip)
     bash tools/package-test.sh "$build_dir"
 done

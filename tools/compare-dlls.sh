@@ -6,6 +6,8 @@
 #
 #   tools/compare-dlls.sh WIN32_DLL WIN64_DLL
 set -uo pipefail
+# objdump's and windres' own words, whatever the caller's locale (wine-env.sh sets a Japanese one).
+export LC_ALL=C
 [ $# -eq 2 ] || { echo "usage: $0 WIN32_DLL WIN64_DLL" >&2; exit 2; }
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT

@@ -23,7 +23,7 @@ echo
 echo "== The 64-bit Blankwise.dll in the 64-bit host program, under 64-bit Wine"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     source tools/wine64-env.sh
-    wine build/win64/Blankwise/Win32/BlankwiseHost.exe --info
-    wine build/win64/Blankwise/Win32/BlankwiseHost.exe --anchor 4:6 --caret 4:10 --choose 6 --visible \
+    "$BLANKWISE_WINE" build/win64/Blankwise/Win32/BlankwiseHost.exe --info
+    "$BLANKWISE_WINE" build/win64/Blankwise/Win32/BlankwiseHost.exe --anchor 4:6 --caret 4:10 --choose 6 --visible \
         --print-before --print HostEmulator/HostProgram/samples/sample-ja.txt
     wineserver -w'

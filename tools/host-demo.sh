@@ -19,11 +19,11 @@ show() {
     shift
     echo
     echo "### $title"
-    wine "$host" --visible --print-before --print "$@" "$sample"
+    "$BLANKWISE_WINE" "$host" --visible --print-before --print "$@" "$sample"
 }
 
 echo "### The plug-in as the host sees it"
-wine "$host" --info
+"$BLANKWISE_WINE" "$host" --info
 echo
 echo "In the documents below → is a tab, · a U+0020 space, □ a U+3000 space and ␍␊ a CR LF line break;"
 echo "positions are line:column, both from 1."

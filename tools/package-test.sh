@@ -47,14 +47,14 @@ wanted_machine=014c
 host="$build_dir/Blankwise/Win32/BlankwiseHost.exe"
 source "$root/tools/wine-env-for.sh" "$host"
 dll="$(winepath -w "$folder/Blankwise.dll")"
-info=$(wine "$host" --plugin "$dll" --info 2>&1)
+info=$("$BLANKWISE_WINE" "$host" --plugin "$dll" --info 2>&1)
 for line in "name (PlugInProc 2306): Blankwise" "version (PlugInProc 2308): Version $version" \
     "menu text (string 1): 空白部分を変換する" "bitmap: 101"; do
     grep -qxF "$line" <<<"$info" || fail "the unpacked DLL does not answer \"$line\": $info"
 done
 
 printf '\t予定\t10時\r\n' >"$scratch/document.txt"
-converted=$(wine "$host" --plugin "$dll" --choose 6 --print "$(winepath -w "$scratch/document.txt")" 2>&1 | od -An -c | tr -s ' ')
+converted=$("$BLANKWISE_WINE" "$host" --plugin "$dll" --choose 6 --print "$(winepath -w "$scratch/document.txt")" 2>&1 | od -An -c | tr -s ' ')
 wanted=$(printf '    予定    10時\r\n' | od -An -c | tr -s ' ')
 [ "$converted" = "$wanted" ] || fail "conversion 6 through the unpacked DLL gave [$converted], not [$wanted]"
 wineserver -w

@@ -11,4 +11,6 @@ export WINEARCH=win32
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 export WINEDEBUG="${WINEDEBUG:--all}"
 export LANG=ja_JP.UTF-8
+# The command that runs a program in this prefix.
+export BLANKWISE_WINE=wine
 unset _blankwise_root

@@ -1,6 +1,7 @@
 #include "Blankwise/ConversionCommand.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "Blankwise/ConversionPipelines.h"
 #include "Blankwise/LineWriteBack.h"
@@ -110,7 +111,11 @@ void ConvertAndWriteBack(HostPort& host, int id, TCaretPos selectionStart, bool 
 
     if (wholeDocument) {
         host.Send(HostExecCommand, kHostCommandAfterWholeDocument, 0);
-        TCaretPos caret{static_cast<std::int32_t>(convertedPrefix.size()), selectionStart.line};
+        // The host's columns are int32: a longer converted prefix (a 64-bit process can hold one)
+        // puts the caret at the limit rather than at a column cut to 32 bits.
+        const auto column =
+            std::min<std::size_t>(convertedPrefix.size(), std::numeric_limits<std::int32_t>::max());
+        TCaretPos caret{static_cast<std::int32_t>(column), selectionStart.line};
         host.Send(HostSetCaretPos, kPositionKindUnits, AddressOf(&caret));
     }
 }

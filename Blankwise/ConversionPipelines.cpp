@@ -1,6 +1,8 @@
 #include "Blankwise/ConversionPipelines.h"
 
+#include <algorithm>
 #include <array>
+#include <limits>
 
 #include "MyLibrary/StringUnit/Assertion.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
@@ -247,11 +249,12 @@ std::array<char16_t, 3> UnitsActedOn(int id) {
 }
 
 // Tab stops are display columns, so the selection's start column is the expanded prefix measured as
-// the expansion measures it: the multi-byte width of all its units, not its unit count.
+// the expansion measures it: the multi-byte width of all its units, not its unit count. A prefix
+// that expands past the int32 limit (only a 64-bit process can hold one) is counted up to the limit.
 std::int32_t PrefixWidth(WideStringView prefix) {
     const WideString expanded = ExpandTabsInLine(prefix);
-    return MyLibrary::DisplayColumns(MyLibrary::ToMultiByte(expanded),
-                                     static_cast<std::int32_t>(expanded.size()));
+    const auto units = std::min<std::size_t>(expanded.size(), std::numeric_limits<std::int32_t>::max());
+    return MyLibrary::DisplayColumns(MyLibrary::ToMultiByte(expanded), static_cast<std::int32_t>(units));
 }
 
 }  // namespace Blankwise

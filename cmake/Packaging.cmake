@@ -1,6 +1,7 @@
-# The release package, Blankwise-<version>-win32.zip (win64 from an x86_64 build): Blankwise.dll,
-# the user guide (README.md with its pictures), the licence and SHA256SUMS, the checksums of those
-# files in sha256sum's format. `cpack --config <build>/CPackConfig.cmake` or tools/package.sh.
+# The release package, Blankwise-<version>-win32.zip from the i686 build and -win64.zip from the
+# x86_64 build: Blankwise.dll, the user guide (README.md with its pictures), the licence and
+# SHA256SUMS, the checksums of those files in sha256sum's format. `cpack --config
+# <build>/CPackConfig.cmake`, or tools/package.sh for both.
 install(FILES $<TARGET_FILE:Blankwise> README.md LICENSE DESTINATION .)
 install(DIRECTORY docs/images DESTINATION docs)
 install(CODE [[
@@ -33,6 +34,6 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_PACKAGE_DIRECTORY "${PROJECT_BINARY_DIR}/package")
 include(CPack)
 
-# The package unpacked and its DLL loaded under Wine.
+# The package unpacked and its DLL loaded under Wine by the host program of the same bitness.
 add_test(NAME ReleasePackage COMMAND bash ${PROJECT_SOURCE_DIR}/tools/package-test.sh ${PROJECT_BINARY_DIR})
 set_tests_properties(ReleasePackage PROPERTIES TIMEOUT 300)

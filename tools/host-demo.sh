@@ -2,14 +2,15 @@
 # Shows Blankwise.dll at work in the host program under Wine: the plug-in's answers to the host,
 # then several conversions of the Japanese sample, each document before and after with its white
 # space made visible. Needs a display (build-and-show.sh runs it inside xvfb-run). The first
-# argument is the win32 build directory (default build/win32).
+# argument is the Windows build directory (default build/win32; build/win64 shows the 64-bit DLL
+# in the 64-bit host program under 64-bit Wine).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-source tools/wine-env.sh
 
 build_dir="${1:-build/win32}"
 host="$build_dir/Blankwise/Win32/BlankwiseHost.exe"
+source tools/wine-env-for.sh "$host"
 sample="HostEmulator/HostProgram/samples/sample-ja.txt"
 
 # One run of the command on the sample: the title, then what the host program prints.
@@ -18,11 +19,11 @@ show() {
     shift
     echo
     echo "### $title"
-    wine "$host" --visible --print-before --print "$@" "$sample"
+    "$BLANKWISE_WINE" "$host" --visible --print-before --print "$@" "$sample"
 }
 
 echo "### The plug-in as the host sees it"
-wine "$host" --info
+"$BLANKWISE_WINE" "$host" --info
 echo
 echo "In the documents below → is a tab, · a U+0020 space, □ a U+3000 space and ␍␊ a CR LF line break;"
 echo "positions are line:column, both from 1."

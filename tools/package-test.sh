@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The release package as a user gets it: built with CPack from a win32 build folder, unpacked into a
-# scratch folder, its contents and checksums checked, and the unpacked Blankwise.dll loaded by the
-# host program under Wine: its answers, then a conversion chosen in its menu.
+# The release package as a user gets it: built with CPack from a win32 or win64 build folder,
+# unpacked into a scratch folder, its contents and checksums checked, its DLL's machine type checked
+# against the package's name (i386 in -win32.zip, AMD64 in -win64.zip), and the unpacked
+# Blankwise.dll loaded by the host program of the same bitness (the build folder's) under Wine: its
+# answers, then a conversion chosen in its menu.
 #
 #   tools/package-test.sh BUILD_DIR
 set -uo pipefail
@@ -36,18 +38,23 @@ found=$(cd "$folder" && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ' | s
 (cd "$folder" && sha256sum --quiet -c SHA256SUMS) || fail "a checksum in SHA256SUMS does not match"
 grep -q '  Blankwise.dll$' "$folder/SHA256SUMS" || fail "SHA256SUMS lacks Blankwise.dll"
 cmp -s "$folder/LICENSE" "$root/LICENSE" || fail "the licence differs from the repository's"
+header=$(od -An -tu4 -j60 -N4 "$folder/Blankwise.dll" | tr -d ' ')
+machine=$(od -An -tx2 -j$((header + 4)) -N2 "$folder/Blankwise.dll" | tr -d ' ')
+wanted_machine=014c
+[ "$system" = win64 ] && wanted_machine=8664
+[ "$machine" = "$wanted_machine" ] || fail "the DLL in the $system package is for machine $machine, not $wanted_machine"
 
 host="$build_dir/Blankwise/Win32/BlankwiseHost.exe"
 source "$root/tools/wine-env-for.sh" "$host"
 dll="$(winepath -w "$folder/Blankwise.dll")"
-info=$(wine "$host" --plugin "$dll" --info 2>&1)
+info=$("$BLANKWISE_WINE" "$host" --plugin "$dll" --info 2>&1)
 for line in "name (PlugInProc 2306): Blankwise" "version (PlugInProc 2308): Version $version" \
     "menu text (string 1): 空白部分を変換する" "bitmap: 101"; do
     grep -qxF "$line" <<<"$info" || fail "the unpacked DLL does not answer \"$line\": $info"
 done
 
 printf '\t予定\t10時\r\n' >"$scratch/document.txt"
-converted=$(wine "$host" --plugin "$dll" --choose 6 --print "$(winepath -w "$scratch/document.txt")" 2>&1 | od -An -c | tr -s ' ')
+converted=$("$BLANKWISE_WINE" "$host" --plugin "$dll" --choose 6 --print "$(winepath -w "$scratch/document.txt")" 2>&1 | od -An -c | tr -s ' ')
 wanted=$(printf '    予定    10時\r\n' | od -An -c | tr -s ' ')
 [ "$converted" = "$wanted" ] || fail "conversion 6 through the unpacked DLL gave [$converted], not [$wanted]"
 wineserver -w

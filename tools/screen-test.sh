@@ -84,7 +84,7 @@ take() {
 
 program=("$exe_dir/BlankwiseScreen.exe" "$(winepath -w "$out")")
 [ -n "$plugin" ] && program+=("$(winepath -w "$plugin")")
-wine "${program[@]}" >"$out/program.log" 2>&1 &
+"$BLANKWISE_WINE" "${program[@]}" >"$out/program.log" 2>&1 &
 pid=$!
 
 # Answers requests while the program runs; it waits for each answer before going on.

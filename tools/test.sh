@@ -1,34 +1,41 @@
 #!/usr/bin/env bash
-# Runs every test: the native suite (with and without the SSE2 paths), the Windows suite under
-# Wine (code page 932), the native suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and each fuzz target for a bounded time; then prints one summary.
-# Installs what it needs first.
+# Runs every test: the native suite (with and without the SSE2 paths), the Windows suite of the
+# 32-bit build under Wine and of the 64-bit build under 64-bit Wine (code page 932 in both), the two
+# Blankwise.dll compared, the native suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and each fuzz target for a bounded time; then prints one summary and
+# how long each stage took. Installs what it needs first.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
-bash tools/setup.sh || { echo "setup failed"; exit 1; }
-source tools/wine-env.sh
-
 total_passed=0
 total_failed=0
 summary=()
+
+timings=()
+# Notes how long a stage took, from the time given (in SECONDS) to now.
+note_time() {
+    timings+=("$(printf '%-9s %4d s' "$1" $((SECONDS - $2)))")
+}
 
 # Runs one preset: configure, build, test. Counts the tests from CTest's closing line.
 run_preset() {
     local preset="$1"
     shift
     local log="build/test-$preset.log"
+    local started=$SECONDS
     mkdir -p build
     echo "== $preset: configure and build"
     if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; } >"$log.build" 2>&1; then
         tail -n 40 "$log.build"
         summary+=("$preset: BUILD FAILED")
         total_failed=$((total_failed + 1))
+        note_time "$preset" "$started"
         return
     fi
     echo "== $preset: test"
     "$@" ctest --preset "$preset" 2>&1 | tee "$log"
+    note_time "$preset" "$started"
     local line passed failed
     line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
     if [ -z "$line" ]; then
@@ -45,14 +52,33 @@ run_preset() {
     summary+=("$preset: $passed passed, $failed failed")
 }
 
+started=$SECONDS
+bash tools/setup.sh || { echo "setup failed"; exit 1; }
+source tools/wine-env.sh
+note_time setup "$started"
+
 run_preset native
 # The same suite with the text kernels' scalar paths only.
 run_preset scalar
-# Windows programs that open windows, menus or message boxes need a display.
+# Windows programs that open windows, menus or message boxes need a display. The 64-bit suite is the
+# same as the 32-bit one, run under 64-bit Wine in build/wineprefix64.
 run_preset win32 xvfb-run -a -s "-screen 0 1024x768x24"
+run_preset win64 xvfb-run -a -s "-screen 0 1024x768x24"
+
+# The two products read from their files: one test.
+echo "== dlls: the 32-bit and the 64-bit Blankwise.dll compared"
+if bash tools/compare-dlls.sh build/win32/Blankwise/Win32/Blankwise.dll build/win64/Blankwise/Win32/Blankwise.dll; then
+    total_passed=$((total_passed + 1))
+    summary+=("dlls: 1 passed, 0 failed")
+else
+    total_failed=$((total_failed + 1))
+    summary+=("dlls: 0 passed, 1 failed")
+fi
+
 run_preset sanitize
 
 # Each fuzz target for about 30 seconds on its corpus; each run counts as one test.
+started=$SECONDS
 echo "== fuzz: each target for 30 s"
 fuzz_line=$(bash tools/fuzz.sh 30 | tee /dev/stderr | tail -n 1)
 if [[ "$fuzz_line" =~ ^fuzz:\ ([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
@@ -63,7 +89,12 @@ else
     summary+=("fuzz: NO RESULT")
     total_failed=$((total_failed + 1))
 fi
+note_time fuzz "$started"
 
+echo
+echo "== Time"
+for line in "${timings[@]}"; do echo "  $line"; done
+echo "  total     $(printf '%4d' "$SECONDS") s"
 echo
 echo "== Summary"
 for line in "${summary[@]}"; do echo "  $line"; done

@@ -2,4 +2,4 @@
 # Runs a Windows program under Wine in the project's prefix with code page 932 and passes on
 # its exit status.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
-exec wine "$@"
+exec "$BLANKWISE_WINE" "$@"

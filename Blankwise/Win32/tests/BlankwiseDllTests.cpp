@@ -4,20 +4,105 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Blankwise/ExportGuard.h"
 #include "Blankwise/Win32/PluginExports.h"
 #include "Blankwise/Win32/Win32HostPort.h"
 #include "Blankwise/Win32/tests/TestDesktop.h"
+#include "HostEmulator/HostModel.h"
 #include "MyLibrary/StringUnit/Assertion.h"
 
 namespace Blankwise {
 namespace {
+
+constexpr bool k64Bit = sizeof(void*) == 8;
+
+// The slot of a loaded module's import table through which it calls `function` of `dll` (any
+// case), or nullptr.
+void** ImportSlot(HMODULE module, const char* dll, std::string_view function) {
+    const auto* image = reinterpret_cast<BYTE*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.VirtualAddress == 0) {
+        return nullptr;
+    }
+    for (const auto* entry =
+             reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(image + directory.VirtualAddress);
+         entry->Name != 0; ++entry) {
+        if (::lstrcmpiA(reinterpret_cast<const char*>(image + entry->Name), dll) != 0) {
+            continue;
+        }
+        const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(image + entry->OriginalFirstThunk);
+        auto* slots =
+            reinterpret_cast<IMAGE_THUNK_DATA*>(reinterpret_cast<BYTE*>(module) + entry->FirstThunk);
+        for (std::size_t i = 0; names[i].u1.AddressOfData != 0; ++i) {
+            if (!IMAGE_SNAP_BY_ORDINAL(names[i].u1.Ordinal) &&
+                function ==
+                    reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(image + names[i].u1.AddressOfData)->Name) {
+                return reinterpret_cast<void**>(&slots[i].u1.Function);
+            }
+        }
+    }
+    return nullptr;
+}
+
+// While it lives, the DLL gets no single block larger than `largest` bytes: its import of the C
+// runtime's malloc, where its operator new takes memory from, answers a larger request with nothing,
+// as it does in a process whose address space cannot hold the block. An import hook rather than a
+// switch in the DLL, so that the DLL under test is the product as built.
+class AllocationLimit {
+  public:
+    AllocationLimit(HMODULE module, std::size_t largest) : slot_(ImportSlot(module, "msvcrt.dll", "malloc")) {
+        if (slot_ != nullptr) {
+            largest_ = largest;
+            refused_ = 0;
+            original_ = reinterpret_cast<MallocFunction>(*slot_);
+            Write(reinterpret_cast<void*>(&LimitedMalloc));
+        }
+    }
+    ~AllocationLimit() {
+        if (slot_ != nullptr) {
+            Write(reinterpret_cast<void*>(original_));
+        }
+    }
+    AllocationLimit(const AllocationLimit&) = delete;
+    AllocationLimit& operator=(const AllocationLimit&) = delete;
+
+    explicit operator bool() const { return slot_ != nullptr; }
+    // Requests refused so far.
+    static std::size_t Refused() { return refused_; }
+
+  private:
+    using MallocFunction = void*(__cdecl*)(std::size_t);
+
+    static void* __cdecl LimitedMalloc(std::size_t size) {
+        if (size > largest_) {
+            ++refused_;
+            return nullptr;
+        }
+        return original_(size);
+    }
+
+    void Write(void* function) {
+        DWORD protection = 0;
+        ::VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &protection);
+        *slot_ = function;
+        ::VirtualProtect(slot_, sizeof *slot_, protection, &protection);
+    }
+
+    static inline std::size_t largest_ = 0;
+    static inline std::size_t refused_ = 0;
+    static inline MallocFunction original_ = nullptr;
+    void** slot_;
+};
 
 std::wstring PluginPath() {
     std::wstring path(MAX_PATH, L'\0');
@@ -108,11 +193,14 @@ TEST_F(PluginDll, ImportsOnlyWindowsOwnDlls) {
     EXPECT_EQ(imported, (std::set<std::string>{"kernel32.dll", "msvcrt.dll", "user32.dll"}));
 }
 
-TEST_F(PluginDll, IsA32BitX86Image) {
-    // The product is the i686 build; a 64-bit build of the same sources makes a PE32+ image.
-    constexpr WORD kMachine = sizeof(void*) == 4 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64;
+// The 32-bit build is a PE32 image for i386, the 64-bit build a PE32+ image for AMD64: the one each
+// editor can load.
+TEST_F(PluginDll, IsAnImageForTheMachineOfItsBuild) {
+    constexpr WORD kMachine = k64Bit ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
+    constexpr WORD kMagic = k64Bit ? 0x20B : 0x10B;  // PE32+ : PE32
     EXPECT_EQ(NtHeaders()->FileHeader.Machine, kMachine);
-    EXPECT_EQ(NtHeaders()->OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR_MAGIC);
+    EXPECT_EQ(NtHeaders()->OptionalHeader.Magic, kMagic);
+    EXPECT_EQ(NtHeaders()->FileHeader.SizeOfOptionalHeader, sizeof(IMAGE_OPTIONAL_HEADER));
     EXPECT_NE(NtHeaders()->FileHeader.Characteristics & IMAGE_FILE_DLL, 0);
 }
 
@@ -209,7 +297,7 @@ TEST_F(PluginDll, PlugInProcAnswers) {
         LRESULT result;
         std::string buffer;  // all 16 bytes afterwards; '#' is untouched
     };
-    const std::vector<Row> rows = {
+    std::vector<Row> rows = {
         {2306, 5, true, 9, std::string("Blan\0###########", 16)},
         {2306, 16, false, 9, std::string(16, '#')},
         {2306, 0, true, 9, std::string(16, '#')},
@@ -218,6 +306,13 @@ TEST_F(PluginDll, PlugInProcAnswers) {
         {2310, 0, false, 1, std::string(16, '#')},
         {0, 16, true, 0, std::string(16, '#')},
     };
+    if constexpr (k64Bit) {
+        // The size is the whole signed word: 2^32 + 5 has room for the name (its low half says 5),
+        // and a word below 0 whose low half says 16 writes nothing.
+        rows.push_back(
+            {2306, static_cast<WPARAM>(0x1'0000'0005ull), true, 9, std::string("Blankwise\0######", 16)});
+        rows.push_back({2306, static_cast<WPARAM>(0xFFFF'FFFF'0000'0010ull), true, 9, std::string(16, '#')});
+    }
     for (const Row& row : rows) {
         std::string buffer(16, '#');
         const LPARAM address = row.withBuffer ? reinterpret_cast<LPARAM>(buffer.data()) : 0;
@@ -268,10 +363,13 @@ TEST_F(PluginDll, OnEventsStoresThenRefreshes) {
         LPARAM value;
         std::optional<WPARAM> refreshedWith;
     };
+    const auto wide = static_cast<LPARAM>(k64Bit ? 0x0123'4567'89AB'CDEFull : 0x89AB'CDEFull);
     const std::vector<Step> steps = {
         {0x0040, 7, 0},  // before any 0x0400 event
         {0x0440, 5, 5},
         {0x0040, 9, 5},
+        {0x0400, wide, std::nullopt},            // kept as the whole word: in the 64-bit build,
+        {0x0040, 9, static_cast<WPARAM>(wide)},  // its upper half too
     };
     TestHostWindow host;
     for (const Step& step : steps) {
@@ -307,9 +405,16 @@ TEST_F(PluginDll, OnCommandWithTheMenuDismissed) {
 
 // The host answers the size query for the line's text with more than a 32-bit process can hold,
 // so the command fails after the menu. No exception may reach the host: repainting is resumed and
-// then the failure is shown in an error box owned by the host window.
+// then the failure is shown in an error box owned by the host window. A 64-bit process can hold
+// those 4 GiB, so there the DLL is given no block larger than 2 GiB, a 32-bit process's whole
+// address space, and the same claim fails the same way.
 TEST_F(PluginDll, OnCommandFailureResumesRepaintingThenShowsAnErrorBox) {
     const auto onCommand = Export<OnCommandProc>("OnCommand");
+    std::optional<AllocationLimit> limit;
+    if constexpr (k64Bit) {
+        limit.emplace(module_.Get(), std::size_t{1} << 31);
+        ASSERT_TRUE(*limit) << "Blankwise.dll takes no malloc from msvcrt.dll";
+    }
     TestHostWindow host([](UINT message, WPARAM, LPARAM) -> LRESULT {
         switch (message) {
             case 2093:  // something is selected
@@ -340,7 +445,143 @@ TEST_F(PluginDll, OnCommandFailureResumesRepaintingThenShowsAnErrorBox) {
     EXPECT_EQ(box.hostMessagesBefore, received.size()) << "the box came up before the command ended";
     EXPECT_EQ(received.back().message, 2092u);
     EXPECT_EQ(received.back().wParam, 1u);
+    if (limit) {
+        EXPECT_EQ(AllocationLimit::Refused(), 1u) << "the limit was not what failed the command";
+    }
 }
+
+#if defined(_WIN64)
+// Every free range below 4 GiB reserved while it lives, so that whatever is allocated meanwhile (a
+// new thread's stack, a large block) lies above 4 GiB.
+class LowAddressSpaceReserved {
+  public:
+    LowAddressSpaceReserved() {
+        constexpr std::uintptr_t kGranularity = 0x10000;
+        std::uintptr_t at = kGranularity;
+        MEMORY_BASIC_INFORMATION region{};
+        while (at < kFourGiB && ::VirtualQuery(reinterpret_cast<void*>(at), &region, sizeof region) != 0) {
+            const std::uintptr_t end =
+                reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize;
+            const std::uintptr_t first = (at + kGranularity - 1) & ~(kGranularity - 1);
+            const std::uintptr_t last = std::min(end, kFourGiB) & ~(kGranularity - 1);
+            if (region.State == MEM_FREE && last > first) {
+                if (void* reserved = ::VirtualAlloc(reinterpret_cast<void*>(first), last - first, MEM_RESERVE,
+                                                    PAGE_NOACCESS)) {
+                    reservations_.push_back(reserved);
+                }
+            }
+            at = end;
+        }
+    }
+    ~LowAddressSpaceReserved() {
+        for (void* reserved : reservations_) {
+            ::VirtualFree(reserved, 0, MEM_RELEASE);
+        }
+    }
+    LowAddressSpaceReserved(const LowAddressSpaceReserved&) = delete;
+    LowAddressSpaceReserved& operator=(const LowAddressSpaceReserved&) = delete;
+
+    static constexpr std::uintptr_t kFourGiB = std::uintptr_t{1} << 32;
+
+  private:
+    std::vector<void*> reservations_;
+};
+
+// The words of a host message that carry an address.
+std::vector<std::uintptr_t> AddressWords(const HostEmulator::LogEntry& entry) {
+    const auto lParam = static_cast<std::uintptr_t>(entry.lParam);
+    switch (entry.message) {
+        case 2049:  // HostQueryStatus: the checked flag
+        case 2054:  // HostGetCaretPos
+        case 2057:  // HostGetViewPos
+        case 2066:  // HostSetCaretPos
+        case 2067:  // HostSetViewPos
+        case 2074:  // HostGetSelStart
+        case 2075:  // HostGetSelEnd
+        case 2100:  // HostInsertText
+            return {lParam};
+        case 2081:  // HostSetSelection: anchor and caret
+            return {entry.wParam, lParam};
+        case 2094:  // HostGetSelText: the buffer, once the size is known
+            return lParam != 0 ? std::vector<std::uintptr_t>{lParam} : std::vector<std::uintptr_t>{};
+        case 2095:  // HostGetLineText: the request, then the buffer
+            return lParam != 0 ? std::vector<std::uintptr_t>{entry.wParam, lParam}
+                               : std::vector<std::uintptr_t>{entry.wParam};
+        default:
+            return {};
+    }
+}
+
+// The 64-bit DLL called on a thread whose stack lies above 4 GiB, while nothing below 4 GiB can be
+// had, on a line long enough that its text buffers are blocks of their own: every address between
+// the plug-in and the host (the checked flag, positions, the view block, the line request, the text
+// buffers, the text inserted) lies above 4 GiB, and the host, the emulator's document model, reads
+// and writes through each. One cut to 32 bits would point at reserved memory.
+TEST_F(PluginDll, AddressesAboveFourGiBReachTheHostWhole) {
+    const auto onCommand = Export<OnCommandProc>("OnCommand");
+    const auto queryStatus = Export<QueryStatusProc>("QueryStatus");
+    constexpr std::size_t kPairs = 300'000;  // 1.2 MB of text: larger than a heap keeps in its pages
+    std::u16string line = u"ab";
+    std::u16string expected = u"ab";
+    for (std::size_t i = 0; i < kPairs; ++i) {
+        line += u"\tc";
+        expected += i == 0 ? u"  c" : u"   c";  // tab stops every 4 columns
+    }
+    struct Case {
+        const char* name;
+        std::optional<std::pair<HostEmulator::Position, HostEmulator::Position>> selection;
+    };
+    const auto end = static_cast<std::int32_t>(line.size());
+    for (const Case& c :
+         {Case{"from mid-line", std::pair{HostEmulator::Position{2, 0}, HostEmulator::Position{end, 0}}},
+          Case{"the whole document", std::nullopt}}) {
+        SCOPED_TRACE(c.name);
+        struct Run {
+            OnCommandProc onCommand;
+            QueryStatusProc queryStatus;
+            HostEmulator::HostModel model;
+            std::uintptr_t stack = 0;
+            std::size_t messageBoxes = 0;
+        } run{onCommand, queryStatus, HostEmulator::HostModel(line), 0, 0};
+        if (c.selection) {
+            run.model.Select(c.selection->first, c.selection->second);
+        }
+        const auto body = [](void* parameter) -> DWORD {
+            auto& r = *static_cast<Run*>(parameter);
+            BOOL checked = FALSE;
+            r.stack = reinterpret_cast<std::uintptr_t>(&checked);
+            TestHostWindow host([&r](UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                return r.model.HandleMessage(message, wParam, lParam);
+            });
+            MessageBoxAnswerer answerer(IDOK, &host);
+            r.queryStatus(host.Handle(), &checked);
+            QueueKeys(host.Handle(), {VK_DOWN, VK_RETURN});  // the menu's first conversion
+            r.onCommand(host.Handle());
+            DrainMessages();
+            r.messageBoxes = answerer.Shown().size();
+            return 0;
+        };
+        {
+            const LowAddressSpaceReserved reserved;
+            const Unique<HANDLE, ::CloseHandle> thread(::CreateThread(nullptr, 0, body, &run, 0, nullptr));
+            ASSERT_TRUE(thread);
+            ::WaitForSingleObject(thread.Get(), INFINITE);
+        }
+        EXPECT_GT(run.stack, LowAddressSpaceReserved::kFourGiB);
+        EXPECT_EQ(run.messageBoxes, 0u);
+        EXPECT_TRUE(run.model.Redrawing());
+        EXPECT_TRUE(run.model.Text() == expected) << "the document was not converted as expected";
+        std::size_t addresses = 0;
+        for (const HostEmulator::LogEntry& entry : run.model.Log()) {
+            for (const std::uintptr_t word : AddressWords(entry)) {
+                ++addresses;
+                EXPECT_GT(word, LowAddressSpaceReserved::kFourGiB) << HostEmulator::Describe(entry);
+            }
+        }
+        EXPECT_GE(addresses, 10u);
+    }
+}
+#endif
 
 // A failure's UTF-8 message reaches the real message box as the same Japanese text.
 TEST(ExportGuardOnWin32, FailureShowsItsMessageInAnErrorBoxOwnedByTheHost) {

@@ -138,12 +138,18 @@ void RestoreCaretSide(HostPort& host, bool caretAtEnd) {
 //   pieces are written together with the following ones, old and new, until nothing joins; and when
 //   the old pieces run out there, the surplus new pieces go in with the same edit, since the text
 //   after the selection may begin with LF too.
+// - a first new piece that begins with LF, written at the start of a line, joins a lone CR that
+//   ends the line before the selection into one CR LF: the lines after it move up one, and the
+//   LF can no longer be selected apart from its CR. Whether the document has that CR is not
+//   known, so in that case alone the caret the edit left is read back to find out; the later
+//   pieces are then placed one line higher and the new text is selected without its first LF.
 // - with no pair compared the caret has not been placed yet: for a forward selection it stands at
 //   the selection's end, and the surplus would be inserted or removed there. It is put at the
 //   selection's start first.
 void WriteBackLines(HostPort& host, WideStringView newText, std::optional<WideStringView> capturedText) {
     bool caretAtEnd = false;
     TCaretPos start;
+    std::int32_t joinedLines = 0;  // 1 when the first new piece's LF joined a CR before the selection
     {
         MyLibrary::TCommonStringRecordList oldLines;
         MyLibrary::TCommonStringRecordList newLines;
@@ -161,7 +167,8 @@ void WriteBackLines(HostPort& host, WideStringView newText, std::optional<WideSt
         std::int32_t oldIndex = 0;
         std::int32_t newIndex = 0;
         while (oldIndex < oldCount && newIndex < newCount) {
-            const TCaretPos current{newIndex == 0 ? start.column : 0, LineBelow(start.line, newIndex)};
+            const bool first = newIndex == 0;
+            const TCaretPos current{first ? start.column : 0, LineBelow(start.line, newIndex - joinedLines)};
             WideString oldPiece = oldLines.Get(oldIndex++);
             WideString newPiece = newLines.Get(newIndex++);
             while (LineEndingKind(newPiece) == TLineEnding::Cr && oldIndex < oldCount &&
@@ -177,7 +184,7 @@ void WriteBackLines(HostPort& host, WideStringView newText, std::optional<WideSt
                     newPiece += newLines.Get(newIndex++);
                 }
             }
-            const TCaretPos next{0, LineBelow(start.line, newIndex)};
+            const TCaretPos next{0, LineBelow(start.line, newIndex - joinedLines)};
 
             if (oldPiece == newPiece) {
                 PlaceCaret(host, kPositionKindUnits, next);
@@ -192,6 +199,10 @@ void WriteBackLines(HostPort& host, WideStringView newText, std::optional<WideSt
             } else {
                 SelectUnits(host, oldPiece.size());
                 InsertText(host, newPiece);
+                if (first && start.column == 0 && StartsWithLf(newPiece) && !StartsWithLf(oldPiece) &&
+                    ReadPosition(host, HostGetCaretPos, kPositionKindUnits).line < next.line) {
+                    joinedLines = 1;
+                }
             }
         }
 
@@ -215,7 +226,7 @@ void WriteBackLines(HostPort& host, WideStringView newText, std::optional<WideSt
     }
 
     PlaceCaret(host, kPositionKindUnits, start);
-    SelectUnits(host, newText.size());
+    SelectUnits(host, newText.size() - static_cast<std::size_t>(joinedLines));
     RestoreCaretSide(host, caretAtEnd);
 }
 

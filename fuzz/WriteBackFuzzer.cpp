@@ -41,10 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((before + oldText + newText + after).find(u'\0') != std::u16string::npos) {
         return 0;
     }
-    if (Joins(before, oldText + after) || Joins(before + oldText, after) || Joins(before, newText + after) ||
-        Joins(before + newText, after)) {
+    // An old text whose edge joins a CR and an LF cannot be selected; a new one whose edge does has
+    // no position for that edge, so only the document is checked then.
+    if (Joins(before, oldText + after) || Joins(before + oldText, after)) {
         return 0;
     }
+    const bool edgeJoins = Joins(before, newText + after) || Joins(before + newText, after);
     const std::string where = Escape(before) + " [" + Escape(oldText) + " -> " + Escape(newText) + "] " +
                               Escape(after) + (backwards ? " backwards" : " forwards");
 
@@ -58,6 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Check(model.Text() == before + newText + after, "the new text stands in place of the old",
           where + "\ndocument " + Escape(model.Text()));
+    if (edgeJoins) {
+        return 0;
+    }
     const std::size_t newStart = before.size();
     const std::size_t newEnd = before.size() + newText.size();
     const bool caretAtEnd = !backwards && !oldText.empty();

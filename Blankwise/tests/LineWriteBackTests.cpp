@@ -323,9 +323,9 @@ bool Joins(std::u16string_view left, std::u16string_view right) {
 }
 
 // The contract: afterwards the document holds the new text in place of the old and nothing else
-// changed, the new text is selected and the caret is on the side it was on. A text whose edge would
-// join a CR and an LF with the document around it has no position for that edge, so such draws are
-// left out.
+// changed, the new text is selected and the caret is on the side it was on. A new text whose edge
+// joins a CR and an LF with the document around it has no position for that edge: there only the
+// document is checked. An old text whose edge would join them cannot be selected.
 TEST(WriteBackLines, LeavesExactlyTheNewTextSelectedOnGeneratedTexts) {
     TextGenerator generate(20240611);
     int checked = 0;
@@ -336,10 +336,10 @@ TEST(WriteBackLines, LeavesExactlyTheNewTextSelectedOnGeneratedTexts) {
         const std::u16string oldText = TextGenerator::Join(oldPieces);
         const std::u16string newText =
             TextGenerator::Join(generate.Below(3) == 0 ? generate.Pieces(5) : generate.Mutate(oldPieces));
-        if (Joins(before, oldText + after) || Joins(before + oldText, after) ||
-            Joins(before, newText + after) || Joins(before + newText, after)) {
+        if (Joins(before, oldText + after) || Joins(before + oldText, after)) {
             continue;
         }
+        const bool edgeJoins = Joins(before, newText + after) || Joins(before + newText, after);
         ++checked;
         const bool backwards = generate.Below(2) == 0;
         SCOPED_TRACE(EscapeText(before) + " [" + EscapeText(oldText) + " -> " + EscapeText(newText) + "] " +
@@ -352,6 +352,9 @@ TEST(WriteBackLines, LeavesExactlyTheNewTextSelectedOnGeneratedTexts) {
         WriteBackLines(host.port, newText);
 
         ASSERT_EQ(host.model.Text(), before + newText + after);
+        if (edgeJoins) {
+            continue;
+        }
         const std::size_t newStart = before.size();
         const std::size_t newEnd = before.size() + newText.size();
         const bool caretAtEnd = !backwards && !oldText.empty();

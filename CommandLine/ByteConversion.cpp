@@ -1,5 +1,9 @@
 #include "CommandLine/ByteConversion.h"
 
+#include <algorithm>
+#include <bit>
+#include <iterator>
+
 #include "Blankwise/ConversionPipelines.h"
 #include "CommandLine/UnitLayout.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
@@ -13,24 +17,47 @@ constexpr int kTabsToSpaces = 6;
 constexpr std::uint8_t kTabByte = 0x09;
 constexpr std::uint8_t kSpaceByte = 0x20;
 
-bool IsBreakByte(std::uint8_t byte) {
+[[maybe_unused]] bool IsBreakByte(std::uint8_t byte) {
     return byte == 0x0A || byte == 0x0D;
-}
-
-// The offset after the last break in [from, to), or from when there is none.
-std::size_t AfterLastBreak(const std::uint8_t* bytes, std::size_t from, std::size_t to) {
-    for (std::size_t p = to; p > from; --p) {
-        if (IsBreakByte(bytes[p - 1])) {
-            return p;
-        }
-    }
-    return from;
 }
 
 void Append(std::string* out, std::string_view text, std::size_t from, std::size_t to) {
     if (out != nullptr) {
         out->append(text.data() + from, to - from);
     }
+}
+
+// Bit k of each mask set where byte k of the 64 at p is a trigger (a tab, or a space when
+// compressing) or a break.
+struct BlockMasks {
+    std::uint64_t triggers = 0;
+    std::uint64_t breaks = 0;
+};
+
+BlockMasks MasksOf(const std::uint8_t* p, bool compress) {
+    BlockMasks masks;
+#if BLANKWISE_HAS_SSE2
+    const __m128i tab = _mm_set1_epi8(static_cast<char>(kTabByte));
+    const __m128i space =
+        _mm_set1_epi8(compress ? static_cast<char>(kSpaceByte) : static_cast<char>(kTabByte));
+    const __m128i lf = _mm_set1_epi8(0x0A);
+    const __m128i cr = _mm_set1_epi8(0x0D);
+    for (unsigned k = 0; k < 4; ++k) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        const auto triggers = static_cast<std::uint32_t>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, tab), _mm_cmpeq_epi8(block, space))));
+        const auto breaks = static_cast<std::uint32_t>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_cmpeq_epi8(block, cr))));
+        masks.triggers |= std::uint64_t{triggers} << (16 * k);
+        masks.breaks |= std::uint64_t{breaks} << (16 * k);
+    }
+#else
+    for (unsigned k = 0; k < 64; ++k) {
+        masks.triggers |= std::uint64_t{p[k] == kTabByte || (compress && p[k] == kSpaceByte)} << k;
+        masks.breaks |= std::uint64_t{IsBreakByte(p[k])} << k;
+    }
+#endif
+    return masks;
 }
 
 }  // namespace
@@ -55,7 +82,6 @@ ByteConversion::ByteConversion(bool compress, MyLibrary::Encoding encoding, std:
       stop_(tabWidth),
       initialOnly_(initialOnly),
       doubleByteFlags_(doubleByteFlags),
-      triggers_(UnitLayout(encoding), {kTab, compress ? kSpace : Blankwise::kNoUnit}),
       breaks_(UnitLayout(encoding), {kCr, kLf}) {}
 
 bool ByteConversion::Convert(std::string_view text, std::int32_t column, bool startsMidLine,
@@ -65,52 +91,71 @@ bool ByteConversion::Convert(std::string_view text, std::int32_t column, bool st
                         : ConvertRange(text, start, out);
 }
 
-// Walks from one tab (or space, when compressing) to the next; the characters between them only
-// move the column, which is measured from the last break before the tab.
+// Walks from one tab (or space, when compressing) to the next, 64 bytes a step; the characters
+// between them only move the column, which is measured from the last break before the tab.
 bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, std::string* out) const {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     bool changed = false;
     std::size_t copied = 0;         // text before this is written
     std::size_t measuredTo = 0;     // column is the column at this offset
     std::size_t pendingSpaces = 0;  // spaces right before measuredTo since the last stop, unwritten
-    for (std::size_t at = triggers_.FindIn(text, 0); at != std::string_view::npos;
-         at = triggers_.FindIn(text, at + 1)) {
-        if (at != measuredTo) {
-            const std::size_t lineStart = AfterLastBreak(bytes, measuredTo, at);
-            if (lineStart != measuredTo) {
-                column = 0;
-            }
-            column = (column + Columns(bytes + lineStart, bytes + at)) % stop_;
-            pendingSpaces = 0;
+    std::size_t lineStart = 0;      // after the last break before the block
+    std::uint8_t tail[64];
+    for (std::size_t block = 0; block < text.size(); block += 64) {
+        const std::uint8_t* at64 = bytes + block;
+        if (text.size() - block < 64) {
+            // Zero bytes are neither triggers nor breaks.
+            std::fill(std::begin(tail), std::end(tail), std::uint8_t{0});
+            std::copy(bytes + block, bytes + text.size(), tail);
+            at64 = tail;
         }
-        measuredTo = at + 1;
-        if (bytes[at] == kSpaceByte) {
-            column = (column + 1) % stop_;
-            if (column != 0) {
-                ++pendingSpaces;
+        const BlockMasks masks = MasksOf(at64, compress_);
+        for (std::uint64_t rest = masks.triggers; rest != 0; rest &= rest - 1) {
+            const auto bit = static_cast<unsigned>(std::countr_zero(rest));
+            const std::size_t at = block + bit;
+            const std::uint64_t breaksBefore = masks.breaks & ((std::uint64_t{1} << bit) - 1);
+            const std::size_t start =
+                breaksBefore != 0 ? block + 64 - static_cast<std::size_t>(std::countl_zero(breaksBefore))
+                                  : lineStart;
+            if (start > measuredTo) {
+                column = Columns(bytes + start, bytes + at) % stop_;
+                pendingSpaces = 0;
+            } else if (at != measuredTo) {
+                column = (column + Columns(bytes + measuredTo, bytes + at)) % stop_;
+                pendingSpaces = 0;
+            }
+            measuredTo = at + 1;
+            if (bytes[at] == kSpaceByte) {
+                column = (column + 1) % stop_;
+                if (column != 0) {
+                    ++pendingSpaces;
+                    continue;
+                }
+            } else if (!compress_) {
+                // A tab to the spaces up to the next stop.
+                Append(out, text, copied, at);
+                if (out != nullptr) {
+                    out->append(stop_ - column, ' ');
+                }
+                copied = at + 1;
+                column = 0;
+                changed = true;
                 continue;
             }
-        } else if (!compress_) {
-            // A tab to the spaces up to the next stop.
-            Append(out, text, copied, at);
+            // A space that reaches a stop, or a tab (spaces up to the next stop once expanded):
+            // one tab for them and the spaces before them since the last stop.
+            changed = changed || bytes[at] == kSpaceByte || pendingSpaces > 0;
+            Append(out, text, copied, at - pendingSpaces);
             if (out != nullptr) {
-                out->append(stop_ - column, ' ');
+                out->push_back('\t');
             }
             copied = at + 1;
             column = 0;
-            changed = true;
-            continue;
+            pendingSpaces = 0;
         }
-        // A space that reaches a stop, or a tab (spaces up to the next stop once expanded): one
-        // tab for them and the spaces before them since the last stop.
-        changed = changed || bytes[at] == kSpaceByte || pendingSpaces > 0;
-        Append(out, text, copied, at - pendingSpaces);
-        if (out != nullptr) {
-            out->push_back('\t');
+        if (masks.breaks != 0) {
+            lineStart = block + 64 - static_cast<std::size_t>(std::countl_zero(masks.breaks));
         }
-        copied = at + 1;
-        column = 0;
-        pendingSpaces = 0;
     }
     Append(out, text, copied, text.size());
     return changed;

@@ -45,7 +45,6 @@ class ByteConversion {
     std::size_t stop_;
     bool initialOnly_;
     const std::uint8_t* doubleByteFlags_;  // by UTF-16 unit: 1 where code page 932 takes two bytes
-    BytePatterns triggers_;
     BytePatterns breaks_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <iterator>
 
 #include "Blankwise/ConversionPipelines.h"
@@ -26,6 +27,43 @@ void Append(std::string* out, std::string_view text, std::size_t from, std::size
         out->append(text.data() + from, to - from);
     }
 }
+
+// Writes into a string sized ahead, so that short copies and runs of spaces are stores of a fixed
+// size; Finish trims it to what was written.
+class Output {
+  public:
+    static constexpr std::size_t kStore = 16;
+
+    Output(std::string& out, std::string_view text) : out_(out), text_(text), written_(out.size()) {}
+
+    // Room for extra more bytes and a fixed-size store beyond them.
+    void Reserve(std::size_t extra) {
+        if (out_.size() - written_ < extra + kStore) {
+            out_.resize(std::max(out_.size() * 2, written_ + extra + kStore + 4096));
+        }
+    }
+    void Copy(std::size_t from, std::size_t to) {
+        const std::size_t count = to - from;
+        char* const write = out_.data() + written_;
+        if (count <= kStore && from + kStore <= text_.size()) {
+            std::memcpy(write, text_.data() + from, kStore);
+        } else {
+            std::memcpy(write, text_.data() + from, count);
+        }
+        written_ += count;
+    }
+    void Spaces(std::size_t count) {
+        std::memset(out_.data() + written_, ' ', count <= kStore ? kStore : count);
+        written_ += count;
+    }
+    void Tab() { out_[written_++] = '\t'; }
+    void Finish() { out_.resize(written_); }
+
+  private:
+    std::string& out_;
+    std::string_view text_;
+    std::size_t written_;
+};
 
 // Bit k of each mask set where byte k of the 64 at p is a trigger (a tab, or a space when
 // compressing) or a break.
@@ -80,6 +118,7 @@ ByteConversion::ByteConversion(bool compress, MyLibrary::Encoding encoding, std:
     : compress_(compress),
       utf8_(encoding == MyLibrary::Encoding::Utf8),
       stop_(tabWidth),
+      wrapMask_(std::has_single_bit(tabWidth) ? tabWidth - 1 : 0),
       initialOnly_(initialOnly),
       doubleByteFlags_(doubleByteFlags),
       breaks_(UnitLayout(encoding), {kCr, kLf}) {}
@@ -101,7 +140,13 @@ bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, std
     std::size_t pendingSpaces = 0;  // spaces right before measuredTo since the last stop, unwritten
     std::size_t lineStart = 0;      // after the last break before the block
     std::uint8_t tail[64];
+    if (out == nullptr) {
+        scratch_.clear();
+    }
+    Output write(out != nullptr ? *out : scratch_, text);
     for (std::size_t block = 0; block < text.size(); block += 64) {
+        // What is left of the block, and a tab's spaces for each of its bytes.
+        write.Reserve(block + 64 - copied + (compress_ ? 0 : 64 * stop_));
         const std::uint8_t* at64 = bytes + block;
         if (text.size() - block < 64) {
             // Zero bytes are neither triggers nor breaks.
@@ -118,25 +163,23 @@ bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, std
                 breaksBefore != 0 ? block + 64 - static_cast<std::size_t>(std::countl_zero(breaksBefore))
                                   : lineStart;
             if (start > measuredTo) {
-                column = Columns(bytes + start, bytes + at) % stop_;
+                column = Wrap(Columns(bytes + start, bytes + at));
                 pendingSpaces = 0;
             } else if (at != measuredTo) {
-                column = (column + Columns(bytes + measuredTo, bytes + at)) % stop_;
+                column = Wrap(column + Columns(bytes + measuredTo, bytes + at));
                 pendingSpaces = 0;
             }
             measuredTo = at + 1;
             if (bytes[at] == kSpaceByte) {
-                column = (column + 1) % stop_;
+                column = column + 1 == stop_ ? 0 : column + 1;
                 if (column != 0) {
                     ++pendingSpaces;
                     continue;
                 }
             } else if (!compress_) {
                 // A tab to the spaces up to the next stop.
-                Append(out, text, copied, at);
-                if (out != nullptr) {
-                    out->append(stop_ - column, ' ');
-                }
+                write.Copy(copied, at);
+                write.Spaces(stop_ - column);
                 copied = at + 1;
                 column = 0;
                 changed = true;
@@ -145,10 +188,8 @@ bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, std
             // A space that reaches a stop, or a tab (spaces up to the next stop once expanded):
             // one tab for them and the spaces before them since the last stop.
             changed = changed || bytes[at] == kSpaceByte || pendingSpaces > 0;
-            Append(out, text, copied, at - pendingSpaces);
-            if (out != nullptr) {
-                out->push_back('\t');
-            }
+            write.Copy(copied, at - pendingSpaces);
+            write.Tab();
             copied = at + 1;
             column = 0;
             pendingSpaces = 0;
@@ -157,8 +198,16 @@ bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, std
             lineStart = block + 64 - static_cast<std::size_t>(std::countl_zero(masks.breaks));
         }
     }
-    Append(out, text, copied, text.size());
+    write.Reserve(text.size() - copied);
+    write.Copy(copied, text.size());
+    write.Finish();
     return changed;
+}
+
+// columns modulo the tab width; a mask where the width is a power of two, as it mostly is, since
+// a division costs more than the rest of a short stretch between two blanks.
+std::size_t ByteConversion::Wrap(std::size_t columns) const {
+    return wrapMask_ != 0 ? columns & wrapMask_ : columns % stop_;
 }
 
 // Each line's leading blanks converted on their own, the rest of the line copied.
@@ -206,20 +255,17 @@ std::size_t ByteConversion::Columns(const std::uint8_t* from, const std::uint8_t
     std::size_t columns = 0;
     const std::uint8_t* p = from;
     while (p != to) {
-#if BLANKWISE_HAS_SSE2
-        // Sixteen ASCII characters at a time.
-        while (to - p >= 16 && _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0) {
-            p += 16;
-            columns += 16;
-        }
-        if (p == to) {
-            break;
-        }
-#endif
         const std::uint8_t lead = *p;
         if (lead < 0x80) {
             ++columns;
             ++p;
+#if BLANKWISE_HAS_SSE2
+            // After an ASCII character, sixteen more at a time.
+            while (to - p >= 16 && _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0) {
+                p += 16;
+                columns += 16;
+            }
+#endif
         } else if (lead < 0xE0) {
             const auto unit = static_cast<char16_t>((lead & 0x1F) << 6 | (p[1] & 0x3F));
             columns += 1u + doubleByteFlags_[unit];

@@ -38,14 +38,17 @@ class ByteConversion {
     bool ConvertInitialBlanks(std::string_view text, std::size_t column, bool startsMidLine,
                               std::string* out) const;
     std::size_t Columns(const std::uint8_t* from, const std::uint8_t* to) const;
+    std::size_t Wrap(std::size_t columns) const;
     std::size_t BlanksEnd(std::string_view text, std::size_t pos) const;
 
     bool compress_;
     bool utf8_;
     std::size_t stop_;
+    std::size_t wrapMask_;  // the tab width less one where it is a power of two (not 1), else 0
     bool initialOnly_;
     const std::uint8_t* doubleByteFlags_;  // by UTF-16 unit: 1 where code page 932 takes two bytes
     BytePatterns breaks_;
+    mutable std::string scratch_;  // the output nobody reads, when only the change is asked for
 };
 
 }  // namespace BlankwiseCli

@@ -261,7 +261,8 @@ std::size_t ByteConversion::Columns(const std::uint8_t* from, const std::uint8_t
             ++p;
 #if BLANKWISE_HAS_SSE2
             // After an ASCII character, sixteen more at a time.
-            while (to - p >= 16 && _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0) {
+            while (to - p >= 16 &&
+                   _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0) {
                 p += 16;
                 columns += 16;
             }

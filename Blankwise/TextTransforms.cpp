@@ -285,7 +285,7 @@ WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineB
     const std::size_t slack = kBlockUnits + stop;
     WideString out(text.size() + text.size() / 8 + slack, u'\0');
     std::size_t written = 0;
-    auto ensureRoom = [&out, &written, slack] {
+    auto ensureRoom = [&] {
         if (out.size() - written < slack) {
             out.resize(out.size() * 2);
         }

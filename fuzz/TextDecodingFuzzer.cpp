@@ -105,8 +105,8 @@ void CheckStream(std::string_view input, const BlankwiseCli::StreamSettings& set
     StringSink sink;
     const BlankwiseCli::StreamOutcome outcome = BlankwiseCli::ConvertStream(source, &sink, settings);
 
-    const std::optional<Encoding> marked =
-        settings.encoding == Encoding::Cp932 ? std::nullopt : MyLibrary::EncodingOfByteOrderMark(input);
+    // A byte order mark selects its encoding whatever the settings say, code page 932 included.
+    const std::optional<Encoding> marked = MyLibrary::EncodingOfByteOrderMark(input);
     const Encoding encoding = marked.value_or(settings.encoding);
     const std::string_view mark = marked ? MyLibrary::ByteOrderMark(*marked) : std::string_view{};
     Check(outcome.encoding == encoding, "a byte order mark selects the encoding", where);

@@ -90,7 +90,7 @@ TEST(BytePath, AgreesWithThePipelineOnRandomText) {
         ASSERT_EQ(bytes.errorOffset, reference.errorOffset);
         if (reference.invalid) {
             std::string whole;
-            ConvertAll(text.substr(0, reference.errorOffset), settings, false, whole);
+            ConvertAll(text.substr(0, static_cast<std::size_t>(reference.errorOffset)), settings, false, whole);
             ASSERT_EQ(whole.substr(0, actual.size()), actual);
         } else {
             ASSERT_EQ(bytes.changed, reference.changed);

@@ -62,7 +62,9 @@ void PieceReader::HandOut(Piece& piece, std::size_t cut) {
     piece.offset = offset_;
     piece.startsMidLine = midLine_;
     piece.state = Piece::State::Waiting;
-    midLine_ = !IsBreak(layout_.UnitAt(ViewOf(piece.input), cut - layout_.unitBytes));
+    // The last whole unit tells; a piece at the end of UTF-16 input may end in half a unit, or be one.
+    const std::size_t whole = cut - cut % layout_.unitBytes;
+    midLine_ = whole == 0 || !IsBreak(layout_.UnitAt(ViewOf(piece.input), whole - layout_.unitBytes));
     offset_ += cut;
     column_ = ColumnAtEnd(ViewOf(piece.input), column_);
     scanned_ = 0;

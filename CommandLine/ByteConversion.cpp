@@ -133,6 +133,12 @@ bool ByteConversion::Convert(std::string_view text, std::int32_t column, bool st
 // Walks from one tab (or space, when compressing) to the next, 64 bytes a step; the characters
 // between them only move the column, which is measured from the last break before the tab.
 bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, std::string* out) const {
+    return compress_ ? ConvertRangeAs<true>(text, column, out) : ConvertRangeAs<false>(text, column, out);
+}
+
+// One loop for each conversion, so that the one at hand takes no branch for the other.
+template <bool kCompress>
+bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, std::string* out) const {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     bool changed = false;
     std::size_t copied = 0;         // text before this is written
@@ -146,7 +152,7 @@ bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, std
     Output write(out != nullptr ? *out : scratch_, text);
     for (std::size_t block = 0; block < text.size(); block += 64) {
         // What is left of the block, and a tab's spaces for each of its bytes.
-        write.Reserve(block + 64 - copied + (compress_ ? 0 : 64 * stop_));
+        write.Reserve(block + 64 - copied + (kCompress ? 0 : 64 * stop_));
         const std::uint8_t* at64 = bytes + block;
         if (text.size() - block < 64) {
             // Zero bytes are neither triggers nor breaks.
@@ -154,7 +160,7 @@ bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, std
             std::copy(bytes + block, bytes + text.size(), tail);
             at64 = tail;
         }
-        const BlockMasks masks = MasksOf(at64, compress_);
+        const BlockMasks masks = MasksOf(at64, kCompress);
         for (std::uint64_t rest = masks.triggers; rest != 0; rest &= rest - 1) {
             const auto bit = static_cast<unsigned>(std::countr_zero(rest));
             const std::size_t at = block + bit;
@@ -170,13 +176,13 @@ bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, std
                 pendingSpaces = 0;
             }
             measuredTo = at + 1;
-            if (bytes[at] == kSpaceByte) {
+            if (kCompress && bytes[at] == kSpaceByte) {
                 column = column + 1 == stop_ ? 0 : column + 1;
                 if (column != 0) {
                     ++pendingSpaces;
                     continue;
                 }
-            } else if (!compress_) {
+            } else if (!kCompress) {
                 // A tab to the spaces up to the next stop.
                 write.Copy(copied, at);
                 write.Spaces(stop_ - column);

@@ -35,6 +35,8 @@ class ByteConversion {
                    const std::uint8_t* doubleByteFlags);
 
     bool ConvertRange(std::string_view text, std::size_t column, std::string* out) const;
+    template <bool kCompress>
+    bool ConvertRangeAs(std::string_view text, std::size_t column, std::string* out) const;
     bool ConvertInitialBlanks(std::string_view text, std::size_t column, bool startsMidLine,
                               std::string* out) const;
     std::size_t Columns(const std::uint8_t* from, const std::uint8_t* to) const;

@@ -158,6 +158,9 @@ class Run {
         StreamSettings settings{options_.conversionId, options_.startColumn, options_.encoding};
         settings.tabWidth = options_.tabWidth;
         settings.initialOnly = options_.initialOnly;
+        if (options_.threads > 0) {
+            settings.helperThreads = static_cast<std::size_t>(options_.threads - 1);
+        }
         StreamOutcome outcome;
         switch (options_.mode) {
             case OutputMode::StandardOutput: {

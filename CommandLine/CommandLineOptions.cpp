@@ -28,6 +28,7 @@ constexpr std::string_view kUsage =
     "      --check               write nothing; list the files that would change, exit 1 if any\n"
     "      --diff                write a unified diff of what would change, change nothing;\n"
     "                            with --check exit 1 when something would change\n"
+    "      --threads N           convert on N threads, 1-4 (default: one a processor, up to 4)\n"
     "  -h, --help                show this help with examples\n"
     "      --version             show the version\n";
 
@@ -95,7 +96,7 @@ constexpr OptionDescription kOptionDescriptions[] = {
     {"conversion", 'c', true},    {"list", 0, false},    {"start-column", 0, true}, {"encoding", 'e', true},
     {"in-place", 'i', false},     {"check", 0, false},   {"help", 'h', false},      {"version", 0, false},
     {"tabs", 't', true},          {"initial", 0, false}, {"diff", 0, false},        {"widths", 0, true},
-    {"ambiguous-width", 0, true},
+    {"ambiguous-width", 0, true}, {"threads", 0, true},
 };
 
 const OptionDescription* FindLong(std::string_view name) {
@@ -265,6 +266,12 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args
                     return UsageError{"--tabs needs a whole number from 1 to 1000, not " + Quoted(*value)};
                 }
                 options.tabWidth = *width;
+            } else if (name == "threads") {
+                const auto threads = ParseColumn(*value);
+                if (!threads || *threads < 1 || *threads > kMaxThreads) {
+                    return UsageError{"--threads needs a whole number from 1 to 4, not " + Quoted(*value)};
+                }
+                options.threads = *threads;
             } else if (name == "widths") {
                 if (*value != "cp932" && *value != "unicode") {
                     return UsageError{"--widths needs cp932 or unicode, not " + Quoted(*value)};

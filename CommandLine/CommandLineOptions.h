@@ -12,6 +12,7 @@
 namespace BlankwiseCli {
 
 inline constexpr std::int32_t kMaxTabWidth = 1000;
+inline constexpr std::int32_t kMaxThreads = 4;
 
 enum class Action : std::uint8_t { Convert, Help, Version, List };
 enum class OutputMode : std::uint8_t { StandardOutput, InPlace, Check, Diff };
@@ -27,6 +28,7 @@ struct Options {
     bool initialOnly = false;   // --initial
     Widths widths = Widths::Cp932;  // --widths
     unsigned ambiguousColumns = 1;  // --ambiguous-width, with Widths::Unicode
+    std::int32_t threads = 0;       // --threads, 1 to kMaxThreads; 0: one a processor
     bool diffChecks = false;    // --diff with --check: exit 1 when something would change
     OutputMode mode = OutputMode::StandardOutput;
     std::vector<std::string> files;  // "-" is standard input; none means standard input

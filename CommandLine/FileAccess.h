@@ -66,6 +66,11 @@ class ReplacementFile {
 };
 std::unique_ptr<ReplacementFile> CreateReplacementFile(const std::string& target);
 
+// For a thread other than the main one: the signals that end the process (and remove the
+// temporary file) go to the main thread only. It holds them back while it names a temporary
+// file; one taken by another thread in that moment would leave the file behind.
+void KeepEndingSignalsFromThisThread();
+
 // The process's standard streams, set to binary where the platform would translate.
 StandardStreams& ProcessStreams();
 

@@ -278,6 +278,15 @@ std::string ReplaceableTarget(const std::string& path) {
     return resolved;
 }
 
+void KeepEndingSignalsFromThisThread() {
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (const int signal : kEndingSignals) {
+        sigaddset(&ending, signal);
+    }
+    ::pthread_sigmask(SIG_BLOCK, &ending, nullptr);
+}
+
 std::unique_ptr<ReplacementFile> CreateReplacementFile(const std::string& target) {
     return std::make_unique<PosixReplacementFile>(target);
 }

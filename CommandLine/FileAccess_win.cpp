@@ -245,6 +245,9 @@ std::string ReplaceableTarget(const std::string& path) {
     return path;
 }
 
+// Windows sends no signals to the threads of a process.
+void KeepEndingSignalsFromThisThread() {}
+
 std::unique_ptr<ReplacementFile> CreateReplacementFile(const std::string& target) {
     return std::make_unique<Win32ReplacementFile>(target);
 }

@@ -30,11 +30,20 @@ PieceConverter::PieceConverter(int conversionId, MyLibrary::Encoding encoding, b
       triggers_(layout_, {TriggersOf(conversionId).units[0], TriggersOf(conversionId).units[1],
                           TriggersOf(conversionId).units[2]}),
       breaks_(layout_, {kCr, kLf}),
-      writes_(writes) {}
+      writes_(writes) {
+    if (settings.bytePaths) {
+        byteConversion_ =
+            ByteConversion::For(conversionId, encoding, settings.tabWidth, settings.initialOnly);
+    }
+}
 
 void PieceConverter::Convert(Piece& piece) {
     try {
-        ConvertLines(piece);
+        if (byteConversion_) {
+            ConvertBytes(piece);
+        } else {
+            ConvertLines(piece);
+        }
     } catch (...) {
         piece.failure = std::current_exception();
     }
@@ -70,6 +79,29 @@ void PieceConverter::ConvertLines(Piece& piece) {
         copied = runEnd;
     }
     Copy(piece, copied, bytes.size());
+}
+
+// The whole piece checked, then converted on its bytes. Before invalid bytes only the whole
+// lines are converted and written. A piece with a character read from a code that Windows does
+// not write for it goes through the pipeline, which writes changed lines with Windows' codes.
+void PieceConverter::ConvertBytes(Piece& piece) {
+    piece.output.clear();
+    piece.invalid = false;
+    piece.failure = nullptr;
+    const std::string_view bytes = ViewOf(piece.input);
+    bool recoded = false;
+    const MyLibrary::DecodeResult checked = MyLibrary::Validate(layout_.encoding, bytes, true, recoded);
+    if (recoded) {
+        ConvertLines(piece);
+        return;
+    }
+    const std::size_t end = checked.invalid ? layout_.LineStart(bytes, checked.consumed, 0) : bytes.size();
+    piece.changed = byteConversion_->Convert(bytes.substr(0, end), piece.column, piece.startsMidLine,
+                                             writes_ ? &piece.output : nullptr);
+    if (checked.invalid) {
+        piece.invalid = true;
+        piece.invalidAt = checked.consumed;
+    }
 }
 
 // Bytes the conversion leaves as they are, once they are known to be valid.

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "CommandLine/ByteConversion.h"
 #include "CommandLine/BytePatterns.h"
 #include "CommandLine/Piece.h"
 #include "CommandLine/UnitLayout.h"
@@ -28,6 +30,7 @@ class PieceConverter {
   private:
     std::size_t LineEnd(std::string_view bytes, std::size_t pos) const;
     void ConvertLines(Piece& piece);
+    void ConvertBytes(Piece& piece);
     bool Copy(Piece& piece, std::size_t from, std::size_t to);
     bool ConvertRun(Piece& piece, std::size_t from, std::size_t to);
     void EncodeChangedLines(std::string_view bytes, std::string& out);
@@ -39,6 +42,7 @@ class PieceConverter {
     BytePatterns triggers_;
     BytePatterns breaks_;
     bool writes_;
+    std::optional<ByteConversion> byteConversion_;
     std::u16string units_;
     std::u16string converted_;
 };

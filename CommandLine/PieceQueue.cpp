@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "CommandLine/FileAccess.h"
+
 namespace BlankwiseCli {
 namespace {
 
@@ -84,6 +86,7 @@ Piece* PieceQueue::TakeWaiting() {
 
 // A helper thread: converts waiting pieces, each with the lock let go, until the queue stops.
 void PieceQueue::Help() {
+    KeepEndingSignalsFromThisThread();
     PieceConverter converter(conversionId_, encoding_, writes_, settings_);
     std::unique_lock lock(mutex_);
     while (true) {

@@ -62,9 +62,9 @@ void PieceReader::HandOut(Piece& piece, std::size_t cut) {
     piece.offset = offset_;
     piece.startsMidLine = midLine_;
     piece.state = Piece::State::Waiting;
-    // A piece shorter than one unit (the odd last byte of a UTF-16 stream) ends no line.
-    midLine_ =
-        cut < layout_.unitBytes || !IsBreak(layout_.UnitAt(ViewOf(piece.input), cut - layout_.unitBytes));
+    // The last whole unit tells; a piece at the end of UTF-16 input may end in half a unit, or be one.
+    const std::size_t whole = cut - cut % layout_.unitBytes;
+    midLine_ = whole == 0 || !IsBreak(layout_.UnitAt(ViewOf(piece.input), whole - layout_.unitBytes));
     offset_ += cut;
     column_ = ColumnAtEnd(ViewOf(piece.input), column_);
     scanned_ = 0;

@@ -57,6 +57,9 @@ struct StreamSettings {
     std::size_t helperThreads = DefaultHelperThreads();
     std::int32_t tabWidth = 4;  // columns from one tab stop to the next, 1 or more
     bool initialOnly = false;   // convert only the blanks that start each line (--initial)
+    // Convert on the bytes where the conversion, the encoding and the widths allow it
+    // (ByteConversion); false sends every changed line through the shared pipeline.
+    bool bytePaths = true;
 };
 
 struct StreamOutcome {

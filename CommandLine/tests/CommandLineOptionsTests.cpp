@@ -146,6 +146,7 @@ TEST(ParseOptions, RejectedCommandLinesSayWhy) {
         {{"-c", "6", "-t", "0"}, "--tabs needs a whole number from 1 to 1000, not '0'"},
         {{"-c", "6", "--tabs=1001"}, "--tabs needs a whole number from 1 to 1000, not '1001'"},
         {{"-c6", "-tx"}, "--tabs needs a whole number from 1 to 1000, not 'x'"},
+        {{"-c6", "--threads", "5"}, "--threads needs a whole number from 1 to 4, not '5'"},
         {{"-c", "6", "--initial=1"}, "option '--initial' takes no value"},
         {{"-c", "6", "--widths", "utf8"}, "--widths needs cp932 or unicode, not 'utf8'"},
         {{"-c", "6", "--widths=unicode", "--ambiguous-width=3"}, "--ambiguous-width needs 1 or 2, not '3'"},

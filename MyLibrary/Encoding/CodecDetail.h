@@ -73,6 +73,6 @@ void EncodeUtf16(std::u16string_view units, bool bigEndian, std::string& out);
 
 // Code page 932 (Cp932Decoder.cpp; its encoder is EncodeCp932 of Cp932.h).
 DecodeResult DecodeCp932(std::string_view bytes, bool atEnd, std::u16string& out, bool& recoded);
-DecodeResult ValidateCp932(std::string_view bytes, bool atEnd);
+DecodeResult ValidateCp932(std::string_view bytes, bool atEnd, bool& recoded);
 
 }  // namespace MyLibrary::CodecDetail

@@ -216,7 +216,7 @@ DecodeResult DecodeCp932(std::string_view bytes, bool atEnd, std::u16string& out
 
 // As DecodeCp932, but only the leads need a look: every byte outside the lead ranges is a
 // character.
-DecodeResult ValidateCp932(std::string_view bytes, bool atEnd) {
+DecodeResult ValidateCp932(std::string_view bytes, bool atEnd, bool& recoded) {
     const Cp932DecodeTables& tables = DecodeTables();
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const std::size_t size = bytes.size();
@@ -236,6 +236,7 @@ DecodeResult ValidateCp932(std::string_view bytes, bool atEnd) {
         for (std::uint64_t rest = leads; rest != 0; rest &= rest - 1) {
             flags |= tables.FlagsAt(Cp932DecodeTables::KeyAt(p + k + std::countr_zero(rest), 1));
         }
+        recoded = recoded || (flags & Cp932DecodeTables::kRecoded) != 0;
         if ((flags & Cp932DecodeTables::kUndecodable) != 0) {
             for (std::uint64_t rest = leads;; rest &= rest - 1) {
                 const auto j = static_cast<unsigned>(std::countr_zero(rest));
@@ -255,9 +256,11 @@ DecodeResult ValidateCp932(std::string_view bytes, bool atEnd) {
             if (k + 1 == size) {
                 return {k, atEnd};
             }
-            if ((tables.FlagsAt(Cp932DecodeTables::KeyAt(p + k, 1)) & Cp932DecodeTables::kUndecodable) != 0) {
+            const std::uint8_t flags = tables.FlagsAt(Cp932DecodeTables::KeyAt(p + k, 1));
+            if ((flags & Cp932DecodeTables::kUndecodable) != 0) {
                 return {k, true};
             }
+            recoded = recoded || (flags & Cp932DecodeTables::kRecoded) != 0;
             trail = true;
         }
     }

@@ -109,16 +109,21 @@ DecodeResult Decode(Encoding encoding, std::string_view bytes, bool atEnd, std::
 }
 
 DecodeResult Validate(Encoding encoding, std::string_view bytes, bool atEnd) {
+    bool recoded = false;
+    return Validate(encoding, bytes, atEnd, recoded);
+}
+
+DecodeResult Validate(Encoding encoding, std::string_view bytes, bool atEnd, bool& recoded) {
     switch (encoding) {
         case Encoding::Utf8:
             return ValidateUtf8(bytes, atEnd);
         case Encoding::Cp932:
-            return ValidateCp932(bytes, atEnd);
+            return ValidateCp932(bytes, atEnd, recoded);
         case Encoding::Utf16Le:
         case Encoding::Utf16Be: {
             thread_local std::u16string scratch;
             scratch.clear();
-            return Decode(encoding, bytes, atEnd, scratch);
+            return Decode(encoding, bytes, atEnd, scratch, recoded);
         }
     }
     return {0, true};

@@ -63,6 +63,8 @@ DecodeResult Decode(Encoding encoding, std::string_view bytes, bool atEnd, std::
 
 // Where Decode would stop and whether the bytes there are invalid, without decoding.
 DecodeResult Validate(Encoding encoding, std::string_view bytes, bool atEnd);
+// The same, and sets recoded as Decode does (possibly also for a code after the invalid bytes).
+DecodeResult Validate(Encoding encoding, std::string_view bytes, bool atEnd, bool& recoded);
 
 // Appends the bytes of the UTF-16 units. UTF-8 writes a lone surrogate as U+FFFD, UTF-16 writes
 // every unit as it is. Code page 932 writes a unit it does not map as '?', and a unit with two

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "CommandLine/StreamConversion.h"
+#include "CommandLine/tests/TestSupport.h"
+
+namespace BlankwiseCli {
+namespace {
+
+using Testing::MemorySink;
+using Testing::MemorySource;
+
+// Pieces of text that exercise the byte path: blanks, every kind of break, characters one and
+// two columns wide (and, in UTF-8, characters code page 932 lacks), codes Windows writes otherwise,
+// and bytes that are not valid in the encoding.
+const std::vector<std::string> kCp932Tokens = {
+    "a",    "Z",    " ",        " ",        " ",        "\t",      "\t",       "\r",
+    "\n",   "\r\n", "\x81\x40", "\x88\x9f", "\x82\xa0", "\xb1",    "\xed\x40", "\x87\x90",
+    "\x80", "\xa0", "\xfd",     "\x81",     "\x85\x40", "\xf0\x40"};
+const std::vector<std::string> kUtf8Tokens = {"a",
+                                              "Z",
+                                              " ",
+                                              " ",
+                                              " ",
+                                              "\t",
+                                              "\t",
+                                              "\r",
+                                              "\n",
+                                              "\r\n",
+                                              "\xe3\x80\x80",
+                                              "\xe6\xbc\xa2",
+                                              "\xc3\xa9",
+                                              "\xce\xb1",
+                                              "\xed\x95\x9c",
+                                              "\xf0\xa0\xae\xb7",
+                                              "\xe2\x82\xac",
+                                              "\xef\xbd\xb1",
+                                              "\xcc\x81",
+                                              "\xc2\xa7",
+                                              "\xff",
+                                              "\x80",
+                                              "\xe3\x80"};
+
+StreamOutcome ConvertAll(const std::string& text, StreamSettings settings, bool bytePaths,
+                         std::string& output) {
+    settings.bytePaths = bytePaths;
+    MemorySource source(text, {97, 4096});
+    MemorySink sink;
+    const StreamOutcome outcome = ConvertStream(source, &sink, settings);
+    output = sink.Bytes();
+    return outcome;
+}
+
+// The byte path against the shared pipeline on random text: the same bytes, the same change, the
+// same error at the same offset (and, before it, a prefix of the whole text's conversion).
+TEST(BytePath, AgreesWithThePipelineOnRandomText) {
+    std::mt19937 random(15);
+    for (int round = 0; round < 3000; ++round) {
+        const bool cp932 = round % 2 == 0;
+        const std::vector<std::string>& tokens = cp932 ? kCp932Tokens : kUtf8Tokens;
+        // Most texts are valid; the last tokens are the invalid ones.
+        const std::size_t usable = round % 5 == 0 ? tokens.size() : tokens.size() - 3;
+        std::string text;
+        const std::size_t length = random() % 400;
+        for (std::size_t k = 0; k < length; ++k) {
+            text += tokens[random() % usable];
+        }
+        StreamSettings settings;
+        settings.encoding = cp932 ? MyLibrary::Encoding::Cp932 : MyLibrary::Encoding::Utf8;
+        settings.conversionId = round % 4 < 2 ? 5 : 6;
+        settings.tabWidth = static_cast<std::int32_t>(1 + random() % 9);
+        settings.startColumn = static_cast<std::int32_t>(random() % 3 == 0 ? random() % 20 : 0);
+        settings.initialOnly = random() % 3 == 0;
+        settings.chunkUnits = 16 + random() % 300;
+        settings.readSize = 64;
+        settings.helperThreads = random() % 2;
+        std::string expected;
+        std::string actual;
+        const StreamOutcome reference = ConvertAll(text, settings, false, expected);
+        const StreamOutcome bytes = ConvertAll(text, settings, true, actual);
+        SCOPED_TRACE(testing::Message()
+                     << "round " << round << " id " << settings.conversionId << " -t " << settings.tabWidth
+                     << " start " << settings.startColumn << (settings.initialOnly ? " --initial" : "")
+                     << " text " << testing::PrintToString(text));
+        ASSERT_EQ(bytes.invalid, reference.invalid);
+        ASSERT_EQ(bytes.errorOffset, reference.errorOffset);
+        if (reference.invalid) {
+            std::string whole;
+            ConvertAll(text.substr(0, static_cast<std::size_t>(reference.errorOffset)), settings, false, whole);
+            ASSERT_EQ(whole.substr(0, actual.size()), actual);
+        } else {
+            ASSERT_EQ(bytes.changed, reference.changed);
+            ASSERT_EQ(actual, expected);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace BlankwiseCli

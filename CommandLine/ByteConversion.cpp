@@ -104,23 +104,28 @@ std::optional<ByteConversion> ByteConversion::For(int conversionId, MyLibrary::E
                                                   std::int32_t tabWidth, bool initialOnly) {
     const MyLibrary::TextPlatform& platform = MyLibrary::CurrentTextPlatform();
     const bool utf8 = encoding == MyLibrary::Encoding::Utf8;
-    if ((conversionId != kSpacesToTabs && conversionId != kTabsToSpaces) || tabWidth < 1 ||
-        !(utf8 || encoding == MyLibrary::Encoding::Cp932) || !platform.WidthIsMultiByteLength() ||
-        (utf8 && platform.DoubleByteFlags() == nullptr)) {
+    // Code page 932 bytes are as wide as they are long only with its own widths; UTF-8 is measured
+    // by character, from the code page 932 lengths or from the per-unit columns of Unicode widths.
+    const bool measurable = utf8
+                                ? platform.DoubleByteFlags() != nullptr || platform.UnitColumns() != nullptr
+                                : encoding == MyLibrary::Encoding::Cp932 && platform.WidthIsMultiByteLength();
+    if ((conversionId != kSpacesToTabs && conversionId != kTabsToSpaces) || tabWidth < 1 || !measurable) {
         return std::nullopt;
     }
     return ByteConversion(conversionId == kSpacesToTabs, encoding, static_cast<std::size_t>(tabWidth),
-                          initialOnly, platform.DoubleByteFlags());
+                          initialOnly, platform);
 }
 
 ByteConversion::ByteConversion(bool compress, MyLibrary::Encoding encoding, std::size_t tabWidth,
-                               bool initialOnly, const std::uint8_t* doubleByteFlags)
+                               bool initialOnly, const MyLibrary::TextPlatform& platform)
     : compress_(compress),
       utf8_(encoding == MyLibrary::Encoding::Utf8),
       stop_(tabWidth),
       wrapMask_(std::has_single_bit(tabWidth) ? tabWidth - 1 : 0),
       initialOnly_(initialOnly),
-      doubleByteFlags_(doubleByteFlags),
+      platform_(&platform),
+      doubleByteFlags_(platform.DoubleByteFlags()),
+      unitColumns_(doubleByteFlags_ == nullptr ? platform.UnitColumns() : nullptr),
       breaks_(UnitLayout(encoding), {kCr, kLf}) {}
 
 bool ByteConversion::Convert(std::string_view text, std::int32_t column, bool startsMidLine,
@@ -254,6 +259,11 @@ std::size_t ByteConversion::BlanksEnd(std::string_view text, std::size_t pos) co
 }
 
 // The display columns of the characters in [from, to), which holds no tab and no break.
+// The columns of a character of the Basic Multilingual Plane (no surrogate in valid UTF-8).
+std::size_t ByteConversion::UnitWidth(char16_t unit) const {
+    return doubleByteFlags_ != nullptr ? 1u + doubleByteFlags_[unit] : unitColumns_[unit];
+}
+
 std::size_t ByteConversion::Columns(const std::uint8_t* from, const std::uint8_t* to) const {
     if (!utf8_) {
         return static_cast<std::size_t>(to - from);
@@ -275,18 +285,21 @@ std::size_t ByteConversion::Columns(const std::uint8_t* from, const std::uint8_t
 #endif
         } else if (lead < 0xE0) {
             const auto unit = static_cast<char16_t>((lead & 0x1F) << 6 | (p[1] & 0x3F));
-            columns += 1u + doubleByteFlags_[unit];
+            columns += UnitWidth(unit);
             p += 2;
         } else if (lead < 0xF0) {
             const auto unit = static_cast<char16_t>((lead & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
-            columns += 1u + doubleByteFlags_[unit];
+            columns += UnitWidth(unit);
             p += 3;
         } else {
             const std::uint32_t scalar =
                 (lead & 0x07u) << 18 | (p[1] & 0x3Fu) << 12 | (p[2] & 0x3Fu) << 6 | (p[3] & 0x3Fu);
-            const auto high = static_cast<char16_t>(0xD800 + ((scalar - 0x10000) >> 10));
-            const auto low = static_cast<char16_t>(0xDC00 + (scalar & 0x3FF));
-            columns += 2u + doubleByteFlags_[high] + doubleByteFlags_[low];
+            const char16_t pair[2] = {static_cast<char16_t>(0xD800 + ((scalar - 0x10000) >> 10)),
+                                      static_cast<char16_t>(0xDC00 + (scalar & 0x3FF))};
+            // A pair is one character to Unicode widths, two units of code page 932 lengths.
+            columns += doubleByteFlags_ != nullptr
+                           ? 2u + doubleByteFlags_[pair[0]] + doubleByteFlags_[pair[1]]
+                           : platform_->DisplayWidth(std::u16string_view(pair, 2));
             p += 4;
         }
     }

@@ -8,6 +8,7 @@
 
 #include "CommandLine/BytePatterns.h"
 #include "MyLibrary/Encoding/TextCodec.h"
+#include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace BlankwiseCli {
 
@@ -32,7 +33,7 @@ class ByteConversion {
 
   private:
     ByteConversion(bool compress, MyLibrary::Encoding encoding, std::size_t tabWidth, bool initialOnly,
-                   const std::uint8_t* doubleByteFlags);
+                   const MyLibrary::TextPlatform& platform);
 
     bool ConvertRange(std::string_view text, std::size_t column, std::string* out) const;
     template <bool kCompress>
@@ -40,6 +41,7 @@ class ByteConversion {
     bool ConvertInitialBlanks(std::string_view text, std::size_t column, bool startsMidLine,
                               std::string* out) const;
     std::size_t Columns(const std::uint8_t* from, const std::uint8_t* to) const;
+    std::size_t UnitWidth(char16_t unit) const;
     std::size_t Wrap(std::size_t columns) const;
     std::size_t BlanksEnd(std::string_view text, std::size_t pos) const;
 
@@ -48,7 +50,9 @@ class ByteConversion {
     std::size_t stop_;
     std::size_t wrapMask_;  // the tab width less one where it is a power of two (not 1), else 0
     bool initialOnly_;
+    const MyLibrary::TextPlatform* platform_;
     const std::uint8_t* doubleByteFlags_;  // by UTF-16 unit: 1 where code page 932 takes two bytes
+    const std::uint8_t* unitColumns_;      // Unicode widths by UTF-16 unit, where there are no flags
     BytePatterns breaks_;
     mutable std::string scratch_;  // the output nobody reads, when only the change is asked for
 };

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "CommandLine/StreamConversion.h"
 #include "CommandLine/tests/TestSupport.h"
+#include "MyLibrary/StringUnit/UnicodeWidth.h"
+#include "MyLibrary/tests/ScopedTextPlatform.h"
 
 namespace BlankwiseCli {
 namespace {
@@ -56,11 +59,17 @@ StreamOutcome ConvertAll(const std::string& text, StreamSettings settings, bool 
 }
 
 // The byte path against the shared pipeline on random text: the same bytes, the same change, the
-// same error at the same offset (and, before it, a prefix of the whole text's conversion).
+// same error at the same offset (and, before it, a prefix of the whole text's conversion). UTF-8
+// is measured with code page 932 widths and with Unicode widths in both ambiguous widths.
 TEST(BytePath, AgreesWithThePipelineOnRandomText) {
     std::mt19937 random(15);
     for (int round = 0; round < 3000; ++round) {
         const bool cp932 = round % 2 == 0;
+        const unsigned unicodeAmbiguous = cp932 ? 0 : static_cast<unsigned>(round / 2 % 3);
+        std::optional<MyLibrary::ScopedTextPlatform> widths;
+        if (unicodeAmbiguous != 0) {
+            widths.emplace(MyLibrary::UnicodeWidthTextPlatform(unicodeAmbiguous));
+        }
         const std::vector<std::string>& tokens = cp932 ? kCp932Tokens : kUtf8Tokens;
         // Most texts are valid; the last tokens are the invalid ones.
         const std::size_t usable = round % 5 == 0 ? tokens.size() : tokens.size() - 3;
@@ -83,14 +92,16 @@ TEST(BytePath, AgreesWithThePipelineOnRandomText) {
         const StreamOutcome reference = ConvertAll(text, settings, false, expected);
         const StreamOutcome bytes = ConvertAll(text, settings, true, actual);
         SCOPED_TRACE(testing::Message()
-                     << "round " << round << " id " << settings.conversionId << " -t " << settings.tabWidth
-                     << " start " << settings.startColumn << (settings.initialOnly ? " --initial" : "")
-                     << " text " << testing::PrintToString(text));
+                     << "round " << round << " unicode widths " << unicodeAmbiguous << " id "
+                     << settings.conversionId << " -t " << settings.tabWidth << " start "
+                     << settings.startColumn << (settings.initialOnly ? " --initial" : "") << " text "
+                     << testing::PrintToString(text));
         ASSERT_EQ(bytes.invalid, reference.invalid);
         ASSERT_EQ(bytes.errorOffset, reference.errorOffset);
         if (reference.invalid) {
             std::string whole;
-            ConvertAll(text.substr(0, static_cast<std::size_t>(reference.errorOffset)), settings, false, whole);
+            ConvertAll(text.substr(0, static_cast<std::size_t>(reference.errorOffset)), settings, false,
+                       whole);
             ASSERT_EQ(whole.substr(0, actual.size()), actual);
         } else {
             ASSERT_EQ(bytes.changed, reference.changed);

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "MyLibrary/StringUnit/TextPlatform.h"
+#include "MyLibrary/tests/ScopedTextPlatform.h"
 
 namespace MyLibrary {
 
@@ -36,20 +37,6 @@ class LocaleLikeTextPlatform final : public TextPlatform {
         }
         return kept;
     }
-};
-
-// Makes CurrentTextPlatform() the given platform for the guard's lifetime.
-class ScopedTextPlatform {
-  public:
-    explicit ScopedTextPlatform(const TextPlatform& platform) : previous_(CurrentTextPlatform()) {
-        UseTextPlatform(platform);
-    }
-    ~ScopedTextPlatform() { UseTextPlatform(previous_); }
-    ScopedTextPlatform(const ScopedTextPlatform&) = delete;
-    ScopedTextPlatform& operator=(const ScopedTextPlatform&) = delete;
-
-  private:
-    const TextPlatform& previous_;
 };
 
 }  // namespace MyLibrary

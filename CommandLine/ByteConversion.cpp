@@ -22,19 +22,19 @@ constexpr std::uint8_t kSpaceByte = 0x20;
     return byte == 0x0A || byte == 0x0D;
 }
 
-void Append(std::string* out, std::string_view text, std::size_t from, std::size_t to) {
+void Append(Bytes* out, std::string_view text, std::size_t from, std::size_t to) {
     if (out != nullptr) {
-        out->append(text.data() + from, to - from);
+        out->insert(out->end(), text.data() + from, text.data() + to);
     }
 }
 
-// Writes into a string sized ahead, so that short copies and runs of spaces are stores of a fixed
-// size; Finish trims it to what was written.
+// Writes into a buffer sized ahead (without a zero fill), so that short copies and runs of spaces
+// are stores of a fixed size; Finish trims it to what was written.
 class Output {
   public:
-    static constexpr std::size_t kStore = 16;
+    static constexpr std::size_t kStore = 64;
 
-    Output(std::string& out, std::string_view text) : out_(out), text_(text), written_(out.size()) {}
+    Output(Bytes& out, std::string_view text) : out_(out), text_(text), written_(out.size()) {}
 
     // Room for extra more bytes and a fixed-size store beyond them.
     void Reserve(std::size_t extra) {
@@ -53,14 +53,18 @@ class Output {
         written_ += count;
     }
     void Spaces(std::size_t count) {
-        std::memset(out_.data() + written_, ' ', count <= kStore ? kStore : count);
+        if (count <= kStore) {
+            std::memset(out_.data() + written_, ' ', kStore);
+        } else {
+            std::memset(out_.data() + written_, ' ', count);
+        }
         written_ += count;
     }
     void Tab() { out_[written_++] = '\t'; }
     void Finish() { out_.resize(written_); }
 
   private:
-    std::string& out_;
+    Bytes& out_;
     std::string_view text_;
     std::size_t written_;
 };
@@ -98,6 +102,98 @@ BlockMasks MasksOf(const std::uint8_t* p, bool compress) {
     return masks;
 }
 
+// Bits from..to-1 of a block's mask, to at most 64.
+std::uint64_t BitsBetween(std::size_t from, std::size_t to) {
+    const std::uint64_t below = to >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << to) - 1;
+    return below & ~((std::uint64_t{1} << from) - 1);
+}
+
+// The set bits of a mask. A baseline x86-64 build has no instruction for it, and std::popcount
+// would call a library routine there.
+unsigned CountBits(std::uint64_t bits) {
+#if defined(__POPCNT__)
+    return static_cast<unsigned>(std::popcount(bits));
+#else
+    bits -= (bits >> 1) & 0x5555555555555555u;
+    bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<unsigned>((bits * 0x0101010101010101u) >> 56);
+#endif
+}
+
+// Where the UTF-8 characters of the 64 bytes at p start: bit k of each mask for byte k.
+struct Utf8Starts {
+    std::uint64_t all = 0;        // bytes that are no continuation byte
+    std::uint64_t multiByte = 0;  // the first bytes of characters of two or three bytes
+    std::uint64_t fourByte = 0;   // of four
+};
+
+Utf8Starts Utf8StartsOf(const std::uint8_t* p) {
+    Utf8Starts starts;
+#if BLANKWISE_HAS_SSE2
+    // As signed bytes, continuation bytes (0x80..0xBF) are the ones below -64, and the first bytes
+    // of four-byte characters (0xF0..0xF4) the ones above -17.
+    const __m128i lastContinuation = _mm_set1_epi8(static_cast<char>(0xBF));
+    const __m128i lastOfThree = _mm_set1_epi8(static_cast<char>(0xEF));
+    for (unsigned k = 0; k < 4; ++k) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        const __m128i start = _mm_cmpgt_epi8(block, lastContinuation);
+        const __m128i four = _mm_cmpgt_epi8(block, lastOfThree);
+        const auto all = static_cast<std::uint32_t>(_mm_movemask_epi8(start));
+        const auto leads = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(start, block)));
+        const auto fours = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(four, block)));
+        starts.all |= std::uint64_t{all} << (16 * k);
+        starts.multiByte |= std::uint64_t{leads & ~fours} << (16 * k);
+        starts.fourByte |= std::uint64_t{fours} << (16 * k);
+    }
+#else
+    for (unsigned k = 0; k < 64; ++k) {
+        starts.all |= std::uint64_t{(p[k] & 0xC0) != 0x80} << k;
+        starts.multiByte |= std::uint64_t{p[k] >= 0xC0 && p[k] < 0xF0} << k;
+        starts.fourByte |= std::uint64_t{p[k] >= 0xF0} << k;
+    }
+#endif
+    return starts;
+}
+
+// The UTF-16 unit of the character of two or three bytes at p.
+char16_t UnitOf(const std::uint8_t* p) {
+    return p[0] < 0xE0 ? static_cast<char16_t>((p[0] & 0x1F) << 6 | (p[1] & 0x3F))
+                       : static_cast<char16_t>((p[0] & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
+}
+
+#if BLANKWISE_HAS_SSE2
+// UnitOf each of the 64 bytes at p, of which 66 are readable (meaningless where no character of
+// two or three bytes starts).
+void UnitsOf(const std::uint8_t* p, std::uint16_t* units) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low4 = _mm_set1_epi16(0x0F);
+    const __m128i low5 = _mm_set1_epi16(0x1F);
+    const __m128i low6 = _mm_set1_epi16(0x3F);
+    const __m128i lastOfTwo = _mm_set1_epi16(0xDF);
+    const auto unitsOf = [&](__m128i first, __m128i second, __m128i third) {
+        const __m128i ofThree = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(_mm_and_si128(first, low4), 12),
+                                                          _mm_slli_epi16(_mm_and_si128(second, low6), 6)),
+                                             _mm_and_si128(third, low6));
+        const __m128i ofTwo =
+            _mm_or_si128(_mm_slli_epi16(_mm_and_si128(first, low5), 6), _mm_and_si128(second, low6));
+        const __m128i three = _mm_cmpgt_epi16(first, lastOfTwo);
+        return _mm_or_si128(_mm_and_si128(three, ofThree), _mm_andnot_si128(three, ofTwo));
+    };
+    for (unsigned k = 0; k < 64; k += 16) {
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+        const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k + 1));
+        const __m128i third = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k + 2));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(units + k),
+                         unitsOf(_mm_unpacklo_epi8(first, zero), _mm_unpacklo_epi8(second, zero),
+                                 _mm_unpacklo_epi8(third, zero)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(units + k + 8),
+                         unitsOf(_mm_unpackhi_epi8(first, zero), _mm_unpackhi_epi8(second, zero),
+                                 _mm_unpackhi_epi8(third, zero)));
+    }
+}
+#endif
+
 }  // namespace
 
 std::optional<ByteConversion> ByteConversion::For(int conversionId, MyLibrary::Encoding encoding,
@@ -129,7 +225,7 @@ ByteConversion::ByteConversion(bool compress, MyLibrary::Encoding encoding, std:
       breaks_(UnitLayout(encoding), {kCr, kLf}) {}
 
 bool ByteConversion::Convert(std::string_view text, std::int32_t column, bool startsMidLine,
-                             std::string* out) const {
+                             Bytes* out) const {
     const std::size_t start = column > 0 ? static_cast<std::size_t>(column) % stop_ : 0;
     return initialOnly_ ? ConvertInitialBlanks(text, start, startsMidLine, out)
                         : ConvertRange(text, start, out);
@@ -137,13 +233,18 @@ bool ByteConversion::Convert(std::string_view text, std::int32_t column, bool st
 
 // Walks from one tab (or space, when compressing) to the next, 64 bytes a step; the characters
 // between them only move the column, which is measured from the last break before the tab.
-bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, std::string* out) const {
-    return compress_ ? ConvertRangeAs<true>(text, column, out) : ConvertRangeAs<false>(text, column, out);
+bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, Bytes* out) const {
+    if (utf8_) {
+        return compress_ ? ConvertRangeAs<true, true>(text, column, out)
+                         : ConvertRangeAs<false, true>(text, column, out);
+    }
+    return compress_ ? ConvertRangeAs<true, false>(text, column, out)
+                     : ConvertRangeAs<false, false>(text, column, out);
 }
 
-// One loop for each conversion, so that the one at hand takes no branch for the other.
-template <bool kCompress>
-bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, std::string* out) const {
+// One loop for each conversion and encoding, so that the one at hand takes no branch for another.
+template <bool kCompress, bool kUtf8>
+bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, Bytes* out) const {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     bool changed = false;
     std::size_t copied = 0;         // text before this is written
@@ -155,6 +256,10 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, s
         scratch_.clear();
     }
     Output write(out != nullptr ? *out : scratch_, text);
+    BlockWidths widths;
+    BlockWidths previousWidths;
+    bool widthsKnown = false;
+    std::size_t widthsBlock = 0;  // where the widths were measured
     for (std::size_t block = 0; block < text.size(); block += 64) {
         // What is left of the block, and a tab's spaces for each of its bytes.
         write.Reserve(block + 64 - copied + (kCompress ? 0 : 64 * stop_));
@@ -166,6 +271,30 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, s
             at64 = tail;
         }
         const BlockMasks masks = MasksOf(at64, kCompress);
+        // The widths of the block's characters, measured when a tab in it first needs them; those
+        // of the block before, when they were measured, serve a stretch that starts there.
+        const bool previousKnown = widthsKnown && widthsBlock + 64 == block;
+        previousWidths = widths;
+        widthsKnown = false;
+        const auto columnsBetween = [&](std::size_t from, std::size_t to) {
+            if constexpr (kUtf8) {
+                if (from == to) {
+                    return std::size_t{0};
+                }
+                if (!widthsKnown) {
+                    widths = WidthsAt(bytes, text.size(), block);
+                    widthsKnown = true;
+                    widthsBlock = block;
+                }
+                if (from >= block && widths.regular) {
+                    return std::size_t{CountBits(widths.columns & BitsBetween(from - block, to - block))};
+                }
+                return Utf8Columns(bytes, text.size(), from, to, block, widths,
+                                   previousKnown ? &previousWidths : nullptr);
+            } else {
+                return to - from;
+            }
+        };
         for (std::uint64_t rest = masks.triggers; rest != 0; rest &= rest - 1) {
             const auto bit = static_cast<unsigned>(std::countr_zero(rest));
             const std::size_t at = block + bit;
@@ -174,10 +303,10 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, s
                 breaksBefore != 0 ? block + 64 - static_cast<std::size_t>(std::countl_zero(breaksBefore))
                                   : lineStart;
             if (start > measuredTo) {
-                column = Wrap(Columns(bytes + start, bytes + at));
+                column = Wrap(columnsBetween(start, at));
                 pendingSpaces = 0;
             } else if (at != measuredTo) {
-                column = Wrap(column + Columns(bytes + measuredTo, bytes + at));
+                column = Wrap(column + columnsBetween(measuredTo, at));
                 pendingSpaces = 0;
             }
             measuredTo = at + 1;
@@ -223,7 +352,7 @@ std::size_t ByteConversion::Wrap(std::size_t columns) const {
 
 // Each line's leading blanks converted on their own, the rest of the line copied.
 bool ByteConversion::ConvertInitialBlanks(std::string_view text, std::size_t column, bool startsMidLine,
-                                          std::string* out) const {
+                                          Bytes* out) const {
     bool changed = false;
     std::size_t pos = 0;
     bool first = true;
@@ -258,52 +387,110 @@ std::size_t ByteConversion::BlanksEnd(std::string_view text, std::size_t pos) co
     return pos;
 }
 
-// The display columns of the characters in [from, to), which holds no tab and no break.
 // The columns of a character of the Basic Multilingual Plane (no surrogate in valid UTF-8).
 std::size_t ByteConversion::UnitWidth(char16_t unit) const {
     return doubleByteFlags_ != nullptr ? 1u + doubleByteFlags_[unit] : unitColumns_[unit];
 }
 
-std::size_t ByteConversion::Columns(const std::uint8_t* from, const std::uint8_t* to) const {
-    if (!utf8_) {
-        return static_cast<std::size_t>(to - from);
+// The display columns of the UTF-8 character of more than one byte at p.
+std::size_t ByteConversion::CharacterWidth(const std::uint8_t* p) const {
+    const std::uint8_t lead = *p;
+    if (lead < 0xF0) {
+        return UnitWidth(UnitOf(p));
     }
+    const std::uint32_t scalar =
+        (lead & 0x07u) << 18 | (p[1] & 0x3Fu) << 12 | (p[2] & 0x3Fu) << 6 | (p[3] & 0x3Fu);
+    const char16_t pair[2] = {static_cast<char16_t>(0xD800 + ((scalar - 0x10000) >> 10)),
+                              static_cast<char16_t>(0xDC00 + (scalar & 0x3FF))};
+    // A pair is one character to Unicode widths, two units of code page 932 lengths.
+    return doubleByteFlags_ != nullptr ? 2u + doubleByteFlags_[pair[0]] + doubleByteFlags_[pair[1]]
+                                       : platform_->DisplayWidth(std::u16string_view(pair, 2));
+}
+
+// The display columns of the characters in [from, to), which holds no tab and no break, one
+// character at a time.
+std::size_t ByteConversion::Columns(const std::uint8_t* from, const std::uint8_t* to) const {
     std::size_t columns = 0;
-    const std::uint8_t* p = from;
-    while (p != to) {
-        const std::uint8_t lead = *p;
-        if (lead < 0x80) {
+    for (const std::uint8_t* p = from; p != to;) {
+        if (*p < 0x80) {
             ++columns;
             ++p;
-#if BLANKWISE_HAS_SSE2
-            // After an ASCII character, sixteen more at a time.
-            while (to - p >= 16 &&
-                   _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0) {
-                p += 16;
-                columns += 16;
-            }
-#endif
-        } else if (lead < 0xE0) {
-            const auto unit = static_cast<char16_t>((lead & 0x1F) << 6 | (p[1] & 0x3F));
-            columns += UnitWidth(unit);
-            p += 2;
-        } else if (lead < 0xF0) {
-            const auto unit = static_cast<char16_t>((lead & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
-            columns += UnitWidth(unit);
-            p += 3;
         } else {
-            const std::uint32_t scalar =
-                (lead & 0x07u) << 18 | (p[1] & 0x3Fu) << 12 | (p[2] & 0x3Fu) << 6 | (p[3] & 0x3Fu);
-            const char16_t pair[2] = {static_cast<char16_t>(0xD800 + ((scalar - 0x10000) >> 10)),
-                                      static_cast<char16_t>(0xDC00 + (scalar & 0x3FF))};
-            // A pair is one character to Unicode widths, two units of code page 932 lengths.
-            columns += doubleByteFlags_ != nullptr
-                           ? 2u + doubleByteFlags_[pair[0]] + doubleByteFlags_[pair[1]]
-                           : platform_->DisplayWidth(std::u16string_view(pair, 2));
-            p += 4;
+            columns += CharacterWidth(p);
+            p += std::countl_one(*p);
         }
     }
     return columns;
+}
+
+// The columns of the block of 64 bytes at `block`: each character counts one at its first byte,
+// none where it has no width, and two where it is wide, the second at its second byte (which
+// may be the first of the next block). A character of another width makes the block irregular.
+ByteConversion::BlockWidths ByteConversion::WidthsAt(const std::uint8_t* bytes, std::size_t size,
+                                                     std::size_t block) const {
+    // The block and the two bytes after it, zero bytes past the end of the text.
+    constexpr std::size_t kRead = 64 + 2;
+    const std::uint8_t* loaded = bytes + block;
+    std::uint8_t padded[80] = {};
+    if (size - block < kRead) {
+        std::copy(bytes + block, bytes + size, padded);
+        loaded = padded;
+    }
+    const Utf8Starts starts = Utf8StartsOf(loaded);
+    BlockWidths widths;
+    widths.columns = starts.all;
+    if (block > 0 && bytes[block - 1] >= 0xC0 && CharacterWidth(bytes + block - 1) == 2) {
+        widths.columns |= 1;
+    }
+    const auto count = [&widths](unsigned bit, std::size_t width) {
+        widths.columns ^= std::uint64_t{width == 0} << bit;
+        widths.columns |= (std::uint64_t{width == 2} << bit) << 1;
+        widths.regular = widths.regular && width <= 2;
+    };
+#if BLANKWISE_HAS_SSE2
+    std::uint16_t units[64];
+    if (starts.multiByte != 0) {
+        UnitsOf(loaded, units);
+    }
+    const auto unitAt = [&units](unsigned bit) { return static_cast<char16_t>(units[bit]); };
+#else
+    const auto unitAt = [loaded](unsigned bit) { return UnitOf(loaded + bit); };
+#endif
+    if (doubleByteFlags_ != nullptr) {
+        // Code page 932 lengths: one column, or two where the unit takes two bytes.
+        for (std::uint64_t rest = starts.multiByte; rest != 0; rest &= rest - 1) {
+            const auto bit = static_cast<unsigned>(std::countr_zero(rest));
+            widths.columns |= (std::uint64_t{doubleByteFlags_[unitAt(bit)]} << bit) << 1;
+        }
+    } else {
+        for (std::uint64_t rest = starts.multiByte; rest != 0; rest &= rest - 1) {
+            const auto bit = static_cast<unsigned>(std::countr_zero(rest));
+            count(bit, unitColumns_[unitAt(bit)]);
+        }
+    }
+    for (std::uint64_t rest = starts.fourByte; rest != 0; rest &= rest - 1) {
+        const auto bit = static_cast<unsigned>(std::countr_zero(rest));
+        count(bit, CharacterWidth(bytes + block + bit));
+    }
+    return widths;
+}
+
+// The columns of UTF-8 characters from from to to, which holds no tab and no break and ends in the
+// block at `block`, whose widths are given, as may be those of the block before; the other blocks
+// before it are measured here.
+std::size_t ByteConversion::Utf8Columns(const std::uint8_t* bytes, std::size_t size, std::size_t from,
+                                        std::size_t to, std::size_t block, const BlockWidths& widths,
+                                        const BlockWidths* previous) const {
+    std::size_t columns = 0;
+    bool regular = widths.regular;
+    for (std::size_t earlier = from - from % 64; earlier < block; earlier += 64) {
+        const BlockWidths earlierWidths =
+            previous != nullptr && earlier + 64 == block ? *previous : WidthsAt(bytes, size, earlier);
+        columns += CountBits(earlierWidths.columns & BitsBetween(std::max(from, earlier) - earlier, 64));
+        regular = regular && earlierWidths.regular;
+    }
+    columns += CountBits(widths.columns & BitsBetween(from > block ? from - block : 0, to - block));
+    return regular ? columns : Columns(bytes + from, bytes + to);
 }
 
 }  // namespace BlankwiseCli

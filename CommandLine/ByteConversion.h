@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "CommandLine/BytePatterns.h"
+#include "CommandLine/Piece.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 
@@ -29,18 +30,27 @@ class ByteConversion {
     // Converts text (valid, whole characters) whose first line starts at display column column;
     // with --initial a first line that continues a line begun before stays as it is. Appends the
     // result to out unless out is null, and returns whether it differs from text.
-    bool Convert(std::string_view text, std::int32_t column, bool startsMidLine, std::string* out) const;
+    bool Convert(std::string_view text, std::int32_t column, bool startsMidLine, Bytes* out) const;
 
   private:
     ByteConversion(bool compress, MyLibrary::Encoding encoding, std::size_t tabWidth, bool initialOnly,
                    const MyLibrary::TextPlatform& platform);
 
-    bool ConvertRange(std::string_view text, std::size_t column, std::string* out) const;
-    template <bool kCompress>
-    bool ConvertRangeAs(std::string_view text, std::size_t column, std::string* out) const;
+    bool ConvertRange(std::string_view text, std::size_t column, Bytes* out) const;
+    template <bool kCompress, bool kUtf8>
+    bool ConvertRangeAs(std::string_view text, std::size_t column, Bytes* out) const;
     bool ConvertInitialBlanks(std::string_view text, std::size_t column, bool startsMidLine,
-                              std::string* out) const;
+                              Bytes* out) const;
+    // The display columns of a block's characters: bit k set for each column that byte k counts.
+    struct BlockWidths {
+        std::uint64_t columns = 0;
+        bool regular = true;  // no character is wider than two columns
+    };
+    BlockWidths WidthsAt(const std::uint8_t* bytes, std::size_t size, std::size_t block) const;
+    std::size_t Utf8Columns(const std::uint8_t* bytes, std::size_t size, std::size_t from, std::size_t to,
+                            std::size_t block, const BlockWidths& widths, const BlockWidths* previous) const;
     std::size_t Columns(const std::uint8_t* from, const std::uint8_t* to) const;
+    std::size_t CharacterWidth(const std::uint8_t* p) const;
     std::size_t UnitWidth(char16_t unit) const;
     std::size_t Wrap(std::size_t columns) const;
     std::size_t BlanksEnd(std::string_view text, std::size_t pos) const;
@@ -54,7 +64,7 @@ class ByteConversion {
     const std::uint8_t* doubleByteFlags_;  // by UTF-16 unit: 1 where code page 932 takes two bytes
     const std::uint8_t* unitColumns_;      // Unicode widths by UTF-16 unit, where there are no flags
     BytePatterns breaks_;
-    mutable std::string scratch_;  // the output nobody reads, when only the change is asked for
+    mutable Bytes scratch_;  // the output nobody reads, when only the change is asked for
 };
 
 }  // namespace BlankwiseCli

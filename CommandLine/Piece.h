@@ -11,8 +11,8 @@
 
 namespace BlankwiseCli {
 
-// Input bytes: a buffer that grows without a zero fill, as every byte it grows by is read into
-// right away.
+// A byte buffer that grows without a zero fill, as every byte it grows by is written right away:
+// the input read into it, the output converted into it.
 template <typename T>
 struct UninitializedAllocator : std::allocator<T> {
     template <typename U>
@@ -28,9 +28,9 @@ struct UninitializedAllocator : std::allocator<T> {
         ::new (static_cast<void*>(place)) U(std::forward<Arguments>(arguments)...);
     }
 };
-using InputBytes = std::vector<char, UninitializedAllocator<char>>;
+using Bytes = std::vector<char, UninitializedAllocator<char>>;
 
-inline std::string_view ViewOf(const InputBytes& bytes) {
+inline std::string_view ViewOf(const Bytes& bytes) {
     return {bytes.data(), bytes.size()};
 }
 
@@ -39,14 +39,14 @@ inline std::string_view ViewOf(const InputBytes& bytes) {
 struct Piece {
     enum class State : std::uint8_t { Waiting, Converting, Converted };
 
-    InputBytes input;          // whole characters, unless the bytes are invalid
+    Bytes input;               // whole characters, unless the bytes are invalid
     std::int32_t column = 0;   // the display column its first line starts at
     std::uint64_t offset = 0;  // of input[0] in the stream
     // The piece was cut from the line it starts in.
     bool startsMidLine = false;
     State state = State::Waiting;
 
-    std::string output;
+    Bytes output;
     bool changed = false;
     bool invalid = false;
     std::size_t invalidAt = 0;  // offset in input of the first invalid bytes

@@ -19,6 +19,10 @@ constexpr std::size_t kJoinGap = 128;
 // conversion and their encodings stay in the processor's nearer caches.
 constexpr std::size_t kRunBytes = std::size_t{1} << 14;
 
+void Append(Bytes& out, std::string_view bytes) {
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
 }  // namespace
 
 PieceConverter::PieceConverter(int conversionId, MyLibrary::Encoding encoding, bool writes,
@@ -109,7 +113,7 @@ bool PieceConverter::Copy(Piece& piece, std::size_t from, std::size_t to) {
     const std::string_view bytes = ViewOf(piece.input).substr(from, to - from);
     const MyLibrary::DecodeResult checked = MyLibrary::Validate(layout_.encoding, bytes, true);
     if (writes_) {
-        piece.output.append(bytes.substr(0, checked.consumed));
+        Append(piece.output, bytes.substr(0, checked.consumed));
     }
     if (checked.invalid) {
         piece.invalid = true;
@@ -137,17 +141,19 @@ bool PieceConverter::ConvertRun(Piece& piece, std::size_t from, std::size_t to) 
                               : Blankwise::ConvertSelection(conversionId_, units_, column, tabWidth_);
     if (converted_ == units_) {
         if (writes_) {
-            piece.output.append(bytes);
+            Append(piece.output, bytes);
         }
         return true;
     }
     piece.changed = true;
     if (writes_) {
+        encoded_.clear();
         if (recoded) {
-            EncodeChangedLines(bytes, piece.output);
+            EncodeChangedLines(bytes, encoded_);
         } else {
-            MyLibrary::Encode(layout_.encoding, converted_, piece.output);
+            MyLibrary::Encode(layout_.encoding, converted_, encoded_);
         }
+        Append(piece.output, encoded_);
     }
     return true;
 }

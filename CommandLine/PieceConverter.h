@@ -45,6 +45,7 @@ class PieceConverter {
     std::optional<ByteConversion> byteConversion_;
     std::u16string units_;
     std::u16string converted_;
+    std::string encoded_;  // a changed run's bytes, before they join the output
 };
 
 }  // namespace BlankwiseCli

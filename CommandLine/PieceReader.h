@@ -33,7 +33,7 @@ class PieceReader {
     ByteSource& source_;
     const StreamSettings& settings_;
     UnitLayout layout_;
-    InputBytes pending_;
+    Bytes pending_;
     std::uint64_t offset_ = 0;
     std::int32_t column_;
     std::size_t scanned_ = 0;  // pending bytes searched for a cut without success

@@ -98,7 +98,7 @@ StreamOutcome ConvertStream(ByteSource& source, ByteSink* sink, const StreamSett
         }
         changed = changed || piece->changed;
         if (sink != nullptr && !piece->output.empty()) {
-            sink->Write(piece->output, !changed);
+            sink->Write(ViewOf(piece->output), !changed);
         }
         if (piece->invalid) {
             outcome.invalid = true;

@@ -29,44 +29,57 @@ void Append(Bytes* out, std::string_view text, std::size_t from, std::size_t to)
 }
 
 // Writes into a buffer sized ahead (without a zero fill), so that short copies and runs of spaces
-// are stores of a fixed size; Finish trims it to what was written.
+// are stores of a fixed size; Finish trims it to what was written. It keeps its own pointers,
+// which the bytes it stores cannot alias, so that they stay in registers.
 class Output {
   public:
     static constexpr std::size_t kStore = 64;
 
-    Output(Bytes& out, std::string_view text) : out_(out), text_(text), written_(out.size()) {}
+    Output(Bytes& out, std::string_view text)
+        : out_(out), text_(text.data()), textSize_(text.size()), written_(out.size()) {
+        Point();
+    }
 
     // Room for extra more bytes and a fixed-size store beyond them.
     void Reserve(std::size_t extra) {
-        if (out_.size() - written_ < extra + kStore) {
+        if (static_cast<std::size_t>(end_ - write_) < extra + kStore) {
+            written_ = static_cast<std::size_t>(write_ - out_.data());
             out_.resize(std::max(out_.size() * 2, written_ + extra + kStore + 4096));
+            Point();
         }
     }
     void Copy(std::size_t from, std::size_t to) {
         const std::size_t count = to - from;
-        char* const write = out_.data() + written_;
-        if (count <= kStore && from + kStore <= text_.size()) {
-            std::memcpy(write, text_.data() + from, kStore);
+        if (count <= kStore && from + kStore <= textSize_) {
+            std::memcpy(write_, text_ + from, kStore);
         } else {
-            std::memcpy(write, text_.data() + from, count);
+            std::memcpy(write_, text_ + from, count);
         }
-        written_ += count;
+        write_ += count;
     }
     void Spaces(std::size_t count) {
         if (count <= kStore) {
-            std::memset(out_.data() + written_, ' ', kStore);
+            std::memset(write_, ' ', kStore);
         } else {
-            std::memset(out_.data() + written_, ' ', count);
+            std::memset(write_, ' ', count);
         }
-        written_ += count;
+        write_ += count;
     }
-    void Tab() { out_[written_++] = '\t'; }
-    void Finish() { out_.resize(written_); }
+    void Tab() { *write_++ = '\t'; }
+    void Finish() { out_.resize(static_cast<std::size_t>(write_ - out_.data())); }
 
   private:
+    void Point() {
+        write_ = out_.data() + written_;
+        end_ = out_.data() + out_.size();
+    }
+
     Bytes& out_;
-    std::string_view text_;
-    std::size_t written_;
+    const char* text_;
+    std::size_t textSize_;
+    std::size_t written_;  // where write_ was when it was last pointed
+    char* write_ = nullptr;
+    char* end_ = nullptr;
 };
 
 // Bit k of each mask set where byte k of the 64 at p is a trigger (a tab, or a space when
@@ -250,19 +263,26 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
     std::size_t copied = 0;         // text before this is written
     std::size_t measuredTo = 0;     // column is the column at this offset
     std::size_t pendingSpaces = 0;  // spaces right before measuredTo since the last stop, unwritten
-    std::size_t lineStart = 0;      // after the last break before the block
     std::uint8_t tail[64];
     if (out == nullptr) {
         scratch_.clear();
     }
     Output write(out != nullptr ? *out : scratch_, text);
+    // The settings in locals, which the stores into the output cannot alias. Columns are wrapped
+    // to the tab width with a mask where it is a power of two, as it mostly is, since a division
+    // costs more than the rest of a short stretch between two blanks.
+    const std::size_t stop = stop_;
+    const std::size_t wrapMask = wrapMask_;
+    const auto wrap = [stop, wrapMask](std::size_t columns) {
+        return wrapMask != 0 ? columns & wrapMask : columns % stop;
+    };
     BlockWidths widths;
     BlockWidths previousWidths;
     bool widthsKnown = false;
     std::size_t widthsBlock = 0;  // where the widths were measured
     for (std::size_t block = 0; block < text.size(); block += 64) {
         // What is left of the block, and a tab's spaces for each of its bytes.
-        write.Reserve(block + 64 - copied + (kCompress ? 0 : 64 * stop_));
+        write.Reserve(block + 64 - copied + (kCompress ? 0 : 64 * stop));
         const std::uint8_t* at64 = bytes + block;
         if (text.size() - block < 64) {
             // Zero bytes are neither triggers nor breaks.
@@ -278,9 +298,6 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
         widthsKnown = false;
         const auto columnsBetween = [&](std::size_t from, std::size_t to) {
             if constexpr (kUtf8) {
-                if (from == to) {
-                    return std::size_t{0};
-                }
                 if (!widthsKnown) {
                     widths = WidthsAt(bytes, text.size(), block);
                     widthsKnown = true;
@@ -295,23 +312,32 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
                 return to - from;
             }
         };
-        for (std::uint64_t rest = masks.triggers; rest != 0; rest &= rest - 1) {
+        // Tabs (and spaces) and breaks in the order they come; a break starts the next line at
+        // column 0. In a block without tabs only its last break counts.
+        if (masks.triggers == 0) {
+            if (masks.breaks != 0) {
+                measuredTo = block + 64 - static_cast<std::size_t>(std::countl_zero(masks.breaks));
+                column = 0;
+                pendingSpaces = 0;
+            }
+            continue;
+        }
+        for (std::uint64_t rest = masks.triggers | masks.breaks; rest != 0; rest &= rest - 1) {
             const auto bit = static_cast<unsigned>(std::countr_zero(rest));
             const std::size_t at = block + bit;
-            const std::uint64_t breaksBefore = masks.breaks & ((std::uint64_t{1} << bit) - 1);
-            const std::size_t start =
-                breaksBefore != 0 ? block + 64 - static_cast<std::size_t>(std::countl_zero(breaksBefore))
-                                  : lineStart;
-            if (start > measuredTo) {
-                column = Wrap(columnsBetween(start, at));
+            if (((masks.breaks >> bit) & 1) != 0) {
+                measuredTo = at + 1;
+                column = 0;
                 pendingSpaces = 0;
-            } else if (at != measuredTo) {
-                column = Wrap(column + columnsBetween(measuredTo, at));
+                continue;
+            }
+            if (at != measuredTo) {
+                column = wrap(column + columnsBetween(measuredTo, at));
                 pendingSpaces = 0;
             }
             measuredTo = at + 1;
             if (kCompress && bytes[at] == kSpaceByte) {
-                column = column + 1 == stop_ ? 0 : column + 1;
+                column = column + 1 == stop ? 0 : column + 1;
                 if (column != 0) {
                     ++pendingSpaces;
                     continue;
@@ -319,7 +345,7 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
             } else if (!kCompress) {
                 // A tab to the spaces up to the next stop.
                 write.Copy(copied, at);
-                write.Spaces(stop_ - column);
+                write.Spaces(stop - column);
                 copied = at + 1;
                 column = 0;
                 changed = true;
@@ -334,20 +360,11 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
             column = 0;
             pendingSpaces = 0;
         }
-        if (masks.breaks != 0) {
-            lineStart = block + 64 - static_cast<std::size_t>(std::countl_zero(masks.breaks));
-        }
     }
     write.Reserve(text.size() - copied);
     write.Copy(copied, text.size());
     write.Finish();
     return changed;
-}
-
-// columns modulo the tab width; a mask where the width is a power of two, as it mostly is, since
-// a division costs more than the rest of a short stretch between two blanks.
-std::size_t ByteConversion::Wrap(std::size_t columns) const {
-    return wrapMask_ != 0 ? columns & wrapMask_ : columns % stop_;
 }
 
 // Each line's leading blanks converted on their own, the rest of the line copied.

@@ -52,7 +52,6 @@ class ByteConversion {
     std::size_t Columns(const std::uint8_t* from, const std::uint8_t* to) const;
     std::size_t CharacterWidth(const std::uint8_t* p) const;
     std::size_t UnitWidth(char16_t unit) const;
-    std::size_t Wrap(std::size_t columns) const;
     std::size_t BlanksEnd(std::string_view text, std::size_t pos) const;
 
     bool compress_;

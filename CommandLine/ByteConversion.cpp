@@ -43,8 +43,10 @@ class Output {
     // Room for extra more bytes and a fixed-size store beyond them.
     void Reserve(std::size_t extra) {
         if (static_cast<std::size_t>(end_ - write_) < extra + kStore) {
+            // All the room the buffer has, or twice that once it is too small.
             written_ = static_cast<std::size_t>(write_ - out_.data());
-            out_.resize(std::max(out_.size() * 2, written_ + extra + kStore + 4096));
+            const std::size_t needed = written_ + extra + kStore;
+            out_.resize(std::max(needed, needed <= out_.capacity() ? out_.capacity() : 2 * out_.capacity()));
             Point();
         }
     }

@@ -4,9 +4,10 @@ the same inputs in the same run: GNU expand, unexpand and sed (LC_ALL=C), with c
 bound. Each command runs several times; the best wall time counts. Peak resident memory comes
 from the kernel's accounting of each process, through the small launcher peak_memory.cpp.
 
---widths unicode is timed against the default code page 932 widths on the UTF-8 documents. Each
-conversion is also timed on one thread (--threads 1), and, with --baseline, a build of blankwise
-from before a change is timed in the same run.
+--widths unicode is timed against the default code page 932 widths on the UTF-8 documents, and
+tabs-to-spaces with --initial against the whole conversion. Each conversion is also timed on one
+thread (--threads 1), and, with --baseline, a build of blankwise from before a change is timed in
+the same run.
 
 Usage: benchmark.py PEAK_MEMORY BLANKWISE CORPUS_FOLDER [--runs N] [--stream-gb G] [--widths-only]
                     [--baseline OTHER_BLANKWISE]"""
@@ -124,6 +125,25 @@ class Bench:
                 print(f"  {path.name + ', ' + conversion:<40} cp932 {mb_per_s(size, cp932):6.0f} MB/s  "
                       f"unicode {mb_per_s(size, unicode):6.0f} MB/s  time ratio {ratio:4.2f} ({verdict} target 1.25x)")
 
+    def initial(self):
+        """--initial converts each line's leading blanks with a call of its own: its time against the
+        whole conversion's shows what a call costs."""
+        print("--initial against the whole conversion, tabs-to-spaces:")
+        for stem in ["document", "blank-heavy"]:
+            for encoding, suffix in [("cp932", "cp932"), ("utf-8", "utf8")]:
+                path = self.folder / f"{stem}.{suffix}.txt"
+                size = path.stat().st_size
+                whole, _ = self.ours(path, encoding, "tabs-to-spaces")
+                initial, _ = self.ours(path, encoding, "tabs-to-spaces", ["--initial"])
+                ratio = initial / whole
+                verdict = "meets" if ratio <= 1.5 else "ABOVE"
+                print(f"  {path.name:<40} whole {mb_per_s(size, whole):6.0f} MB/s  --initial "
+                      f"{mb_per_s(size, initial):6.0f} MB/s  time ratio {ratio:4.2f} ({verdict} target 1.5x)")
+                if self.baseline:
+                    before, _ = measure(self.launcher, [self.baseline, "-c", "tabs-to-spaces", "-e", encoding,
+                                                        "--initial"], path, self.out, self.runs)
+                    print(f"  {'':<40} baseline --initial {mb_per_s(size, before):6.0f} MB/s")
+
     def long_line(self):
         """The per-byte cost of one long line against the same kind of text in ordinary lines, and
         against a line a fifth as long: both stay near 1 when the time is linear."""
@@ -185,6 +205,7 @@ def main():
         bench.widths()
         if args.widths_only:
             return 0
+        bench.initial()
         bench.corpus("document")
         bench.corpus("blank-heavy")
         bench.long_line()

@@ -265,6 +265,7 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
     std::size_t copied = 0;         // text before this is written
     std::size_t measuredTo = 0;     // column is the column at this offset
     std::size_t pendingSpaces = 0;  // spaces right before measuredTo since the last stop, unwritten
+    std::size_t lineStart = 0;      // after the last break before the block
     std::uint8_t tail[64];
     if (out == nullptr) {
         scratch_.clear();
@@ -300,13 +301,21 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
         widthsKnown = false;
         const auto columnsBetween = [&](std::size_t from, std::size_t to) {
             if constexpr (kUtf8) {
-                if (!widthsKnown) {
+                // An empty stretch counts no bits of whatever widths there are.
+                if (!widthsKnown && from != to) {
                     widths = WidthsAt(bytes, text.size(), block);
                     widthsKnown = true;
                     widthsBlock = block;
                 }
-                if (from >= block && widths.regular) {
-                    return std::size_t{CountBits(widths.columns & BitsBetween(from - block, to - block))};
+                // Mostly the stretch starts in this block or the one before, whose widths are
+                // known: the bits of both are counted without a branch between the two cases.
+                const bool fromBefore = from < block;
+                if ((!fromBefore || (previousKnown && from + 64 >= block && previousWidths.regular)) &&
+                    widths.regular) {
+                    const std::uint64_t here = BitsBetween(fromBefore ? 0 : from - block, to - block);
+                    const std::uint64_t before = fromBefore ? BitsBetween(from + 64 - block, 64) : 0;
+                    return std::size_t{CountBits(widths.columns & here) +
+                                       CountBits(previousWidths.columns & before)};
                 }
                 return Utf8Columns(bytes, text.size(), from, to, block, widths,
                                    previousKnown ? &previousWidths : nullptr);
@@ -314,13 +323,40 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
                 return to - from;
             }
         };
-        // Tabs (and spaces) and breaks in the order they come; a break starts the next line at
-        // column 0. In a block without tabs only its last break counts.
+        // In a block without tabs (or spaces) only its last break counts: the next line starts
+        // there at column 0.
         if (masks.triggers == 0) {
             if (masks.breaks != 0) {
-                measuredTo = block + 64 - static_cast<std::size_t>(std::countl_zero(masks.breaks));
+                lineStart = block + 64 - static_cast<std::size_t>(std::countl_zero(masks.breaks));
+                measuredTo = lineStart;
                 column = 0;
                 pendingSpaces = 0;
+            }
+            continue;
+        }
+        if constexpr (!kCompress) {
+            // Each tab becomes the spaces to the next stop, from the column its stretch reaches:
+            // the stretch starts after the tab before or at the start of its line, whichever is
+            // later, and at column 0 but for the text's first.
+            for (std::uint64_t rest = masks.triggers; rest != 0; rest &= rest - 1) {
+                const auto bit = static_cast<unsigned>(std::countr_zero(rest));
+                const std::size_t at = block + bit;
+                const std::uint64_t breaksBefore = masks.breaks & ((std::uint64_t{1} << bit) - 1);
+                const std::size_t start =
+                    breaksBefore != 0 ? block + 64 - static_cast<std::size_t>(std::countl_zero(breaksBefore))
+                                      : lineStart;
+                const std::size_t from = std::max(start, measuredTo);
+                const std::size_t reached =
+                    wrap((from == measuredTo ? column : 0) + columnsBetween(from, at));
+                write.Copy(copied, at);
+                write.Spaces(stop - reached);
+                copied = at + 1;
+                measuredTo = at + 1;
+                column = 0;
+                changed = true;
+            }
+            if (masks.breaks != 0) {
+                lineStart = block + 64 - static_cast<std::size_t>(std::countl_zero(masks.breaks));
             }
             continue;
         }

@@ -52,8 +52,9 @@ struct StreamSettings {
     std::int32_t startColumn = 0;
     MyLibrary::Encoding encoding = MyLibrary::Encoding::Utf8;
     std::size_t readSize = std::size_t{1} << 16;  // bytes asked of the source at a time
-    // The code units (bytes; two-byte units in UTF-16) a piece gathers before it is cut.
-    std::size_t chunkUnits = std::size_t{1} << 18;
+    // The code units (bytes; two-byte units in UTF-16) a piece gathers before it is cut: small
+    // enough that the pieces in flight and their output stay in each processor's nearer caches.
+    std::size_t chunkUnits = std::size_t{1} << 16;
     std::size_t helperThreads = DefaultHelperThreads();
     std::int32_t tabWidth = 4;  // columns from one tab stop to the next, 1 or more
     bool initialOnly = false;   // convert only the blanks that start each line (--initial)

@@ -8,6 +8,7 @@
 
 #include "CommandLine/BytePatterns.h"
 #include "CommandLine/Piece.h"
+#include "CommandLine/Utf8Widths.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 
@@ -41,17 +42,6 @@ class ByteConversion {
     bool ConvertRangeAs(std::string_view text, std::size_t column, Bytes* out) const;
     bool ConvertInitialBlanks(std::string_view text, std::size_t column, bool startsMidLine,
                               Bytes* out) const;
-    // The display columns of a block's characters: bit k set for each column that byte k counts.
-    struct BlockWidths {
-        std::uint64_t columns = 0;
-        bool regular = true;  // no character is wider than two columns
-    };
-    BlockWidths WidthsAt(const std::uint8_t* bytes, std::size_t size, std::size_t block) const;
-    std::size_t Utf8Columns(const std::uint8_t* bytes, std::size_t size, std::size_t from, std::size_t to,
-                            std::size_t block, const BlockWidths& widths, const BlockWidths* previous) const;
-    std::size_t Columns(const std::uint8_t* from, const std::uint8_t* to) const;
-    std::size_t CharacterWidth(const std::uint8_t* p) const;
-    std::size_t UnitWidth(char16_t unit) const;
     std::size_t BlanksEnd(std::string_view text, std::size_t pos) const;
 
     bool compress_;
@@ -59,9 +49,7 @@ class ByteConversion {
     std::size_t stop_;
     std::size_t wrapMask_;  // the tab width less one where it is a power of two (not 1), else 0
     bool initialOnly_;
-    const MyLibrary::TextPlatform* platform_;
-    const std::uint8_t* doubleByteFlags_;  // by UTF-16 unit: 1 where code page 932 takes two bytes
-    const std::uint8_t* unitColumns_;      // Unicode widths by UTF-16 unit, where there are no flags
+    Utf8Widths utf8Widths_;
     BytePatterns breaks_;
     mutable Bytes scratch_;  // the output nobody reads, when only the change is asked for
 };

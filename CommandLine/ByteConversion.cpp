@@ -267,6 +267,7 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
             }
             continue;
         }
+        // Spaces and tabs, and the breaks between them, in the order they come.
         for (std::uint64_t rest = masks.triggers | masks.breaks; rest != 0; rest &= rest - 1) {
             const auto bit = static_cast<unsigned>(std::countr_zero(rest));
             const std::size_t at = block + bit;
@@ -281,20 +282,12 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
                 pendingSpaces = 0;
             }
             measuredTo = at + 1;
-            if (kCompress && bytes[at] == kSpaceByte) {
+            if (bytes[at] == kSpaceByte) {
                 column = column + 1 == stop ? 0 : column + 1;
                 if (column != 0) {
                     ++pendingSpaces;
                     continue;
                 }
-            } else if (!kCompress) {
-                // A tab to the spaces up to the next stop.
-                write.Copy(copied, at);
-                write.Spaces(stop - column);
-                copied = at + 1;
-                column = 0;
-                changed = true;
-                continue;
             }
             // A space that reaches a stop, or a tab (spaces up to the next stop once expanded):
             // one tab for them and the spaces before them since the last stop.

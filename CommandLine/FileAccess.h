@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "CommandLine/StreamConversion.h"
 
@@ -66,10 +68,12 @@ class ReplacementFile {
 };
 std::unique_ptr<ReplacementFile> CreateReplacementFile(const std::string& target);
 
-// For a thread other than the main one: the signals that end the process (and remove the
-// temporary file) go to the main thread only. It holds them back while it names a temporary
-// file; one taken by another thread in that moment would leave the file behind.
-void KeepEndingSignalsFromThisThread();
+// Starts a thread other than the main one that never takes the signals that end the process (and
+// remove the temporary file): they go to the main thread only. It holds them back while it names a
+// temporary file; one taken by another thread in that moment would leave the file behind. The
+// thread has them blocked from its start, not from its first statement, which may come after the
+// main thread has named the file.
+std::thread StartThreadWithoutEndingSignals(std::function<void()> body);
 
 // The process's standard streams, set to binary where the platform would translate.
 StandardStreams& ProcessStreams();

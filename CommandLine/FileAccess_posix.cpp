@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "CommandLine/FileAccess.h"
 
@@ -278,13 +279,10 @@ std::string ReplaceableTarget(const std::string& path) {
     return resolved;
 }
 
-void KeepEndingSignalsFromThisThread() {
-    sigset_t ending;
-    sigemptyset(&ending);
-    for (const int signal : kEndingSignals) {
-        sigaddset(&ending, signal);
-    }
-    ::pthread_sigmask(SIG_BLOCK, &ending, nullptr);
+std::thread StartThreadWithoutEndingSignals(std::function<void()> body) {
+    // A new thread starts with the signal mask of the thread that creates it.
+    const SignalsBlocked blocked;
+    return std::thread(std::move(body));
 }
 
 std::unique_ptr<ReplacementFile> CreateReplacementFile(const std::string& target) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "CommandLine/FileAccess.h"
 #include "MyLibrary/Encoding/TextCodec.h"
@@ -246,7 +247,9 @@ std::string ReplaceableTarget(const std::string& path) {
 }
 
 // Windows sends no signals to the threads of a process.
-void KeepEndingSignalsFromThisThread() {}
+std::thread StartThreadWithoutEndingSignals(std::function<void()> body) {
+    return std::thread(std::move(body));
+}
 
 std::unique_ptr<ReplacementFile> CreateReplacementFile(const std::string& target) {
     return std::make_unique<Win32ReplacementFile>(target);

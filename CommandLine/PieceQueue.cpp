@@ -51,7 +51,7 @@ void PieceQueue::Push(std::unique_ptr<Piece> piece) {
     }
     // The queue's length without the lock, and the threads: the calling thread's own.
     if (queue_.size() > 1 && threads_.size() < helpers_) {
-        threads_.emplace_back([this] { Help(); });
+        threads_.push_back(StartThreadWithoutEndingSignals([this] { Help(); }));
     }
     waiting_.notify_one();
 }
@@ -86,7 +86,6 @@ Piece* PieceQueue::TakeWaiting() {
 
 // A helper thread: converts waiting pieces, each with the lock let go, until the queue stops.
 void PieceQueue::Help() {
-    KeepEndingSignalsFromThisThread();
     PieceConverter converter(conversionId_, encoding_, writes_, settings_);
     std::unique_lock lock(mutex_);
     while (true) {

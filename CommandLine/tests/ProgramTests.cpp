@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "CommandLine/FileAccess.h"
 #include "CommandLine/tests/TestSupport.h"
 
 #if !defined(_WIN32)
@@ -180,6 +181,23 @@ TEST_F(ProgramRun, ASignalDuringAnInPlaceRewriteLeavesNoTemporaryFile) {
         }
         EXPECT_TRUE(signalled) << signal << ": every rewrite finished before its signal";
     }
+}
+
+// A signal taken by a helper thread before it blocked the ending signals itself would end the
+// process without removing the temporary file the main thread was naming at that moment.
+TEST(EndingSignals, AHelperThreadHasThemBlockedFromItsStart) {
+    bool blockedAtStart = false;
+    std::thread helper = StartThreadWithoutEndingSignals([&blockedAtStart] {
+        sigset_t mask;
+        ::pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+        blockedAtStart = sigismember(&mask, SIGINT) == 1 && sigismember(&mask, SIGTERM) == 1 &&
+                         sigismember(&mask, SIGHUP) == 1;
+    });
+    helper.join();
+    EXPECT_TRUE(blockedAtStart);
+    sigset_t mask;
+    ::pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+    EXPECT_EQ(sigismember(&mask, SIGINT), 0) << "the calling thread keeps its own mask";
 }
 #endif
 

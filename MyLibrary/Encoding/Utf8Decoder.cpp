@@ -190,34 +190,40 @@ std::size_t MalformedLength(std::string_view bytes, std::size_t i) {
 }
 
 #if BLANKWISE_HAS_SSE2
-// The bytes of 64 from p, by kind, one bit each: lead bytes of plain two- and three-byte
-// characters, continuation bytes, and lead bytes that need more checks (E0, ED, F0-F4) or start
-// nothing (C0, C1, F5-FF).
-struct Utf8Kinds {
-    std::uint64_t two = 0;
-    std::uint64_t three = 0;
-    std::uint64_t continuation = 0;
-    std::uint64_t other = 0;
-};
+bool SixtyFourAscii(const std::uint8_t* p) {
+    const auto load = [p](unsigned k) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)); };
+    return _mm_movemask_epi8(
+               _mm_or_si128(_mm_or_si128(load(0), load(16)), _mm_or_si128(load(32), load(48)))) == 0;
+}
 
-Utf8Kinds Utf8KindsOf(const std::uint8_t* p) {
-    const auto bits = [](__m128i mask, unsigned part) {
-        return std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(mask))} << (16 * part);
+// Whether the 64 bytes at p, with the two before them, are plain UTF-8: every byte that should
+// continue a character does (it follows a lead byte, or comes second after one of three bytes)
+// and no other byte does, and no lead byte needs more checks (E0, ED, F0-F4) or starts nothing
+// (C0, C1, F5-FF). A character may end past the block; the next block checks its last bytes.
+bool PlainUtf8Block(const std::uint8_t* p) {
+    const __m128i firstOfTwo = _mm_set1_epi8(static_cast<char>(0xC0));
+    const __m128i firstOfThree = _mm_set1_epi8(static_cast<char>(0xE0));
+    const __m128i firstOfFour = _mm_set1_epi8(static_cast<char>(0xF0));
+    const __m128i c1 = _mm_set1_epi8(static_cast<char>(0xC1));
+    const __m128i ed = _mm_set1_epi8(static_cast<char>(0xED));
+    const __m128i one = _mm_set1_epi8(1);
+    const auto atLeast = [](__m128i bytes, __m128i least) {
+        return _mm_cmpeq_epi8(_mm_max_epu8(bytes, least), bytes);
     };
-    Utf8Kinds kinds;
-    for (unsigned part = 0; part < 4; ++part) {
-        const __m128i shifted = LoadShifted(p + 16 * part);
-        const __m128i two = InByteRange(shifted, 0xC2, 0xDF);
-        const __m128i three =
-            _mm_or_si128(InByteRange(shifted, 0xE1, 0xEC), InByteRange(shifted, 0xEE, 0xEF));
-        // 0xC0 and above, as signed bytes after the move: above 0x3F.
-        const __m128i lead = _mm_cmpgt_epi8(shifted, _mm_set1_epi8(0x3F));
-        kinds.two |= bits(two, part);
-        kinds.three |= bits(three, part);
-        kinds.continuation |= bits(InByteRange(shifted, 0x80, 0xBF), part);
-        kinds.other |= bits(_mm_andnot_si128(_mm_or_si128(two, three), lead), part);
+    __m128i wrong = _mm_setzero_si128();
+    for (unsigned k = 0; k < 64; k += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k - 1));
+        const __m128i twoBefore = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k - 2));
+        // As signed bytes, continuation bytes (0x80..0xBF) are the ones below -64.
+        const __m128i continues = _mm_cmplt_epi8(bytes, _mm_set1_epi8(-64));
+        const __m128i expected = _mm_or_si128(atLeast(before, firstOfTwo), atLeast(twoBefore, firstOfThree));
+        const __m128i special = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(_mm_or_si128(bytes, one), c1), _mm_cmpeq_epi8(bytes, firstOfThree)),
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, ed), atLeast(bytes, firstOfFour)));
+        wrong = _mm_or_si128(wrong, _mm_or_si128(_mm_xor_si128(continues, expected), special));
     }
-    return kinds;
+    return _mm_movemask_epi8(wrong) == 0;
 }
 #endif
 
@@ -230,9 +236,11 @@ DecodeResult DecodeUtf8(std::string_view bytes, bool atEnd, std::u16string& out)
     return result;
 }
 
-// As DecodeUtf8. Blocks of 64 bytes that start on a character are checked at once when their
-// lead bytes are all plain: the continuation bytes must be exactly those the leads call for. Any
-// other block is checked one character at a time, with every check.
+// As DecodeUtf8. Blocks of 64 bytes are checked at once while they are plain (see
+// PlainUtf8Block); the blocks follow each other at a fixed step, so that one block's loads need
+// not wait for the checks of the block before. From a block that is not plain on, the bytes are
+// checked one character at a time, with every check, from the start of the first character that
+// has a byte in it.
 DecodeResult ValidateUtf8(std::string_view bytes, bool atEnd) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const std::size_t size = bytes.size();
@@ -250,31 +258,32 @@ DecodeResult ValidateUtf8(std::string_view bytes, bool atEnd) {
         return std::nullopt;
     };
 #if BLANKWISE_HAS_SSE2
-    while (size - i >= 66) {
-        if (SixteenAscii(bytes.data() + i) && SixteenAscii(bytes.data() + i + 16) &&
-            SixteenAscii(bytes.data() + i + 32) && SixteenAscii(bytes.data() + i + 48)) {
+    // The blocks read the two bytes before them, which the first characters give.
+    while (i < 2 && i < size) {
+        if (const auto stop = checkOne()) {
+            return *stop;
+        }
+    }
+    // Where the character that goes on at i starts, else i. The bytes before i are valid, and
+    // no character of four bytes passes a block.
+    const auto characterStart = [p, &i]() {
+        return i >= 1 && p[i - 1] >= 0xC0 ? i - 1 : i >= 2 && p[i - 2] >= 0xE0 ? i - 2 : i;
+    };
+    while (size - i >= 64) {
+        // An ASCII block is plain unless a character before it should go on into it.
+        if (SixtyFourAscii(p + i) ? p[i - 1] < 0xC0 && p[i - 2] < 0xE0 : PlainUtf8Block(p + i)) {
             i += 64;
             continue;
         }
-        const Utf8Kinds kinds = Utf8KindsOf(p + i);
-        const std::uint64_t expected = kinds.two << 1 | kinds.three << 1 | kinds.three << 2;
-        // The last character may end past the block, by up to two bytes.
-        const std::size_t past = (kinds.three >> 63) != 0                      ? 2
-                                 : ((kinds.two | kinds.three << 1) >> 63) != 0 ? 1
-                                                                               : 0;
-        const bool pastContinued =
-            past == 0 || ((p[i + 64] & 0xC0) == 0x80 && (past == 1 || (p[i + 65] & 0xC0) == 0x80));
-        if (kinds.other == 0 && kinds.continuation == expected && pastContinued) {
-            i += 64 + past;
-            continue;
-        }
         const std::size_t blockEnd = i + 64;
+        i = characterStart();
         while (i < blockEnd) {
             if (const auto stop = checkOne()) {
                 return *stop;
             }
         }
     }
+    i = characterStart();
 #endif
     while (i < size) {
         if (size - i >= 16 && SixteenAscii(bytes.data() + i)) {

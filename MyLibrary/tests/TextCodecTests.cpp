@@ -213,6 +213,63 @@ TEST(Validate, StopsWhereDecodeStops) {
     }
 }
 
+// The same for UTF-8 texts long enough to be checked many bytes at a time: runs of characters at
+// the edges of each length, with sequences that are invalid only for their values and stray lead
+// and continuation bytes between and in them, each text read from each of its first 64 bytes on.
+TEST(Validate, StopsWhereDecodeStopsInLongUtf8) {
+    static constexpr std::string_view kCharacters[] = {"a",
+                                                       "\t",
+                                                       "\n",
+                                                       "\xC2\x80",
+                                                       "\xDF\xBF",
+                                                       "\xE0\xA0\x80",
+                                                       "\xE3\x80\x80",
+                                                       "\xED\x9F\xBF",
+                                                       "\xEE\x80\x80",
+                                                       "\xEF\xBF\xBF",
+                                                       "\xF0\x90\x80\x80",
+                                                       "\xF4\x8F\xBF\xBF"};
+    static constexpr std::string_view kFaults[] = {"\xC0\x80",
+                                                   "\xC1\xBF",
+                                                   "\xE0\x9F\xBF",
+                                                   "\xED\xA0\x80",
+                                                   "\xF0\x8F\xBF\xBF",
+                                                   "\xF4\x90\x80\x80",
+                                                   "\xF5\x80\x80\x80",
+                                                   "\xFF",
+                                                   "\x80",
+                                                   "\xBF",
+                                                   "\xC2",
+                                                   "\xE3\x80"};
+    Testing::RandomTexts random(29);
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes;
+        const std::size_t length = random.Between(0, 600);
+        while (bytes.size() < length) {
+            const std::string_view character = kCharacters[random.Between(0, std::size(kCharacters) - 1)];
+            for (std::size_t run = random.Between(1, 200); run > 0; --run) {
+                bytes += character;
+            }
+            if (random.Between(0, 1) == 0) {
+                bytes += kFaults[random.Between(0, std::size(kFaults) - 1)];
+            }
+        }
+        if (random.Between(0, 3) == 0) {
+            bytes.insert(random.Between(0, bytes.size()), kFaults[random.Between(0, std::size(kFaults) - 1)]);
+        }
+        for (std::size_t skip = 0; skip < 64 && skip <= bytes.size(); ++skip) {
+            const std::string_view text = std::string_view(bytes).substr(skip);
+            for (const bool atEnd : {true, false}) {
+                std::u16string units;
+                const DecodeResult decoded = Decode(Encoding::Utf8, text, atEnd, units);
+                const DecodeResult checked = Validate(Encoding::Utf8, text, atEnd);
+                ASSERT_EQ(checked.consumed, decoded.consumed) << "round " << round << " skip " << skip;
+                ASSERT_EQ(checked.invalid, decoded.invalid) << "round " << round << " skip " << skip;
+            }
+        }
+    }
+}
+
 TEST(Encode, WritesEachEncodingsBytes) {
     using enum Encoding;
     const struct {

@@ -79,6 +79,27 @@ void UnitsOf(const std::uint8_t* p, std::uint16_t* units) {
                                  _mm_unpackhi_epi8(third, zero)));
     }
 }
+
+// For each of the 64 bytes at p, of which 66 are readable, the row of Utf8Widths::rowFlags_ and
+// the bit in it that tell whether the character of two or three bytes that starts there takes two
+// bytes in code page 932: the row from its first two bytes, the bit from its third.
+void RowsOf(const std::uint8_t* p, std::uint16_t* rows, std::uint8_t* bits) {
+    const __m128i low6 = _mm_set1_epi16(0x3F);
+    const __m128i next6 = _mm_set1_epi16(0xFC0);
+    const __m128i low6Bytes = _mm_set1_epi8(0x3F);
+    // Second byte | first byte << 8 in each lane, to (first & 0x3F) << 6 | (second & 0x3F).
+    const auto rowOf = [&](__m128i pairs) {
+        return _mm_or_si128(_mm_and_si128(pairs, low6), _mm_and_si128(_mm_srli_epi16(pairs, 2), next6));
+    };
+    for (unsigned k = 0; k < 64; k += 16) {
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+        const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k + 1));
+        const __m128i third = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k + 2));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(rows + k), rowOf(_mm_unpacklo_epi8(second, first)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(rows + k + 8), rowOf(_mm_unpackhi_epi8(second, first)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bits + k), _mm_and_si128(third, low6Bytes));
+    }
+}
 #endif
 
 }  // namespace
@@ -90,7 +111,26 @@ bool Utf8Widths::Available(const MyLibrary::TextPlatform& platform) {
 Utf8Widths::Utf8Widths(const MyLibrary::TextPlatform& platform)
     : platform_(&platform),
       doubleByteFlags_(platform.DoubleByteFlags()),
-      unitColumns_(doubleByteFlags_ == nullptr ? platform.UnitColumns() : nullptr) {}
+      unitColumns_(doubleByteFlags_ == nullptr ? platform.UnitColumns() : nullptr) {
+#if BLANKWISE_HAS_SSE2
+    if (doubleByteFlags_ != nullptr) {
+        // A row for each first byte and second byte: of a character of three bytes, a bit for
+        // each third byte; of one of two, all bits alike, since the byte after it does not count.
+        rowFlags_.assign(std::size_t{64} * 64, 0);
+        for (unsigned first = 0xC2; first <= 0xEF; ++first) {
+            for (unsigned second = 0x80; second <= 0xBF; ++second) {
+                std::uint64_t& row = rowFlags_[(first & 0x3Fu) << 6 | (second & 0x3Fu)];
+                for (unsigned third = 0; third < 64; ++third) {
+                    const std::uint8_t character[3] = {static_cast<std::uint8_t>(first),
+                                                       static_cast<std::uint8_t>(second),
+                                                       static_cast<std::uint8_t>(0x80 | third)};
+                    row |= std::uint64_t{doubleByteFlags_[UnitOf(character)]} << third;
+                }
+            }
+        }
+    }
+#endif
+}
 
 // The columns of a character of the Basic Multilingual Plane (no surrogate in valid UTF-8).
 std::size_t Utf8Widths::UnitWidth(char16_t unit) const {
@@ -153,7 +193,7 @@ Utf8Widths::Block Utf8Widths::At(const std::uint8_t* bytes, std::size_t size, st
     };
 #if BLANKWISE_HAS_SSE2
     std::uint16_t units[64];
-    if (starts.multiByte != 0) {
+    if (starts.multiByte != 0 && doubleByteFlags_ == nullptr) {
         UnitsOf(loaded, units);
     }
     const auto unitAt = [&units](unsigned bit) { return static_cast<char16_t>(units[bit]); };
@@ -162,10 +202,22 @@ Utf8Widths::Block Utf8Widths::At(const std::uint8_t* bytes, std::size_t size, st
 #endif
     if (doubleByteFlags_ != nullptr) {
         // Code page 932 lengths: one column, or two where the unit takes two bytes.
+#if BLANKWISE_HAS_SSE2
+        std::uint16_t rows[64];
+        std::uint8_t bits[64];
+        if (starts.multiByte != 0) {
+            RowsOf(loaded, rows, bits);
+        }
+        for (std::uint64_t rest = starts.multiByte; rest != 0; rest &= rest - 1) {
+            const auto bit = static_cast<unsigned>(std::countr_zero(rest));
+            widths.columns |= ((rowFlags_[rows[bit]] >> bits[bit] & 1) << bit) << 1;
+        }
+#else
         for (std::uint64_t rest = starts.multiByte; rest != 0; rest &= rest - 1) {
             const auto bit = static_cast<unsigned>(std::countr_zero(rest));
             widths.columns |= (std::uint64_t{doubleByteFlags_[unitAt(bit)]} << bit) << 1;
         }
+#endif
     } else {
         for (std::uint64_t rest = starts.multiByte; rest != 0; rest &= rest - 1) {
             const auto bit = static_cast<unsigned>(std::countr_zero(rest));

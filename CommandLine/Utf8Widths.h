@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "MyLibrary/StringUnit/TextPlatform.h"
 
@@ -60,6 +61,9 @@ class Utf8Widths {
     const MyLibrary::TextPlatform* platform_;
     const std::uint8_t* doubleByteFlags_;  // by UTF-16 unit: 1 where code page 932 takes two bytes
     const std::uint8_t* unitColumns_;      // Unicode widths by UTF-16 unit, where there are no flags
+    // The flags again, by the first two bytes of a character (six bits of each), a bit for each
+    // third byte (six bits of it): found from the bytes with fewer steps than the unit.
+    std::vector<std::uint64_t> rowFlags_;
 };
 
 }  // namespace BlankwiseCli

@@ -18,8 +18,8 @@ using Testing::MemorySink;
 using Testing::MemorySource;
 
 // Pieces of text that exercise the byte path: blanks, every kind of break, characters one and
-// two columns wide (and, in UTF-8, characters code page 932 lacks), codes Windows writes otherwise,
-// and bytes that are not valid in the encoding.
+// two columns wide (and, in UTF-8, characters code page 932 lacks, one of them next to one it
+// has), codes Windows writes otherwise, and bytes that are not valid in the encoding.
 const std::vector<std::string> kCp932Tokens = {
     "a",    "Z",    " ",        " ",        " ",        "\t",      "\t",       "\r",
     "\n",   "\r\n", "\x81\x40", "\x88\x9f", "\x82\xa0", "\xb1",    "\xed\x40", "\x87\x90",
@@ -44,6 +44,8 @@ const std::vector<std::string> kUtf8Tokens = {"a",
                                               "\xef\xbd\xb1",
                                               "\xcc\x81",
                                               "\xc2\xa7",
+                                              "\xe3\x82\x93",
+                                              "\xe3\x82\x94",
                                               "\xff",
                                               "\x80",
                                               "\xe3\x80"};

@@ -143,8 +143,14 @@ ByteConversion::ByteConversion(bool compress, MyLibrary::Encoding encoding, std:
       stop_(tabWidth),
       wrapMask_(std::has_single_bit(tabWidth) ? tabWidth - 1 : 0),
       initialOnly_(initialOnly),
+#if BLANKWISE_POPCOUNT_DISPATCH
+      popcount_(__builtin_cpu_supports("popcnt") != 0),
+#else
+      popcount_(false),
+#endif
       utf8Widths_(platform),
-      breaks_(UnitLayout(encoding), {kCr, kLf}) {}
+      breaks_(UnitLayout(encoding), {kCr, kLf}) {
+}
 
 bool ByteConversion::Convert(std::string_view text, std::int32_t column, bool startsMidLine,
                              Bytes* out) const {
@@ -157,15 +163,31 @@ bool ByteConversion::Convert(std::string_view text, std::int32_t column, bool st
 // between them only move the column, which is measured from the last break before the tab.
 bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, Bytes* out) const {
     if (utf8_) {
-        return compress_ ? ConvertRangeAs<true, true>(text, column, out)
-                         : ConvertRangeAs<false, true>(text, column, out);
+#if BLANKWISE_POPCOUNT_DISPATCH
+        if (popcount_) {
+            return ConvertUtf8WithPopcount(text, column, out);
+        }
+#endif
+        return compress_ ? ConvertRangeAs<true, true, false>(text, column, out)
+                         : ConvertRangeAs<false, true, false>(text, column, out);
     }
-    return compress_ ? ConvertRangeAs<true, false>(text, column, out)
-                     : ConvertRangeAs<false, false>(text, column, out);
+    return compress_ ? ConvertRangeAs<true, false, false>(text, column, out)
+                     : ConvertRangeAs<false, false, false>(text, column, out);
 }
 
+#if BLANKWISE_POPCOUNT_DISPATCH
+// The UTF-8 loops compiled for the instruction that counts bits, with which each stretch between
+// two blanks counts its columns; everything they call here is compiled into them.
+__attribute__((target("popcnt"), flatten)) bool ByteConversion::ConvertUtf8WithPopcount(std::string_view text,
+                                                                                        std::size_t column,
+                                                                                        Bytes* out) const {
+    return compress_ ? ConvertRangeAs<true, true, true>(text, column, out)
+                     : ConvertRangeAs<false, true, true>(text, column, out);
+}
+#endif
+
 // One loop for each conversion and encoding, so that the one at hand takes no branch for another.
-template <bool kCompress, bool kUtf8>
+template <bool kCompress, bool kUtf8, bool kPopcount>
 bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, Bytes* out) const {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     bool changed = false;
@@ -221,8 +243,8 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
                     widths.regular) {
                     const std::uint64_t here = BitsBetween(fromBefore ? 0 : from - block, to - block);
                     const std::uint64_t before = fromBefore ? BitsBetween(from + 64 - block, 64) : 0;
-                    return std::size_t{CountBits(widths.columns & here) +
-                                       CountBits(previousWidths.columns & before)};
+                    return std::size_t{CountBits<kPopcount>(widths.columns & here) +
+                                       CountBits<kPopcount>(previousWidths.columns & before)};
                 }
                 return utf8Widths_.Between(bytes, text.size(), from, to, block, widths,
                                            previousKnown ? &previousWidths : nullptr);

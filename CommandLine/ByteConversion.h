@@ -38,7 +38,10 @@ class ByteConversion {
                    const MyLibrary::TextPlatform& platform);
 
     bool ConvertRange(std::string_view text, std::size_t column, Bytes* out) const;
-    template <bool kCompress, bool kUtf8>
+#if BLANKWISE_POPCOUNT_DISPATCH
+    bool ConvertUtf8WithPopcount(std::string_view text, std::size_t column, Bytes* out) const;
+#endif
+    template <bool kCompress, bool kUtf8, bool kPopcount>
     bool ConvertRangeAs(std::string_view text, std::size_t column, Bytes* out) const;
     bool ConvertInitialBlanks(std::string_view text, std::size_t column, bool startsMidLine,
                               Bytes* out) const;
@@ -49,6 +52,7 @@ class ByteConversion {
     std::size_t stop_;
     std::size_t wrapMask_;  // the tab width less one where it is a power of two (not 1), else 0
     bool initialOnly_;
+    bool popcount_;  // the processor has the instruction that counts bits, and the build does not assume it
     Utf8Widths utf8Widths_;
     BytePatterns breaks_;
     mutable Bytes scratch_;  // the output nobody reads, when only the change is asked for

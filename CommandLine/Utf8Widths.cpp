@@ -114,19 +114,16 @@ Utf8Widths::Utf8Widths(const MyLibrary::TextPlatform& platform)
       unitColumns_(doubleByteFlags_ == nullptr ? platform.UnitColumns() : nullptr) {
 #if BLANKWISE_HAS_SSE2
     if (doubleByteFlags_ != nullptr) {
-        // A row for each first byte and second byte: of a character of three bytes, a bit for
-        // each third byte; of one of two, all bits alike, since the byte after it does not count.
+        // A row for each first byte and second byte (six bits of each): of a character of three
+        // bytes, the flags of the 64 units its third byte tells apart; of one of two, its flag in
+        // every bit, since the byte after it does not count.
         rowFlags_.assign(std::size_t{64} * 64, 0);
-        for (unsigned first = 0xC2; first <= 0xEF; ++first) {
-            for (unsigned second = 0x80; second <= 0xBF; ++second) {
-                std::uint64_t& row = rowFlags_[(first & 0x3Fu) << 6 | (second & 0x3Fu)];
-                for (unsigned third = 0; third < 64; ++third) {
-                    const std::uint8_t character[3] = {static_cast<std::uint8_t>(first),
-                                                       static_cast<std::uint8_t>(second),
-                                                       static_cast<std::uint8_t>(0x80 | third)};
-                    row |= std::uint64_t{doubleByteFlags_[UnitOf(character)]} << third;
-                }
-            }
+        for (unsigned unit = 0x80; unit < 0x800; ++unit) {
+            rowFlags_[(unit >> 6) << 6 | (unit & 0x3Fu)] = 0 - std::uint64_t{doubleByteFlags_[unit]};
+        }
+        for (unsigned unit = 0x800; unit < 0x10000; ++unit) {
+            rowFlags_[(0x20u | unit >> 12) << 6 | (unit >> 6 & 0x3Fu)] |=
+                std::uint64_t{doubleByteFlags_[unit]} << (unit & 0x3Fu);
         }
     }
 #endif

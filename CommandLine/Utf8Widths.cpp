@@ -180,8 +180,14 @@ Utf8Widths::Block Utf8Widths::At(const std::uint8_t* bytes, std::size_t size, st
     const Utf8Starts starts = Utf8StartsOf(loaded);
     Block widths;
     widths.columns = starts.all;
-    if (block > 0 && bytes[block - 1] >= 0xC0 && CharacterWidth(bytes + block - 1) == 2) {
-        widths.columns |= 1;
+    // A wide character that starts at the last byte of the block before counts its second column
+    // here.
+    if (block > 0 && bytes[block - 1] >= 0xC0) {
+        const std::uint8_t lead = bytes[block - 1];
+        widths.columns |=
+            !rowFlags_.empty() && lead < 0xF0
+                ? rowFlags_[(lead & 0x3Fu) << 6 | (loaded[0] & 0x3Fu)] >> (loaded[1] & 0x3Fu) & 1
+                : std::uint64_t{CharacterWidth(bytes + block - 1) == 2};
     }
     const auto count = [&widths](unsigned bit, std::size_t width) {
         widths.columns ^= std::uint64_t{width == 0} << bit;

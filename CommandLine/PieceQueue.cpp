@@ -1,14 +1,19 @@
 #include "CommandLine/PieceQueue.h"
 
+#include <chrono>
 #include <utility>
 
 #include "CommandLine/FileAccess.h"
+#include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace BlankwiseCli {
 namespace {
 
 // Pieces read but not yet written, per converting thread.
 constexpr std::size_t kPiecesPerThread = 2;
+
+// How long a thread watches for a change before it sleeps: about what converting a piece takes.
+constexpr std::chrono::microseconds kSpin{50};
 
 }  // namespace
 
@@ -18,12 +23,14 @@ PieceQueue::PieceQueue(int conversionId, MyLibrary::Encoding encoding, bool writ
       encoding_(encoding),
       writes_(writes),
       helpers_(helpers),
-      settings_(settings) {}
+      settings_(settings),
+      spins_(helpers + 1 <= std::thread::hardware_concurrency()) {}
 
 PieceQueue::~PieceQueue() {
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
+        Changed();
     }
     waiting_.notify_all();
     for (std::thread& thread : threads_) {
@@ -48,6 +55,7 @@ void PieceQueue::Push(std::unique_ptr<Piece> piece) {
     {
         const std::lock_guard lock(mutex_);
         queue_.push_back(std::move(piece));
+        Changed();
     }
     // The queue's length without the lock, and the threads: the calling thread's own.
     if (queue_.size() > 1 && threads_.size() < helpers_) {
@@ -66,7 +74,9 @@ std::unique_ptr<Piece> PieceQueue::PopConverted(PieceConverter& converter) {
             piece->state = Piece::State::Converted;
             continue;
         }
-        converted_.wait(lock);
+        if (!SpinUntilChanged(lock)) {
+            converted_.wait(lock);
+        }
     }
     std::unique_ptr<Piece> piece = std::move(queue_.front());
     queue_.pop_front();
@@ -90,7 +100,10 @@ void PieceQueue::Help() {
     std::unique_lock lock(mutex_);
     while (true) {
         Piece* piece = nullptr;
-        waiting_.wait(lock, [&] { return stopping_ || (piece = TakeWaiting()) != nullptr; });
+        const auto ready = [&] { return stopping_ || (piece = TakeWaiting()) != nullptr; };
+        if (!ready() && (!SpinUntilChanged(lock) || !ready())) {
+            waiting_.wait(lock, ready);
+        }
         if (piece == nullptr) {
             return;
         }
@@ -98,8 +111,37 @@ void PieceQueue::Help() {
         converter.Convert(*piece);
         lock.lock();
         piece->state = Piece::State::Converted;
+        Changed();
         converted_.notify_one();
     }
+}
+
+// Under the lock: something another thread may be waiting for has happened.
+void PieceQueue::Changed() {
+    changes_.store(changes_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+}
+
+// Under the lock, which it lets go meanwhile: watches for a change for a moment, where each thread
+// has a processor to itself. Returns whether there was one, with the lock taken again.
+bool PieceQueue::SpinUntilChanged(std::unique_lock<std::mutex>& lock) {
+    if (!spins_) {
+        return false;
+    }
+    const unsigned seen = changes_.load(std::memory_order_relaxed);
+    lock.unlock();
+    const auto until = std::chrono::steady_clock::now() + kSpin;
+    bool changed = false;
+    for (unsigned round = 1; !changed; ++round) {
+#if BLANKWISE_HAS_SSE2
+        _mm_pause();
+#endif
+        changed = changes_.load(std::memory_order_acquire) != seen;
+        if (round % 64 == 0 && std::chrono::steady_clock::now() >= until) {
+            break;
+        }
+    }
+    lock.lock();
+    return changed || changes_.load(std::memory_order_relaxed) != seen;
 }
 
 }  // namespace BlankwiseCli

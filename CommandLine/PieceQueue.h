@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -44,6 +45,8 @@ class PieceQueue {
   private:
     Piece* TakeWaiting();
     void Help();
+    void Changed();
+    bool SpinUntilChanged(std::unique_lock<std::mutex>& lock);
 
     int conversionId_;
     MyLibrary::Encoding encoding_;
@@ -60,6 +63,11 @@ class PieceQueue {
     std::vector<std::unique_ptr<Piece>> spare_;
     std::vector<std::thread> threads_;
     bool stopping_ = false;  // under the lock
+    // Counts, under the lock, the pieces pushed and converted and the stop, so that a thread about
+    // to sleep can first watch it for a moment without the lock: waking a sleeping thread takes
+    // about as long as converting a piece.
+    std::atomic<unsigned> changes_{0};
+    bool spins_;  // each thread has a processor of its own
 };
 
 }  // namespace BlankwiseCli

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """End-to-end throughput (read, decode, convert, encode, write) of blankwise against peers run on
 the same inputs in the same run: GNU expand, unexpand and sed (LC_ALL=C), with cat as the physical
-bound. Each command runs several times; the best wall time counts. Peak resident memory comes
+bound. Each command runs several times, taking turns with the commands it is compared with; the
+best wall time counts. Peak resident memory comes
 from the kernel's accounting of each process, through the small launcher peak_memory.cpp.
 
 --widths unicode is timed against the default code page 932 widths on the UTF-8 documents, and
@@ -23,22 +24,30 @@ C_LOCALE = dict(os.environ, LC_ALL="C")
 FULLWIDTH_SPACE = {"cp932": b"\x81\x40", "utf-8": "\u3000".encode("utf-8")}
 
 
+def measure_together(launcher, commands, stdin_path, out_path, runs):
+    """Best wall time in seconds and the largest peak resident set in KiB of each command over the
+    runs. The commands take turns, so that a slow stretch of the machine falls on all of them
+    rather than on whichever ran through it."""
+    best = [float("inf")] * len(commands)
+    peak = [0] * len(commands)
+    for _ in range(runs):
+        for k, args in enumerate(commands):
+            with open(stdin_path, "rb") as stdin, open(out_path, "wb") as stdout:
+                start = time.perf_counter()
+                result = subprocess.run([launcher] + args, stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
+                                        env=C_LOCALE, check=False)
+                elapsed = time.perf_counter() - start
+            errors = result.stderr.decode(errors="replace").splitlines()
+            if result.returncode != 0 or not errors or not errors[-1].startswith("peak-rss-kib "):
+                raise SystemExit(f"{args} failed ({result.returncode}): {chr(10).join(errors)}")
+            best[k] = min(best[k], elapsed)
+            peak[k] = max(peak[k], int(errors[-1].split()[1]))
+    return list(zip(best, peak))
+
+
 def measure(launcher, args, stdin_path, out_path, runs):
     """Best wall time in seconds and the largest peak resident set in KiB over the runs."""
-    best = float("inf")
-    peak = 0
-    for _ in range(runs):
-        with open(stdin_path, "rb") as stdin, open(out_path, "wb") as stdout:
-            start = time.perf_counter()
-            result = subprocess.run([launcher] + args, stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
-                                    env=C_LOCALE, check=False)
-            elapsed = time.perf_counter() - start
-        errors = result.stderr.decode(errors="replace").splitlines()
-        if result.returncode != 0 or not errors or not errors[-1].startswith("peak-rss-kib "):
-            raise SystemExit(f"{args} failed ({result.returncode}): {chr(10).join(errors)}")
-        best = min(best, elapsed)
-        peak = max(peak, int(errors[-1].split()[1]))
-    return best, peak
+    return measure_together(launcher, [args], stdin_path, out_path, runs)[0]
 
 
 def mb_per_s(size, seconds):
@@ -65,17 +74,27 @@ class Bench:
         self.out = scratch / "out.bin"
         self.peak_kib = 0
 
+    def command(self, encoding, conversion, extra=(), blankwise=None):
+        return [blankwise or self.blankwise, "-c", conversion, "-e", encoding, *extra]
+
+    def together(self, path, commands):
+        """measure_together; the peaks of this build's runs count towards the overall peak."""
+        results = measure_together(self.launcher, commands, path, self.out, self.runs)
+        for args, (_, peak) in zip(commands, results):
+            if args[0] == self.blankwise:
+                self.peak_kib = max(self.peak_kib, peak)
+        return results
+
     def ours(self, path, encoding, conversion, extra=()):
-        seconds, peak = measure(self.launcher, [self.blankwise, "-c", conversion, "-e", encoding, *extra], path, self.out,
-                                self.runs)
-        self.peak_kib = max(self.peak_kib, peak)
-        return seconds, peak
+        return self.together(path, [self.command(encoding, conversion, extra)])[0]
 
     def compare(self, label, path, encoding, conversion, peer, peer_label, target, one_thread_target):
         size = path.stat().st_size
-        ours, our_peak = self.ours(path, encoding, conversion)
-        single, _ = self.ours(path, encoding, conversion, ["--threads", "1"])
-        theirs, their_peak = measure(self.launcher, peer, path, self.out, self.runs)
+        commands = [self.command(encoding, conversion), self.command(encoding, conversion, ["--threads", "1"]), peer]
+        if self.baseline:
+            commands.append(self.command(encoding, conversion, blankwise=self.baseline))
+        results = self.together(path, commands)
+        (ours, our_peak), (single, _), (theirs, their_peak) = results[:3]
         ratio = theirs / ours
         verdict = "meets" if ratio >= target else "BELOW"
         single_ratio = theirs / single
@@ -86,8 +105,7 @@ class Bench:
         print(f"  {'':<34} one thread {mb_per_s(size, single):6.0f} MB/s  ratio {single_ratio:5.2f} "
               f"({single_verdict} target {one_thread_target}x)")
         if self.baseline:
-            before, _ = measure(self.launcher, [self.baseline, "-c", conversion, "-e", encoding], path, self.out,
-                                self.runs)
+            before, _ = results[3]
             print(f"  {'':<34} baseline {mb_per_s(size, before):8.0f} MB/s  ratio {theirs / before:5.2f}")
         return ours
 
@@ -118,8 +136,9 @@ class Bench:
             path = self.folder / f"{stem}.utf8.txt"
             size = path.stat().st_size
             for conversion in ["tabs-to-spaces", "spaces-to-tabs"]:
-                cp932, _ = self.ours(path, "utf-8", conversion, ["--widths", "cp932"])
-                unicode, _ = self.ours(path, "utf-8", conversion, ["--widths", "unicode"])
+                (cp932, _), (unicode, _) = self.together(
+                    path, [self.command("utf-8", conversion, ["--widths", "cp932"]),
+                           self.command("utf-8", conversion, ["--widths", "unicode"])])
                 ratio = unicode / cp932
                 verdict = "meets" if ratio <= 1.25 else "ABOVE"
                 print(f"  {path.name + ', ' + conversion:<40} cp932 {mb_per_s(size, cp932):6.0f} MB/s  "
@@ -133,15 +152,18 @@ class Bench:
             for encoding, suffix in [("cp932", "cp932"), ("utf-8", "utf8")]:
                 path = self.folder / f"{stem}.{suffix}.txt"
                 size = path.stat().st_size
-                whole, _ = self.ours(path, encoding, "tabs-to-spaces")
-                initial, _ = self.ours(path, encoding, "tabs-to-spaces", ["--initial"])
+                commands = [self.command(encoding, "tabs-to-spaces"),
+                            self.command(encoding, "tabs-to-spaces", ["--initial"])]
+                if self.baseline:
+                    commands.append(self.command(encoding, "tabs-to-spaces", ["--initial"], self.baseline))
+                results = self.together(path, commands)
+                (whole, _), (initial, _) = results[:2]
                 ratio = initial / whole
                 verdict = "meets" if ratio <= 1.5 else "ABOVE"
                 print(f"  {path.name:<40} whole {mb_per_s(size, whole):6.0f} MB/s  --initial "
                       f"{mb_per_s(size, initial):6.0f} MB/s  time ratio {ratio:4.2f} ({verdict} target 1.5x)")
                 if self.baseline:
-                    before, _ = measure(self.launcher, [self.baseline, "-c", "tabs-to-spaces", "-e", encoding,
-                                                        "--initial"], path, self.out, self.runs)
+                    before, _ = results[2]
                     print(f"  {'':<40} baseline --initial {mb_per_s(size, before):6.0f} MB/s")
 
     def long_line(self):

@@ -1,7 +1,7 @@
 // The text codec's decoders, and the command-line program's stream over them, on arbitrary bytes:
 // what a decoder accepts encodes back to the same bytes, it stops exactly at the first sequence it
-// cannot decode, and a stream with such bytes is reported invalid at their offset with nothing of
-// them, or after them, written.
+// cannot decode, validating stops at the same place, and a stream with such bytes is reported
+// invalid at their offset with nothing of them, or after them, written.
 
 #include <algorithm>
 #include <cstddef>
@@ -91,6 +91,12 @@ void CheckDecode(Encoding encoding, std::string_view bytes, const std::string& w
     const MyLibrary::DecodeResult waiting = MyLibrary::Decode(encoding, bytes, false, partial);
     Check(waiting.consumed <= whole.consumed && units.starts_with(partial),
           "decoding with more to come gives a prefix", where);
+    for (const bool atEnd : {true, false}) {
+        const MyLibrary::DecodeResult decoded = atEnd ? whole : waiting;
+        const MyLibrary::DecodeResult checked = MyLibrary::Validate(encoding, bytes, atEnd);
+        Check(checked.consumed == decoded.consumed && checked.invalid == decoded.invalid,
+              "validating stops where decoding stops", where);
+    }
     if (waiting.invalid) {
         Check(whole.invalid && waiting.consumed == whole.consumed, "invalid bytes are invalid either way",
               where);

@@ -85,6 +85,15 @@ class Output {
     char* end_ = nullptr;
 };
 
+// Whether the loops compiled for the instruction that counts bits can run on this processor.
+bool HasPopcountInstruction() {
+#if BLANKWISE_POPCOUNT_DISPATCH
+    return __builtin_cpu_supports("popcnt") != 0;
+#else
+    return false;
+#endif
+}
+
 // Bit k of each mask set where byte k of the 64 at p is a trigger (a tab, or a space when
 // compressing) or a break.
 struct BlockMasks {
@@ -143,14 +152,9 @@ ByteConversion::ByteConversion(bool compress, MyLibrary::Encoding encoding, std:
       stop_(tabWidth),
       wrapMask_(std::has_single_bit(tabWidth) ? tabWidth - 1 : 0),
       initialOnly_(initialOnly),
-#if BLANKWISE_POPCOUNT_DISPATCH
-      popcount_(__builtin_cpu_supports("popcnt") != 0),
-#else
-      popcount_(false),
-#endif
+      popcount_(HasPopcountInstruction()),
       utf8Widths_(platform),
-      breaks_(UnitLayout(encoding), {kCr, kLf}) {
-}
+      breaks_(UnitLayout(encoding), {kCr, kLf}) {}
 
 bool ByteConversion::Convert(std::string_view text, std::int32_t column, bool startsMidLine,
                              Bytes* out) const {

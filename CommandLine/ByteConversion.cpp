@@ -336,18 +336,21 @@ bool ByteConversion::ConvertInitialBlanks(std::string_view text, std::size_t col
                                           Bytes* out) const {
     bool changed = false;
     std::size_t pos = 0;
+    std::size_t copied = 0;  // text before this is written: lines without blanks go out together
     bool first = true;
     while (pos < text.size()) {
         const std::size_t found = breaks_.FindIn(text, pos);
         const std::size_t lineEnd = found == std::string_view::npos ? text.size() : found + 1;
         const std::size_t blanksEnd = first && startsMidLine ? pos : BlanksEnd(text, pos);
         if (blanksEnd > pos) {
+            Append(out, text, copied, pos);
             changed = ConvertRange(text.substr(pos, blanksEnd - pos), first ? column : 0, out) || changed;
+            copied = blanksEnd;
         }
-        Append(out, text, blanksEnd, lineEnd);
         first = false;
         pos = lineEnd;
     }
+    Append(out, text, copied, text.size());
     return changed;
 }
 

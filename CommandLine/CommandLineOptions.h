@@ -24,12 +24,12 @@ struct Options {
     int conversionId = 0;
     std::int32_t startColumn = 0;
     MyLibrary::Encoding encoding = MyLibrary::Encoding::Utf8;
-    std::int32_t tabWidth = 4;  // --tabs, 1 to kMaxTabWidth
-    bool initialOnly = false;   // --initial
+    std::int32_t tabWidth = 4;      // --tabs, 1 to kMaxTabWidth
+    bool initialOnly = false;       // --initial
     Widths widths = Widths::Cp932;  // --widths
     unsigned ambiguousColumns = 1;  // --ambiguous-width, with Widths::Unicode
     std::int32_t threads = 0;       // --threads, 1 to kMaxThreads; 0: one a processor
-    bool diffChecks = false;    // --diff with --check: exit 1 when something would change
+    bool diffChecks = false;        // --diff with --check: exit 1 when something would change
     OutputMode mode = OutputMode::StandardOutput;
     std::vector<std::string> files;  // "-" is standard input; none means standard input
 };

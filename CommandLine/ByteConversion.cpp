@@ -357,13 +357,18 @@ bool ByteConversion::ConvertInitialBlanks(std::string_view text, std::size_t col
 // The end of the spaces, tabs and full-width spaces from pos on.
 std::size_t ByteConversion::BlanksEnd(std::string_view text, std::size_t pos) const {
     const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
-    const std::string_view fullWidthSpace =
-        utf8_ ? std::string_view("\xE3\x80\x80", 3) : std::string_view("\x81\x40", 2);
+    // A full-width space: E3 80 80 in UTF-8, 81 40 in code page 932, compared byte by byte, since
+    // most lines start with none and a call to compare would cost more than the rest.
+    const std::size_t fullWidthSize = utf8_ ? 3 : 2;
+    const std::uint8_t fullWidthLead = utf8_ ? 0xE3 : 0x81;
+    const std::uint8_t fullWidthNext = utf8_ ? 0x80 : 0x40;
     while (pos < text.size()) {
-        if (at(pos) == kSpaceByte || at(pos) == kTabByte) {
+        const std::uint8_t byte = at(pos);
+        if (byte == kSpaceByte || byte == kTabByte) {
             ++pos;
-        } else if (text.substr(pos, fullWidthSpace.size()) == fullWidthSpace) {
-            pos += fullWidthSpace.size();
+        } else if (byte == fullWidthLead && text.size() - pos >= fullWidthSize &&
+                   at(pos + 1) == fullWidthNext && (!utf8_ || at(pos + 2) == 0x80)) {
+            pos += fullWidthSize;
         } else {
             break;
         }

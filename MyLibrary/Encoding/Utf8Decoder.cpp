@@ -190,6 +190,7 @@ std::size_t MalformedLength(std::string_view bytes, std::size_t i) {
 }
 
 #if BLANKWISE_HAS_SSE2
+// Whether the 64 bytes at p are all ASCII.
 bool SixtyFourAscii(const std::uint8_t* p) {
     const auto load = [p](unsigned k) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)); };
     return _mm_movemask_epi8(

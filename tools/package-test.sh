@@ -46,7 +46,7 @@ wanted_machine=014c
 
 host="$build_dir/Blankwise/Win32/BlankwiseHost.exe"
 source "$root/tools/wine-env-for.sh" "$host"
-dll="$(winepath -w "$folder/Blankwise.dll")"
+dll="$(blankwise_windows_path "$folder/Blankwise.dll")"
 info=$("$BLANKWISE_WINE" "$host" --plugin "$dll" --info 2>&1)
 for line in "name (PlugInProc 2306): Blankwise" "version (PlugInProc 2308): Version $version" \
     "menu text (string 1): 空白部分を変換する" "bitmap: 101"; do
@@ -54,7 +54,7 @@ for line in "name (PlugInProc 2306): Blankwise" "version (PlugInProc 2308): Vers
 done
 
 printf '\t予定\t10時\r\n' >"$scratch/document.txt"
-converted=$("$BLANKWISE_WINE" "$host" --plugin "$dll" --choose 6 --print "$(winepath -w "$scratch/document.txt")" 2>&1 | od -An -c | tr -s ' ')
+converted=$("$BLANKWISE_WINE" "$host" --plugin "$dll" --choose 6 --print "$(blankwise_windows_path "$scratch/document.txt")" 2>&1 | od -An -c | tr -s ' ')
 wanted=$(printf '    予定    10時\r\n' | od -An -c | tr -s ' ')
 [ "$converted" = "$wanted" ] || fail "conversion 6 through the unpacked DLL gave [$converted], not [$wanted]"
 wineserver -w

@@ -82,8 +82,8 @@ take() {
     done <"$request"
 }
 
-program=("$exe_dir/BlankwiseScreen.exe" "$(winepath -w "$out")")
-[ -n "$plugin" ] && program+=("$(winepath -w "$plugin")")
+program=("$exe_dir/BlankwiseScreen.exe" "$(blankwise_windows_path "$out")")
+[ -n "$plugin" ] && program+=("$(blankwise_windows_path "$plugin")")
 "$BLANKWISE_WINE" "${program[@]}" >"$out/program.log" 2>&1 &
 pid=$!
 

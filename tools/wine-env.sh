@@ -13,4 +13,5 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export LANG=ja_JP.UTF-8
 # The command that runs a program in this prefix.
 export BLANKWISE_WINE=wine
+source "$_blankwise_root/tools/wine-common.sh"
 unset _blankwise_root

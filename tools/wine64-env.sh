@@ -7,8 +7,10 @@ export WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 export WINEDEBUG="${WINEDEBUG:--all}"
 export LANG=ja_JP.UTF-8
-# The command that runs a program in this prefix: the 64-bit loader itself, since `wine` starts every
-# program through the 32-bit one when wine32 is installed, which then hands a 64-bit program over.
+# The command that runs a program in this prefix: the 64-bit loader itself, since `wine` (and every
+# Wine tool, winepath and wineboot among them) starts each program through the 32-bit one when wine32
+# is installed, which then hands a 64-bit program over, and which a kernel without 32-bit support
+# cannot start at all.
 export BLANKWISE_WINE=wine
 for _blankwise_loader in /usr/lib/wine/wine64 "$(command -v wine64 || true)"; do
     if [ -n "$_blankwise_loader" ] && [ -x "$_blankwise_loader" ]; then
@@ -17,9 +19,8 @@ for _blankwise_loader in /usr/lib/wine/wine64 "$(command -v wine64 || true)"; do
     fi
 done
 unset _blankwise_loader
+source "$_blankwise_root/tools/wine-common.sh"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    wineboot --init >/dev/null 2>&1 || true
-    wineserver -w || true
+    blankwise_init_prefix
 fi
 unset _blankwise_root

@@ -107,24 +107,42 @@ if [ ${#missing[@]} -gt 0 ]; then
         grep -E '^(E|W): ' "$apt_log" | head -n 4 | sed 's/^/  /'
     fi
     if ! with_retries apt_install "${missing[@]}"; then
+        # Everything but Wine first, from the newest indexes; then Wine for both architectures at
+        # once, so that the amd64 libraries it brings match their i386 twins; without wine32 when
+        # that cannot be.
         others=()
+        wines=()
         for package in "${missing[@]}"; do
-            [ "$package" = wine32:i386 ] || others+=("$package")
+            case "$package" in
+                wine | wine64 | wine32:i386) wines+=("$package") ;;
+                *) others+=("$package") ;;
+            esac
         done
-        if [ ${#others[@]} -eq ${#missing[@]} ] || { [ ${#others[@]} -gt 0 ] && ! with_retries apt_install "${others[@]}"; }; then
+        if [ ${#others[@]} -gt 0 ] && ! with_retries apt_install "${others[@]}"; then
             cat "$apt_log"
             echo "setup: apt-get install ${others[*]} failed three times"
             exit 1
         fi
-        echo "setup: wine32:i386 did not install from the newest indexes; trying the release's main archive"
-        if install_wine32_from_release; then
-            rm -f "$(blankwise_win32_reason_file)"
-        else
-            reason="wine32:i386 cannot be installed: $(apt_reason)"
-            echo "setup: $reason"
-            echo "setup: the 32-bit Windows stages will not run; everything else will"
-            mkdir -p "$(dirname "$(blankwise_win32_reason_file)")"
-            echo "$reason" >"$(blankwise_win32_reason_file)"
+        if [[ " ${wines[*]} " == *" wine32:i386 "* ]]; then
+            echo "setup: wine32:i386 did not install from the newest indexes; trying the release's main archive"
+            if install_wine32_from_release; then
+                rm -f "$(blankwise_win32_reason_file)"
+            else
+                reason="wine32:i386 cannot be installed: $(apt_reason)"
+                echo "setup: $reason"
+                echo "setup: the 32-bit Windows stages will not run; everything else will"
+                mkdir -p "$(dirname "$(blankwise_win32_reason_file)")"
+                echo "$reason" >"$(blankwise_win32_reason_file)"
+                if ! with_retries apt_install wine wine64; then
+                    cat "$apt_log"
+                    echo "setup: apt-get install wine wine64 failed three times"
+                    exit 1
+                fi
+            fi
+        elif [ ${#wines[@]} -gt 0 ] && ! with_retries apt_install "${wines[@]}"; then
+            cat "$apt_log"
+            echo "setup: apt-get install ${wines[*]} failed three times"
+            exit 1
         fi
     fi
 fi

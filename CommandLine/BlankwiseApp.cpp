@@ -9,6 +9,7 @@
 #include "Blankwise/ConversionPipelines.h"
 #include "CommandLine/CommandLineOptions.h"
 #include "CommandLine/ConversionNames.h"
+#include "CommandLine/NameQuoting.h"
 #include "CommandLine/UnifiedDiff.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 #include "MyLibrary/StringUnit/UnicodeWidth.h"
@@ -139,7 +140,8 @@ class Run {
             files.emplace_back("-");
         }
         for (const std::string& file : files) {
-            const std::string name = file == "-" ? std::string(kStandardInputName) : file;
+            const std::string name =
+                file == "-" ? std::string(kStandardInputName) : QuotedName(file, NameUse::Message);
             try {
                 ConvertOne(file, name);
             } catch (const OutputError& error) {
@@ -182,7 +184,7 @@ class Run {
                 outcome = ConvertStream(*source, nullptr, settings);
                 if (outcome.changed && !outcome.invalid) {
                     anyWouldChange_ = true;
-                    WriteMessage(file + "\n");
+                    WriteMessage(QuotedName(file, NameUse::Listing) + "\n");
                 }
                 break;
             case OutputMode::Diff: {

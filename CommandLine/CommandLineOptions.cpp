@@ -69,6 +69,7 @@ constexpr std::string_view kDescription =
     "\n"
     "--diff writes a unified diff (--- a/FILE, +++ b/FILE, three lines of context, the FILE's own\n"
     "bytes) that patch -p1 applies, and changes nothing.\n"
+    "File names in messages and --check lists are quoted as coreutils quotes them where needed.\n"
     "As a pre-commit hook (.pre-commit-hooks.yaml): ids blankwise (--in-place) and blankwise-check,\n"
     "the conversion given in args.\n"
     "\n"

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace BlankwiseCli {
+
+// Where a file name is shown: a --check listing, or a message ("blankwise: NAME: ..."), in which a
+// colon would seem to end the name.
+enum class NameUse : bool { Listing, Message };
+
+// A file name (UTF-8 bytes) as coreutils shows it in its shell-escape quoting style: as it is when
+// no shell would read it otherwise, else in single quotes, a control character or a byte that is
+// not UTF-8 written $'\n' or $'\377' between them ("it's", 'a b', 'new'$'\n''line'). A message
+// also quotes a name with a colon. On Windows, where '\' separates folders and ':' follows a drive
+// letter, neither asks for quotes.
+std::string QuotedName(std::string_view name, NameUse use);
+
+}  // namespace BlankwiseCli

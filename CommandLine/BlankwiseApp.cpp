@@ -190,11 +190,11 @@ class Run {
             case OutputMode::Diff: {
                 std::string recorded;
                 RecordingSource recording(*source, recorded);
-                StandardOutputSink output(streams_.output);
-                UnifiedDiffSink diff(file, output, recorded);
+                UnifiedDiffSink diff(file, recorded);
                 outcome = ConvertStream(recording, &diff, settings);
                 if (!outcome.invalid) {
-                    diff.Finish();
+                    StandardOutputSink output(streams_.output);
+                    diff.Finish(output);
                 }
                 anyWouldChange_ =
                     anyWouldChange_ || (options_.diffChecks && outcome.changed && !outcome.invalid);

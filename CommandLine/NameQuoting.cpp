@@ -153,4 +153,37 @@ std::string QuotedName(std::string_view name, NameUse use) {
     return quoted;
 }
 
+std::string CQuotedPath(std::string_view path) {
+    const auto escaped = [](std::string_view text, std::size_t i, const NameCharacter& character) {
+        const auto c = static_cast<std::uint8_t>(text[i]);
+        return !character.valid ||
+               (character.length == 1 && (c < 0x20 || c == 0x7F || c == '"' || c == '\\'));
+    };
+    bool needsQuotes = false;
+    for (std::size_t i = 0; i < path.size();) {
+        const NameCharacter character = CharacterAt(path, i);
+        // A Windows path's backslashes are its separators: they alone need no quotes.
+        needsQuotes = needsQuotes || (escaped(path, i, character) && !(kWindowsNames && path[i] == '\\'));
+        i += character.length;
+    }
+    if (!needsQuotes) {
+        return std::string(path);
+    }
+    std::string quoted = "\"";
+    for (std::size_t i = 0; i < path.size();) {
+        const NameCharacter character = CharacterAt(path, i);
+        if (!escaped(path, i, character)) {
+            quoted += path.substr(i, character.length);
+        } else if (path[i] == '"' || path[i] == '\\') {
+            quoted += '\\';
+            quoted += path[i];
+        } else {
+            AppendEscaped(quoted, path.substr(i, 1));
+        }
+        i += character.length;
+    }
+    quoted += '"';
+    return quoted;
+}
+
 }  // namespace BlankwiseCli

@@ -16,4 +16,10 @@ enum class NameUse : bool { Listing, Message };
 // letter, neither asks for quotes.
 std::string QuotedName(std::string_view name, NameUse use);
 
+// A path in a diff header as git writes it: in double quotes with C escapes (\t, \n, \", \\, octal
+// for other control characters and for bytes that are not UTF-8) when it holds any of those,
+// as it is otherwise; UTF-8 characters stay as they are (git's core.quotePath off). On Windows,
+// backslashes alone, the folder separators, ask for no quotes.
+std::string CQuotedPath(std::string_view path);
+
 }  // namespace BlankwiseCli

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "CommandLine/NameQuoting.h"
+
 namespace BlankwiseCli {
 namespace {
 
@@ -26,6 +28,13 @@ std::string Range(std::uint64_t start, std::uint64_t lines) {
         return std::to_string(start - 1) + ",0";
     }
     return lines == 1 ? std::to_string(start) : std::to_string(start) + "," + std::to_string(lines);
+}
+
+// A header line's path, quoted as git quotes it; a tab after a path with a space, as git writes
+// it, tells patch and git apply where the path ends.
+std::string HeaderLine(std::string_view marker, std::string_view path) {
+    const std::string quoted = CQuotedPath(path);
+    return std::string(marker) + quoted + (quoted.find(' ') != std::string::npos ? "\t\n" : "\n");
 }
 
 }  // namespace
@@ -122,7 +131,7 @@ void UnifiedDiffSink::CloseHunk(std::size_t trailingKept) {
         unchanged_.erase(unchanged_.begin(), unchanged_.end() - kContextLines);
     }
     if (diff_.Empty()) {
-        diff_.Append("--- a/" + name_ + "\n+++ b/" + name_ + "\n");
+        diff_.Append(HeaderLine("--- ", "a/" + name_) + HeaderLine("+++ ", "b/" + name_));
     }
     diff_.Append("@@ -" + Range(hunkStart_, hunkOldLines_) + " +" + Range(hunkStart_, hunkNewLines_) +
                  " @@\n");

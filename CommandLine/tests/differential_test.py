@@ -17,7 +17,8 @@
   CR, LF and CR LF breaks.
 * --initial: `expand -i -t N`, N from 1 to 16.
 * --diff equals `diff -u` with the same labels, and `patch -p1` turns the file into its
-  conversion, in every encoding and line break.
+  conversion, in every encoding and line break; with odd file names its header lines are git's
+  and both `patch -p1` and `git apply` apply it.
 * --widths unicode: tabs-to-spaces and spaces-to-tabs equal a reference that measures each
   character with unicodedata, for both --ambiguous-width choices and several --tabs.
 
@@ -277,6 +278,46 @@ def check_diff(blankwise, rng):
     return failures
 
 
+def check_diff_names(blankwise):
+    """--diff of files with odd names: its header lines equal git's (core.quotePath off) where the
+    name is UTF-8, and both `patch -p1` and `git apply` apply it."""
+    import shutil
+    import tempfile
+    names = [b"sp ace.txt", b"ta\tb.txt", b"new\nline.txt", b'quo"te.txt', b"back\\slash.txt",
+             b"\xff\xfe latin-1.txt", "空白 名前.txt".encode(), b"it's.txt"]
+    failures = []
+    with tempfile.TemporaryDirectory() as folder:
+        root = pathlib.Path(folder)
+        for name in names:
+            shown = name.decode(errors="backslashreplace")
+            for side, text in [(b"a", b"\tx\n\t"), (b"b", b"x\n")]:
+                shutil.rmtree(root / side.decode(), ignore_errors=True)
+                (root / side.decode()).mkdir()
+                pathlib.Path(os.fsdecode(os.path.join(os.fsencode(folder), side, name))).write_bytes(text)
+            patch = subprocess.run([blankwise, "-c", "delete-tabs", "--diff", os.fsdecode(name)], cwd=root / "a",
+                                   capture_output=True, check=False).stdout
+            try:
+                name.decode()
+                git = subprocess.run(["git", "-c", "core.quotePath=false", "diff", "--no-index", "--no-prefix",
+                                      os.fsdecode(b"a/" + name), os.fsdecode(b"b/" + name)], cwd=root,
+                                     capture_output=True, check=False).stdout
+                if patch.split(b"\n")[:2] != git.split(b"\n")[2:4]:
+                    failures.append(first_difference(patch, b"\n".join(git.split(b"\n")[2:]), f"header of {shown}"))
+            except UnicodeDecodeError:
+                pass
+            for tool in (["patch", "-s", "-p1"], ["git", "apply", "-p1"]):
+                work = root / "work"
+                shutil.rmtree(work, ignore_errors=True)
+                shutil.copytree(root / "a", work)
+                applied = subprocess.run(tool, cwd=work, input=patch, capture_output=True, check=False)
+                result = pathlib.Path(os.fsdecode(os.path.join(os.fsencode(str(work)), name)))
+                if applied.returncode != 0 or result.read_bytes() != b"x\n":
+                    failures.append(f"{tool[0]} did not apply the diff of {shown}: {applied.stderr!r}")
+    print(f"--diff: headers as git's, applied by patch -p1 and git apply, for {len(names)} odd names: "
+          f"{'same' if not failures else 'DIFFERENT'}")
+    return failures
+
+
 # Characters whose widths differ between code page 932 and Unicode, or are easy to get wrong:
 # kana and kanji, Hangul syllables and jamo (U+1161 and U+11A8 join the syllable), Chinese outside
 # code page 932, emoji and ideographs beyond U+FFFF, combining marks (U+3099 is both wide and a
@@ -436,6 +477,7 @@ def main():
     rng = random.Random(932)
     failures = (check_expand(blankwise, rng) + check_expandtabs(blankwise, rng) + check_unexpand(blankwise, rng) +
                 check_windows_codes(blankwise) + check_tab_widths(blankwise, rng) + check_initial(blankwise, rng) + check_diff(blankwise, rng) +
+                check_diff_names(blankwise) +
                 check_unicode_widths(blankwise, rng))
     for failure in failures:
         print("FAIL " + failure)

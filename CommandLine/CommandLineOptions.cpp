@@ -72,7 +72,7 @@ constexpr std::string_view kDescription =
     "name is quoted as git quotes it. A FILE's diff is written once it has converted whole.\n"
     "File names in messages and --check lists are quoted as coreutils quotes them where needed.\n"
     "As a pre-commit hook (.pre-commit-hooks.yaml): ids blankwise (--in-place) and blankwise-check,\n"
-    "the conversion given in args.\n"
+    "the conversion given in args, which end with -- (so that a file named -x stays a file).\n"
     "\n"
     "Exit status: 0 when done, 1 when --check found a FILE that would change, 2 on an error\n"
     "(bytes invalid in the encoding, unreadable or unwritable files, a wrong command line).\n"

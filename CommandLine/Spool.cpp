@@ -1,6 +1,18 @@
 #include "CommandLine/Spool.h"
 
+#include <cerrno>
+#include <cstring>
+
+#include "CommandLine/FileAccess.h"
+
 namespace BlankwiseCli {
+namespace {
+
+IoError TemporaryFileError(std::string_view what) {
+    return IoError(std::string(what) + " a temporary file: " + std::strerror(errno));
+}
+
+}  // namespace
 
 void Spool::Append(std::string_view bytes) {
     memory_.append(bytes);
@@ -8,22 +20,33 @@ void Spool::Append(std::string_view bytes) {
         return;
     }
     if (!file_) {
-        file_ = CreateTemporaryStore();
+        file_ = OpenTemporaryFile();
     }
-    file_->Write(memory_);
-    fileHolds_ = true;
+    if (std::fwrite(memory_.data(), 1, memory_.size(), file_.get()) != memory_.size()) {
+        throw TemporaryFileError("cannot write");
+    }
+    fileBytes_ += memory_.size();
     memory_.clear();
 }
 
 void Spool::Drain(const std::function<void(std::string_view)>& take) {
-    if (fileHolds_) {
-        std::string block(std::size_t{1} << 16, '\0');
-        for (std::size_t got = file_->Read(block.data(), block.size()); got > 0;
-             got = file_->Read(block.data(), block.size())) {
-            take(std::string_view(block.data(), got));
+    if (fileBytes_ > 0) {
+        if (std::fseek(file_.get(), 0, SEEK_SET) != 0) {
+            throw TemporaryFileError("cannot read");
         }
-        file_->Clear();
-        fileHolds_ = false;
+        std::string block(std::size_t{1} << 16, '\0');
+        while (fileBytes_ > 0) {
+            const std::size_t wanted =
+                fileBytes_ < block.size() ? static_cast<std::size_t>(fileBytes_) : block.size();
+            if (std::fread(block.data(), 1, wanted, file_.get()) != wanted) {
+                throw TemporaryFileError("cannot read");
+            }
+            take(std::string_view(block.data(), wanted));
+            fileBytes_ -= wanted;
+        }
+        if (std::fseek(file_.get(), 0, SEEK_SET) != 0) {
+            throw TemporaryFileError("cannot write");
+        }
     }
     if (!memory_.empty()) {
         take(memory_);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -8,20 +10,15 @@
 
 namespace BlankwiseCli {
 
-// An unnamed temporary file that goes with its handle, whatever ends the process: written, then
-// read back from its start.
-class TemporaryStore {
-  public:
-    virtual ~TemporaryStore() = default;
-    virtual void Write(std::string_view bytes) = 0;
-    // Reads up to size bytes from where the last Read stopped (from the start after Write); 0 at
-    // the end.
-    virtual std::size_t Read(char* buffer, std::size_t size) = 0;
-    // Empties the file, to be written anew.
-    virtual void Clear() = 0;
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
 };
-// In the system's temporary folder (TMPDIR, else /tmp; on Windows the user's temporary folder).
-std::unique_ptr<TemporaryStore> CreateTemporaryStore();
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// A new file without a name in the system's temporary folder (TMPDIR, else /tmp; on Windows the
+// user's temporary folder), open for reading and writing in binary: it goes with its handle,
+// whatever ends the process. Fails with IoError.
+UniqueFile OpenTemporaryFile();
 
 // Bytes set aside in order and passed on later: in memory up to a limit, beyond it in a
 // temporary file, so that the memory held stays bounded however many there are.
@@ -31,15 +28,15 @@ class Spool {
 
     explicit Spool(std::size_t memoryLimit = kDefaultMemory) : memoryLimit_(memoryLimit) {}
     void Append(std::string_view bytes);
-    bool Empty() const { return memory_.empty() && !fileHolds_; }
+    bool Empty() const { return memory_.empty() && fileBytes_ == 0; }
     // Passes everything appended, in order and in parts, to take, and empties the spool.
     void Drain(const std::function<void(std::string_view)>& take);
 
   private:
     std::size_t memoryLimit_;
     std::string memory_;  // what was appended after what the file holds
-    std::unique_ptr<TemporaryStore> file_;
-    bool fileHolds_ = false;
+    UniqueFile file_;
+    std::uint64_t fileBytes_ = 0;  // from its start; the file is written over, never shortened
 };
 
 }  // namespace BlankwiseCli

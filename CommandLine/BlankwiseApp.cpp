@@ -1,6 +1,7 @@
 #include "CommandLine/BlankwiseApp.h"
 
 #include <cstdio>
+#include <exception>
 #include <new>
 #include <optional>
 
@@ -8,6 +9,7 @@
 #include "Blankwise/ConversionPipelines.h"
 #include "CommandLine/CommandLineOptions.h"
 #include "CommandLine/ConversionNames.h"
+#include "CommandLine/NameQuoting.h"
 #include "CommandLine/UnifiedDiff.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 #include "MyLibrary/StringUnit/UnicodeWidth.h"
@@ -35,6 +37,15 @@ class ScopedTextPlatform {
 const MyLibrary::TextPlatform& PlatformForWidths(const Options& options) {
     return options.widths == Widths::Unicode ? MyLibrary::UnicodeWidthTextPlatform(options.ambiguousColumns)
                                              : MyLibrary::CurrentTextPlatform();
+}
+
+// A message on standard error. Standard error that is closed or full takes none: the run goes on,
+// and its exit status still tells the failure.
+void WriteError(TextWriter& errors, const std::string& text) noexcept {
+    try {
+        errors.Write(text);
+    } catch (const std::exception&) {
+    }
 }
 
 // A failure to write standard output ends the run: no later input could be written either.
@@ -129,7 +140,8 @@ class Run {
             files.emplace_back("-");
         }
         for (const std::string& file : files) {
-            const std::string name = file == "-" ? std::string(kStandardInputName) : file;
+            const std::string name =
+                file == "-" ? std::string(kStandardInputName) : QuotedName(file, NameUse::Message);
             try {
                 ConvertOne(file, name);
             } catch (const OutputError& error) {
@@ -172,17 +184,17 @@ class Run {
                 outcome = ConvertStream(*source, nullptr, settings);
                 if (outcome.changed && !outcome.invalid) {
                     anyWouldChange_ = true;
-                    WriteMessage(file + "\n");
+                    WriteMessage(QuotedName(file, NameUse::Listing) + "\n");
                 }
                 break;
             case OutputMode::Diff: {
                 std::string recorded;
                 RecordingSource recording(*source, recorded);
-                StandardOutputSink output(streams_.output);
-                UnifiedDiffSink diff(file, output, recorded);
+                UnifiedDiffSink diff(file, recorded);
                 outcome = ConvertStream(recording, &diff, settings);
                 if (!outcome.invalid) {
-                    diff.Finish();
+                    StandardOutputSink output(streams_.output);
+                    diff.Finish(output);
                 }
                 anyWouldChange_ =
                     anyWouldChange_ || (options_.diffChecks && outcome.changed && !outcome.invalid);
@@ -216,7 +228,7 @@ class Run {
 
     void Fail(std::string_view name, std::string_view message) {
         failed_ = true;
-        streams_.errors.Write("blankwise: " + std::string(name) + ": " + std::string(message) + "\n");
+        WriteError(streams_.errors, "blankwise: " + std::string(name) + ": " + std::string(message) + "\n");
     }
 
     const Options& options_;
@@ -230,7 +242,7 @@ class Run {
 int RunBlankwise(std::span<const std::string> args, StandardStreams& streams) {
     const auto parsed = ParseOptions(args);
     if (const auto* error = std::get_if<UsageError>(&parsed)) {
-        streams.errors.Write("blankwise: " + error->message + "\n" + std::string(UsageText()));
+        WriteError(streams.errors, "blankwise: " + error->message + "\n" + std::string(UsageText()));
         return kExitError;
     }
     const Options& options = std::get<Options>(parsed);
@@ -251,7 +263,7 @@ int RunBlankwise(std::span<const std::string> args, StandardStreams& streams) {
             }
         }
     } catch (const IoError& error) {
-        streams.errors.Write("blankwise: standard output: " + std::string(error.what()) + "\n");
+        WriteError(streams.errors, "blankwise: standard output: " + std::string(error.what()) + "\n");
     }
     return kExitError;
 }

@@ -1,10 +1,41 @@
 #include "CommandLine/UnifiedDiff.h"
 
+#include <algorithm>
+
+#include "CommandLine/NameQuoting.h"
+
 namespace BlankwiseCli {
 namespace {
 
 constexpr std::size_t kContextLines = 3;
 constexpr std::string_view kNoNewline = "\\ No newline at end of file\n";
+
+// A line of a hunk: its mark and bytes, and the note diff adds after a last line without a break.
+std::string HunkLine(char mark, std::string_view line) {
+    std::string text(1, mark);
+    text += line;
+    if (!line.ends_with('\n')) {
+        text += '\n';
+        text += kNoNewline;
+    }
+    return text;
+}
+
+// One side's lines in a hunk header, as diff writes them: "5" for one line, "5,3" for more, and
+// for none the line before the hunk, "4,0".
+std::string Range(std::uint64_t start, std::uint64_t lines) {
+    if (lines == 0) {
+        return std::to_string(start - 1) + ",0";
+    }
+    return lines == 1 ? std::to_string(start) : std::to_string(start) + "," + std::to_string(lines);
+}
+
+// A header line's path, quoted as git quotes it; a tab after a path with a space, as git writes
+// it, tells patch and git apply where the path ends.
+std::string HeaderLine(std::string_view marker, std::string_view path) {
+    const std::string quoted = CQuotedPath(path);
+    return std::string(marker) + quoted + (quoted.find(' ') != std::string::npos ? "\t\n" : "\n");
+}
 
 }  // namespace
 
@@ -14,8 +45,8 @@ std::size_t RecordingSource::Read(char* buffer, std::size_t size) {
     return got;
 }
 
-UnifiedDiffSink::UnifiedDiffSink(std::string_view name, ByteSink& out, std::string& recordedInput)
-    : name_(name), out_(out), input_(recordedInput) {}
+UnifiedDiffSink::UnifiedDiffSink(std::string_view name, std::string& recordedInput)
+    : name_(name), input_(recordedInput) {}
 
 void UnifiedDiffSink::Write(std::string_view bytes, bool /*sameAsInput*/) {
     output_.append(bytes);
@@ -26,7 +57,7 @@ void UnifiedDiffSink::Write(std::string_view bytes, bool /*sameAsInput*/) {
             break;  // cannot be: the input is read ahead of its conversion
         }
         Pair(std::string_view(input_).substr(inputUsed_, inputEnd + 1 - inputUsed_),
-             std::string_view(output_).substr(used, end + 1 - used), false);
+             std::string_view(output_).substr(used, end + 1 - used));
         inputUsed_ = inputEnd + 1;
         used = end + 1;
     }
@@ -37,78 +68,74 @@ void UnifiedDiffSink::Write(std::string_view bytes, bool /*sameAsInput*/) {
     }
 }
 
-void UnifiedDiffSink::Finish() {
+void UnifiedDiffSink::Finish(ByteSink& out) {
     const std::string_view before = std::string_view(input_).substr(inputUsed_);
     if (!before.empty() || !output_.empty()) {
-        Pair(before, output_, true);
+        Pair(before, output_);
     }
     if (inHunk_) {
         CloseHunk(std::min(unchanged_.size(), kContextLines));
     }
+    diff_.Drain([&out](std::string_view bytes) { out.Write(bytes, false); });
 }
 
-void UnifiedDiffSink::Pair(std::string_view before, std::string_view after, bool lastLine) {
+// A line of the input and what it became; either is empty only at the end, where there is no line.
+void UnifiedDiffSink::Pair(std::string_view before, std::string_view after) {
     ++lineNumber_;
     if (before == after) {
-        unchanged_.emplace_back(before);
+        FlushAdditions();
+        unchanged_.push_back(HunkLine(' ', before));
         if (!inHunk_ && unchanged_.size() > kContextLines) {
             unchanged_.erase(unchanged_.begin());
         } else if (inHunk_ && unchanged_.size() > 2 * kContextLines) {
             CloseHunk(kContextLines);
-        }
-        if (lastLine && !before.empty()) {
-            unchanged_.back() += "\n";
-            unchanged_.back() += kNoNewline;
         }
         return;
     }
     if (!inHunk_) {
         inHunk_ = true;
         hunkStart_ = lineNumber_ - unchanged_.size();
-        hunkLines_ = 0;
-        hunk_.clear();
+        hunkOldLines_ = 0;
+        hunkNewLines_ = 0;
     }
     for (const std::string& line : unchanged_) {
-        AddLine(' ', line, false);
+        hunk_.Append(line);
     }
+    hunkOldLines_ += unchanged_.size();
+    hunkNewLines_ += unchanged_.size();
     unchanged_.clear();
-    AddLine('-', before, lastLine);
-    AddLine('+', after, lastLine);
-    ++hunkLines_;
+    if (!before.empty()) {
+        hunk_.Append(HunkLine('-', before));
+        ++hunkOldLines_;
+    }
+    if (!after.empty()) {
+        additions_.Append(HunkLine('+', after));
+        ++hunkNewLines_;
+    }
 }
 
-// One line of a hunk; a changed line counts once for both sides, in Pair.
-void UnifiedDiffSink::AddLine(char mark, std::string_view line, bool lastLine) {
-    hunk_ += mark;
-    hunk_ += line;
-    if (lastLine) {
-        hunk_ += "\n";
-        hunk_ += kNoNewline;
-    }
-    if (mark == ' ') {
-        ++hunkLines_;
-    }
+void UnifiedDiffSink::FlushAdditions() {
+    additions_.Drain([this](std::string_view bytes) { hunk_.Append(bytes); });
 }
 
 // Ends the hunk with the first trailingKept unchanged lines; the last three stay as the context
 // before the next.
 void UnifiedDiffSink::CloseHunk(std::size_t trailingKept) {
+    FlushAdditions();
     for (std::size_t i = 0; i < trailingKept; ++i) {
-        hunk_ += ' ';
-        hunk_ += unchanged_[i];
-        ++hunkLines_;
+        hunk_.Append(unchanged_[i]);
     }
+    hunkOldLines_ += trailingKept;
+    hunkNewLines_ += trailingKept;
     if (unchanged_.size() > kContextLines) {
         unchanged_.erase(unchanged_.begin(), unchanged_.end() - kContextLines);
     }
-    if (!headerWritten_) {
-        headerWritten_ = true;
-        out_.Write("--- a/" + name_ + "\n+++ b/" + name_ + "\n", false);
+    if (diff_.Empty()) {
+        diff_.Append(HeaderLine("--- ", "a/" + name_) + HeaderLine("+++ ", "b/" + name_));
     }
-    const std::string range = std::to_string(hunkStart_) + "," + std::to_string(hunkLines_);
-    out_.Write("@@ -" + range + " +" + range + " @@\n", false);
-    out_.Write(hunk_, false);
-    hunk_.clear();
+    diff_.Append("@@ -" + Range(hunkStart_, hunkOldLines_) + " +" + Range(hunkStart_, hunkNewLines_) +
+                 " @@\n");
+    hunk_.Drain([this](std::string_view bytes) { diff_.Append(bytes); });
     inHunk_ = false;
 }
 

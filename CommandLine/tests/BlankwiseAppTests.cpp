@@ -196,6 +196,30 @@ TEST_F(Files, InPlaceLeavesTheFileAsItWasOnInvalidInput) {
     EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"long.txt"});
 }
 
+// A file's diff is written once the whole file has converted: a file found invalid after more
+// changes than the diff holds in memory writes none, and the next file's diff comes whole, each
+// run of changed lines as diff -u writes it, the old lines before the new.
+TEST_F(Files, DiffOfAFileThatTurnsOutInvalidWritesNothing) {
+    std::string lines;
+    std::string removed;
+    std::string added;
+    for (int i = 0; i < 200000; ++i) {
+        lines += "\tx\n";
+        removed += "-\tx\n";
+        added += "+    x\n";
+    }
+    const std::string bad = File("bad.txt", lines + "\xFF\n");
+    const std::string good = File("good.txt", lines);
+    const RunResult result = RunTool({"--diff", "-c", "6", bad, good});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_EQ(result.errors, "blankwise: " + bad + ": bytes not valid in utf-8 at byte offset 600000\n");
+    EXPECT_EQ(result.output.find("bad.txt"), std::string::npos);
+    const std::size_t hunk = result.output.find("\n@@ ");
+    ASSERT_NE(hunk, std::string::npos);
+    EXPECT_NE(result.output.substr(0, hunk).find("good.txt"), std::string::npos);
+    EXPECT_TRUE(result.output.substr(hunk + 1) == "@@ -1,200000 +1,200000 @@\n" + removed + added);
+}
+
 // A byte order mark selects its encoding whatever --encoding says: UTF-16 read as code page 932
 // would get two 0x20 bytes for each tab.
 TEST_F(Files, AByteOrderMarkWinsOverTheEncodingAskedFor) {

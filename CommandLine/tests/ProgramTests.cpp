@@ -131,6 +131,20 @@ TEST_F(ProgramRun, MessagesBlameWhatFailed) {
     EXPECT_EQ(unchangedPipe.errors, "blankwise: /dev/stdin: not a regular file\n");
 }
 
+// Standard error that is full or closed takes no message: the program goes on with the next
+// file and its exit status still tells the failure.
+TEST_F(ProgramRun, AFullOrClosedStandardErrorEndsNothingEarly) {
+    const fs::path file = folder_.Path() / "tabbed.txt";
+    WriteFile(file, "\tx\n");
+    const std::string out = (folder_.Path() / "shell-out.bin").string();
+    for (const char* errors : {"2>/dev/full", "2>&-"}) {
+        const Ran ran = RunShell("@ -c 6 " + folder_.Path().string() + "/missing.txt " + file.string() +
+                                 " > " + out + " " + errors);
+        EXPECT_EQ(ran.status, 2) << errors;
+        EXPECT_EQ(ran.output, "    x\n") << errors;
+    }
+}
+
 // A signal that ends the program while it writes the replacement takes the replacement with it;
 // the file stays as it was and the program ends by that signal.
 TEST_F(ProgramRun, ASignalDuringAnInPlaceRewriteLeavesNoTemporaryFile) {

@@ -16,7 +16,9 @@
 * --tabs N, N from 1 to 16: `expand -t N` on code page 932 and str.expandtabs(N) on ASCII with
   CR, LF and CR LF breaks.
 * --initial: `expand -i -t N`, N from 1 to 16.
-* --diff: `patch -p1` turns the file into its conversion, in every encoding and line break.
+* --diff equals `diff -u` with the same labels, and `patch -p1` turns the file into its
+  conversion, in every encoding and line break; with odd file names its header lines are git's
+  and both `patch -p1` and `git apply` apply it.
 * --widths unicode: tabs-to-spaces and spaces-to-tabs equal a reference that measures each
   character with unicodedata, for both --ambiguous-width choices and several --tabs.
 
@@ -214,27 +216,50 @@ def check_initial(blankwise, rng):
     return failures
 
 
+def diff_test_lines(rng, count):
+    """Lines for the --diff test: each holds a mark of its own (#N#) but for lines of blanks alone,
+    and after each of those comes a line without blanks, which no conversion changes. A line can
+    then pair with its converted form alone, so that diff has but one shortest way to tell the
+    change: it writes what the tool writes."""
+    lines = []
+    for n in range(count):
+        after_blanks = bool(lines) and lines[-1].strip(" \t\u3000") == ""
+        if not after_blanks and rng.random() < 0.25:
+            lines.append("".join(rng.choice([" ", "\t", "  ", "\u3000"]) for _ in range(rng.choice([0, 1, 2, 3]))))
+            continue
+        alphabet = (JAPANESE.replace("\u3000", "") if after_blanks else JAPANESE) + ASCII
+        blanks = [""] if after_blanks else [" ", "\t", "  ", "\u3000"] if rng.random() < 0.4 else [" "]
+        lines.append(random_line(rng, alphabet, blanks, rng.choice([0, 2, 6])) + f"#{n}#" +
+                     random_line(rng, alphabet, blanks, rng.choice([0, 3, 8])))
+    return lines
+
+
 def check_diff(blankwise, rng):
-    """--diff: `patch -p1` applies the diff and gives exactly the converted file, in each encoding
-    and with each kind of line break; the file itself is left as it was."""
+    """--diff equals `diff -u -a` (text, NUL bytes and all) with the same labels on random files, in each encoding, with each
+    kind of line break, with and without a break after the last line (which may hold blanks
+    alone); `patch -p1` applies it and gives exactly the converted file; the file itself is left
+    as it was."""
     import tempfile
     failures = []
     cases = 0
     with tempfile.TemporaryDirectory() as folder:
+        path = pathlib.Path(folder, "file.txt")
+        converted = pathlib.Path(folder, "converted.txt")
         for encoding, codec, mark in [("utf-8", "utf-8", b""), ("utf-8", "utf-8", b"\xEF\xBB\xBF"),
                                       ("utf-16le", "utf-16-le", b""), ("utf-16be", "utf-16-be", b"\xFE\xFF"),
                                       ("cp932", None, b"")]:
             for newline in ["\n", "\r\n", "\r"]:
-                for conversion in ["6", "1", "5", "15"]:
-                    lines = [random_line(rng, JAPANESE + ASCII, [" ", "\t", "  ", "\u3000"], rng.choice([0, 3, 12]))
-                             if rng.random() < 0.2 else random_line(rng, JAPANESE + ASCII, [" "], 6)
-                             for _ in range(rng.choice([1, 5, 40, 300]))]
+                for conversion in rng.sample(range(1, 16), 4):
+                    lines = diff_test_lines(rng, rng.choice([1, 2, 5, 40, 300]))
                     text = newline.join(lines) + rng.choice([newline, ""])
                     data = mark + (to_cp932(text) if codec is None else text.encode(codec))
-                    path = pathlib.Path(folder, "file.txt")
                     path.write_bytes(data)
-                    args = [blankwise, "-c", conversion, "-e", encoding]
+                    args = [blankwise, "-c", str(conversion), "-e", encoding]
                     expected = run(args + [str(path)], b"")
+                    converted.write_bytes(expected)
+                    reference = subprocess.run(["diff", "-u", "-a", "--label", "a/file.txt", "--label", "b/file.txt",
+                                                "file.txt", "converted.txt"], cwd=folder, capture_output=True,
+                                               check=False).stdout
                     result = subprocess.run(args + ["--diff", "file.txt"], cwd=folder, capture_output=True, check=False)
                     checked = subprocess.run(args + ["--diff", "--check", "file.txt"], cwd=folder, capture_output=True,
                                              check=False)
@@ -244,9 +269,52 @@ def check_diff(blankwise, rng):
                     cases += 1
                     if result.returncode != 0 or checked.returncode != (1 if expected != data else 0):
                         failures.append(f"{label}: exit {result.returncode}, with --check {checked.returncode}")
+                    elif result.stdout != reference:
+                        failures.append(first_difference(result.stdout, reference, f"{label} against diff -u"))
                     elif applied.returncode != 0 or path.read_bytes() != expected:
                         failures.append(f"{label}: patch gave another file: {applied.stdout + applied.stderr!r}")
-    print(f"--diff: patch -p1 applies {cases} diffs (5 encodings, LF, CR LF, CR): {'same' if not failures else 'DIFFERENT'}")
+    print(f"--diff: diff -u and patch -p1 on {cases} files (5 encodings, LF, CR LF, CR): "
+          f"{'same' if not failures else 'DIFFERENT'}")
+    return failures
+
+
+def check_diff_names(blankwise):
+    """--diff of files with odd names: its header lines equal git's (core.quotePath off) where the
+    name is UTF-8, and both `patch -p1` and `git apply` apply it."""
+    import shutil
+    import tempfile
+    names = [b"sp ace.txt", b"ta\tb.txt", b"new\nline.txt", b'quo"te.txt', b"back\\slash.txt",
+             b"\xff\xfe latin-1.txt", "空白 名前.txt".encode(), b"it's.txt"]
+    failures = []
+    with tempfile.TemporaryDirectory() as folder:
+        root = pathlib.Path(folder)
+        for name in names:
+            shown = name.decode(errors="backslashreplace")
+            for side, text in [(b"a", b"\tx\n\t"), (b"b", b"x\n")]:
+                shutil.rmtree(root / side.decode(), ignore_errors=True)
+                (root / side.decode()).mkdir()
+                pathlib.Path(os.fsdecode(os.path.join(os.fsencode(folder), side, name))).write_bytes(text)
+            patch = subprocess.run([blankwise, "-c", "delete-tabs", "--diff", os.fsdecode(name)], cwd=root / "a",
+                                   capture_output=True, check=False).stdout
+            try:
+                name.decode()
+                git = subprocess.run(["git", "-c", "core.quotePath=false", "diff", "--no-index", "--no-prefix",
+                                      os.fsdecode(b"a/" + name), os.fsdecode(b"b/" + name)], cwd=root,
+                                     capture_output=True, check=False).stdout
+                if patch.split(b"\n")[:2] != git.split(b"\n")[2:4]:
+                    failures.append(first_difference(patch, b"\n".join(git.split(b"\n")[2:]), f"header of {shown}"))
+            except UnicodeDecodeError:
+                pass
+            for tool in (["patch", "-s", "-p1"], ["git", "apply", "-p1"]):
+                work = root / "work"
+                shutil.rmtree(work, ignore_errors=True)
+                shutil.copytree(root / "a", work)
+                applied = subprocess.run(tool, cwd=work, input=patch, capture_output=True, check=False)
+                result = pathlib.Path(os.fsdecode(os.path.join(os.fsencode(str(work)), name)))
+                if applied.returncode != 0 or result.read_bytes() != b"x\n":
+                    failures.append(f"{tool[0]} did not apply the diff of {shown}: {applied.stderr!r}")
+    print(f"--diff: headers as git's, applied by patch -p1 and git apply, for {len(names)} odd names: "
+          f"{'same' if not failures else 'DIFFERENT'}")
     return failures
 
 
@@ -409,6 +477,7 @@ def main():
     rng = random.Random(932)
     failures = (check_expand(blankwise, rng) + check_expandtabs(blankwise, rng) + check_unexpand(blankwise, rng) +
                 check_windows_codes(blankwise) + check_tab_widths(blankwise, rng) + check_initial(blankwise, rng) + check_diff(blankwise, rng) +
+                check_diff_names(blankwise) +
                 check_unicode_widths(blankwise, rng))
     for failure in failures:
         print("FAIL " + failure)

@@ -47,9 +47,13 @@ class HostProgram : public testing::Test {
         ::CloseHandle(file);
     }
 
+    // Shares writing: when the program is the first to start after Wine's server, the helpers Wine
+    // starts for it (its desktop's explorer.exe) inherit its standard handles and may still hold
+    // them open after it has ended.
     std::string ReadFileBytes(const wchar_t* name) const {
-        const HANDLE file = ::CreateFileW(Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, 0, nullptr);
+        const HANDLE file =
+            ::CreateFileW(Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             return "(missing)";
         }

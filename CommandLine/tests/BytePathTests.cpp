@@ -20,11 +20,14 @@ using Testing::MemorySource;
 // Pieces of text that exercise the byte path: blanks, every kind of break, characters one and
 // two columns wide (and, in UTF-8, characters code page 932 lacks, one of them next to one it
 // has), a character whose code starts as the full-width space's does, codes Windows writes
-// otherwise, and bytes that are not valid in the encoding.
+// otherwise, and bytes that are not valid in the encoding. The code page 932 codes lead with
+// bytes of both lead ranges (kanji of the second level from E040, IBM's extension up to FC4B),
+// with trail bytes 0x40, 0x5C and in either lead range.
 const std::vector<std::string> kCp932Tokens = {
-    "a",        "Z",    " ",        " ",        " ",        "\t",       "\t",      "\r",
-    "\x81\x41", "\n",   "\r\n",     "\x81\x40", "\x88\x9f", "\x82\xa0", "\xb1",    "\x80",
-    "\xa0",     "\xfd", "\xed\x40", "\x87\x90", "\x81",     "\x85\x40", "\xf0\x40"};
+    "a",        "Z",        " ",        " ",        " ",        "\t",       "\t",       "\r",
+    "\x81\x41", "\n",       "\r\n",     "\x81\x40", "\x88\x9f", "\x82\xa0", "\xe0\x40", "\xe0\x9f",
+    "\xe9\x5c", "\xe0\xfc", "\xea\xa4", "\xfa\x5c", "\xfb\xfc", "\xfc\x4b", "\xb1",     "\x80",
+    "\xa0",     "\xfd",     "\xed\x40", "\x87\x90", "\x81",     "\x85\x40", "\xf0\x40"};
 // The last tokens of each list are invalid; before them, the code page 932 codes that Windows
 // writes otherwise, which send a piece through the pipeline instead of the byte path.
 constexpr std::size_t kInvalidTokens = 3;

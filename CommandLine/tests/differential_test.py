@@ -35,8 +35,10 @@ TABLE = HERE.parent.parent / "MyLibrary" / "Encoding" / "Cp932EncodeTable.inc"
 C_LOCALE = dict(os.environ, LC_ALL="C")
 
 # Characters with interesting code page 932 bytes: trail bytes 0x40, 0x5C and in a lead range,
-# half-width katakana (one byte), the full-width space, controls that are ordinary columns.
-JAPANESE = "漢字表ソ能亜あいアァｱｲﾝ　＼ー「」"
+# lead bytes of both ranges (kanji of the second level 漾 E040 to 熙 EAA4, IBM's extension 纊 FA5C
+# to 黑 FC4B), half-width katakana (one byte), the full-width space, controls that are ordinary
+# columns.
+JAPANESE = "漢字表ソ能亜あいアァｱｲﾝ　＼ー「」漾燹饅珱熙纊髙黑"
 ASCII = "abcdefgXYZ019_-+;\\"
 CONTROLS = "\x00\x0b\x0c"
 

@@ -255,9 +255,12 @@ def check_diff(blankwise, rng):
 # Characters whose widths differ between code page 932 and Unicode, or are easy to get wrong:
 # kana and kanji, Hangul syllables and jamo (U+1161 and U+11A8 join the syllable), Chinese outside
 # code page 932, emoji and ideographs beyond U+FFFF, combining marks (U+3099 is both wide and a
-# mark), format characters, the soft hyphen, ambiguous ones and a mark beyond U+FFFF.
+# mark), format characters, the soft hyphen, ambiguous ones (beyond U+FFFF too: enclosed
+# alphanumerics and the private use planes) and a mark beyond U+FFFF.
 UNICODE_MIX = ("abcXYZ09;-" "あア漢字ｱ" "한국\u1100\u1161\u11a8" "们们" "\U0001F600\u231A\U0001F468\u200D"
-               "\U00020BB7\U00029E3D" "e\u0301\u3099\u20DD\uFE0F" "\u200B\u00AD" "α○①─×" "\U0001D167\U000E0041")
+               "\U00020BB7\U00029E3D" "e\u0301\u3099\u20DD\uFE0F" "\u200B\u00AD" "α○①─×"
+               "\U0001F100\U0001F10A\U0001F110\U0001F12D\U0001F170\U000F0000\U000FFFFD\U00100000"
+               "\U0001D167\U000E0041")
 # The same kinds within code page 932: ambiguous ones, full- and half-width, Cyrillic.
 CP932_MIX = "abcXYZ09;-あア漢字ｱα○①─×Жё"
 

@@ -19,7 +19,7 @@ constexpr int kTabsToSpaces = 6;
 constexpr std::uint8_t kTabByte = 0x09;
 constexpr std::uint8_t kSpaceByte = 0x20;
 
-[[maybe_unused]] bool IsBreakByte(std::uint8_t byte) {
+bool IsBreakByte(std::uint8_t byte) {
     return byte == 0x0A || byte == 0x0D;
 }
 
@@ -85,15 +85,6 @@ class Output {
     char* end_ = nullptr;
 };
 
-// Whether the loops compiled for the instruction that counts bits can run on this processor.
-bool HasPopcountInstruction() {
-#if BLANKWISE_POPCOUNT_DISPATCH
-    return __builtin_cpu_supports("popcnt") != 0;
-#else
-    return false;
-#endif
-}
-
 // Bit k of each mask set where byte k of the 64 at p is a trigger (a tab, or a space when
 // compressing) or a break.
 struct BlockMasks {
@@ -101,30 +92,56 @@ struct BlockMasks {
     std::uint64_t breaks = 0;
 };
 
+template <bool kSse2>
 BlockMasks MasksOf(const std::uint8_t* p, bool compress) {
     BlockMasks masks;
 #if BLANKWISE_HAS_SSE2
-    const __m128i tab = _mm_set1_epi8(static_cast<char>(kTabByte));
-    const __m128i space =
-        _mm_set1_epi8(compress ? static_cast<char>(kSpaceByte) : static_cast<char>(kTabByte));
-    const __m128i lf = _mm_set1_epi8(0x0A);
-    const __m128i cr = _mm_set1_epi8(0x0D);
-    for (unsigned k = 0; k < 4; ++k) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-        const auto triggers = static_cast<std::uint32_t>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, tab), _mm_cmpeq_epi8(block, space))));
-        const auto breaks = static_cast<std::uint32_t>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_cmpeq_epi8(block, cr))));
-        masks.triggers |= std::uint64_t{triggers} << (16 * k);
-        masks.breaks |= std::uint64_t{breaks} << (16 * k);
+    if constexpr (kSse2) {
+        const __m128i tab = _mm_set1_epi8(static_cast<char>(kTabByte));
+        const __m128i space =
+            _mm_set1_epi8(compress ? static_cast<char>(kSpaceByte) : static_cast<char>(kTabByte));
+        const __m128i lf = _mm_set1_epi8(0x0A);
+        const __m128i cr = _mm_set1_epi8(0x0D);
+        for (unsigned k = 0; k < 4; ++k) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            const auto triggers = static_cast<std::uint32_t>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, tab), _mm_cmpeq_epi8(block, space))));
+            const auto breaks = static_cast<std::uint32_t>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_cmpeq_epi8(block, cr))));
+            masks.triggers |= std::uint64_t{triggers} << (16 * k);
+            masks.breaks |= std::uint64_t{breaks} << (16 * k);
+        }
+        return masks;
     }
-#else
+#endif
     for (unsigned k = 0; k < 64; ++k) {
         masks.triggers |= std::uint64_t{p[k] == kTabByte || (compress && p[k] == kSpaceByte)} << k;
         masks.breaks |= std::uint64_t{IsBreakByte(p[k])} << k;
     }
-#endif
     return masks;
+}
+
+// The end of the spaces, tabs and full-width spaces from pos on, in UTF-8 or code page 932. Called
+// for each line with --initial, once: inlined there.
+std::size_t BlanksEnd(std::string_view text, std::size_t pos, bool utf8) {
+    const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+    // A full-width space: E3 80 80 in UTF-8, 81 40 in code page 932, compared byte by byte, since
+    // most lines start with none and a call to compare would cost more than the rest.
+    const std::size_t fullWidthSize = utf8 ? 3 : 2;
+    const std::uint8_t fullWidthLead = utf8 ? 0xE3 : 0x81;
+    const std::uint8_t fullWidthNext = utf8 ? 0x80 : 0x40;
+    while (pos < text.size()) {
+        const std::uint8_t byte = at(pos);
+        if (byte == kSpaceByte || byte == kTabByte) {
+            ++pos;
+        } else if (byte == fullWidthLead && text.size() - pos >= fullWidthSize &&
+                   at(pos + 1) == fullWidthNext && (!utf8 || at(pos + 2) == 0x80)) {
+            pos += fullWidthSize;
+        } else {
+            break;
+        }
+    }
+    return pos;
 }
 
 }  // namespace
@@ -147,12 +164,13 @@ std::optional<ByteConversion> ByteConversion::For(int conversionId, MyLibrary::E
 
 ByteConversion::ByteConversion(bool compress, MyLibrary::Encoding encoding, std::size_t tabWidth,
                                bool initialOnly, const MyLibrary::TextPlatform& platform)
-    : compress_(compress),
+    : convertRange_(
+          LoopFor(compress, encoding == MyLibrary::Encoding::Utf8, MyLibrary::ActiveKernelVariant())),
+      compress_(compress),
       utf8_(encoding == MyLibrary::Encoding::Utf8),
       stop_(tabWidth),
       wrapMask_(std::has_single_bit(tabWidth) ? tabWidth - 1 : 0),
       initialOnly_(initialOnly),
-      popcount_(HasPopcountInstruction()),
       utf8Widths_(platform),
       breaks_(UnitLayout(encoding), {kCr, kLf}) {}
 
@@ -163,36 +181,67 @@ bool ByteConversion::Convert(std::string_view text, std::int32_t column, bool st
                         : ConvertRange(text, start, out);
 }
 
-// Walks from one tab (or space, when compressing) to the next, 64 bytes a step; the characters
-// between them only move the column, which is measured from the last break before the tab.
 bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, Bytes* out) const {
-    if (utf8_) {
+    return convertRange_(*this, text, column, out);
+}
+
+// The loop for the conversion and the encoding in the kernel variant, chosen once: the code page 932
+// loops count no bits, so they take the plain SSE2 loop for the popcount variant.
+ByteConversion::RangeLoop ByteConversion::LoopFor(bool compress, bool utf8,
+                                                  [[maybe_unused]] MyLibrary::KernelVariant variant) {
+    using MyLibrary::KernelVariant;
 #if BLANKWISE_POPCOUNT_DISPATCH
-        if (popcount_) {
-            return ConvertUtf8WithPopcount(text, column, out);
-        }
-#endif
-        return compress_ ? ConvertRangeAs<true, true, false>(text, column, out)
-                         : ConvertRangeAs<false, true, false>(text, column, out);
+    if (variant == KernelVariant::Sse2Popcount && utf8) {
+        return &ByteConversion::RunUtf8LoopWithPopcount;
     }
-    return compress_ ? ConvertRangeAs<true, false, false>(text, column, out)
-                     : ConvertRangeAs<false, false, false>(text, column, out);
+#endif
+#if BLANKWISE_HAS_SSE2
+    if (variant != KernelVariant::Scalar) {
+        return LoopFor<KernelVariant::Sse2>(compress, utf8);
+    }
+#endif
+    return LoopFor<KernelVariant::Scalar>(compress, utf8);
+}
+
+template <MyLibrary::KernelVariant kVariant>
+ByteConversion::RangeLoop ByteConversion::LoopFor(bool compress, bool utf8) {
+    if (utf8) {
+        return compress ? &ByteConversion::RunLoop<true, true, kVariant>
+                        : &ByteConversion::RunLoop<false, true, kVariant>;
+    }
+    return compress ? &ByteConversion::RunLoop<true, false, kVariant>
+                    : &ByteConversion::RunLoop<false, false, kVariant>;
+}
+
+template <bool kCompress, bool kUtf8, MyLibrary::KernelVariant kVariant>
+bool ByteConversion::RunLoop(const ByteConversion& conversion, std::string_view text, std::size_t column,
+                             Bytes* out) {
+    return conversion.ConvertRangeAs<kCompress, kUtf8, kVariant>(text, column, out);
 }
 
 #if BLANKWISE_POPCOUNT_DISPATCH
-// The UTF-8 loops compiled for the instruction that counts bits, with which each stretch between
-// two blanks counts its columns; everything they call here is compiled into them.
-__attribute__((target("popcnt"), flatten)) bool ByteConversion::ConvertUtf8WithPopcount(std::string_view text,
-                                                                                        std::size_t column,
-                                                                                        Bytes* out) const {
-    return compress_ ? ConvertRangeAs<true, true, true>(text, column, out)
-                     : ConvertRangeAs<false, true, true>(text, column, out);
+// The UTF-8 loops compiled for the instruction that counts bits (the declaration asks for it), with
+// which each stretch between two blanks counts its columns; everything they call here is compiled
+// into them. Both conversions share the function: compiled apart, the expanding loop took 1.5% more
+// instructions.
+bool ByteConversion::RunUtf8LoopWithPopcount(const ByteConversion& conversion, std::string_view text,
+                                             std::size_t column, Bytes* out) {
+    using MyLibrary::KernelVariant;
+    return conversion.compress_
+               ? conversion.ConvertRangeAs<true, true, KernelVariant::Sse2Popcount>(text, column, out)
+               : conversion.ConvertRangeAs<false, true, KernelVariant::Sse2Popcount>(text, column, out);
 }
 #endif
 
-// One loop for each conversion and encoding, so that the one at hand takes no branch for another.
-template <bool kCompress, bool kUtf8, bool kPopcount>
+// Walks from one tab (or space, when compressing) to the next, 64 bytes a step; the characters
+// between them only move the column, which is measured from the last break before the tab. One
+// loop for each conversion, encoding and kernel variant, so that the one at hand takes no branch
+// for another.
+template <bool kCompress, bool kUtf8, MyLibrary::KernelVariant kVariant>
 bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, Bytes* out) const {
+    using MyLibrary::KernelVariant;
+    constexpr bool kSse2 = kVariant != KernelVariant::Scalar;
+    constexpr bool kPopcount = kVariant == KernelVariant::Sse2Popcount;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     bool changed = false;
     std::size_t copied = 0;         // text before this is written
@@ -226,7 +275,7 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
             std::copy(bytes + block, bytes + text.size(), tail);
             at64 = tail;
         }
-        const BlockMasks masks = MasksOf(at64, kCompress);
+        const BlockMasks masks = MasksOf<kSse2>(at64, kCompress);
         // The widths of the block's characters, measured when a tab in it first needs them; those
         // of the block before, when they were measured, serve a stretch that starts there.
         const bool previousKnown = widthsKnown && widthsBlock + 64 == block;
@@ -236,7 +285,7 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
             if constexpr (kUtf8) {
                 // An empty stretch counts no bits of whatever widths there are.
                 if (!widthsKnown && from != to) {
-                    widths = utf8Widths_.At(bytes, text.size(), block);
+                    widths = utf8Widths_.At<kSse2>(bytes, text.size(), block);
                     widthsKnown = true;
                     widthsBlock = block;
                 }
@@ -250,8 +299,8 @@ bool ByteConversion::ConvertRangeAs(std::string_view text, std::size_t column, B
                     return std::size_t{CountBits<kPopcount>(widths.columns & here) +
                                        CountBits<kPopcount>(previousWidths.columns & before)};
                 }
-                return utf8Widths_.Between(bytes, text.size(), from, to, block, widths,
-                                           previousKnown ? &previousWidths : nullptr);
+                return utf8Widths_.Between<kSse2>(bytes, text.size(), from, to, block, widths,
+                                                  previousKnown ? &previousWidths : nullptr);
             } else {
                 return to - from;
             }
@@ -341,7 +390,7 @@ bool ByteConversion::ConvertInitialBlanks(std::string_view text, std::size_t col
     while (pos < text.size()) {
         const std::size_t found = breaks_.FindIn(text, pos);
         const std::size_t lineEnd = found == std::string_view::npos ? text.size() : found + 1;
-        const std::size_t blanksEnd = first && startsMidLine ? pos : BlanksEnd(text, pos);
+        const std::size_t blanksEnd = first && startsMidLine ? pos : BlanksEnd(text, pos, utf8_);
         if (blanksEnd > pos) {
             Append(out, text, copied, pos);
             changed = ConvertRange(text.substr(pos, blanksEnd - pos), first ? column : 0, out) || changed;
@@ -352,28 +401,6 @@ bool ByteConversion::ConvertInitialBlanks(std::string_view text, std::size_t col
     }
     Append(out, text, copied, text.size());
     return changed;
-}
-
-// The end of the spaces, tabs and full-width spaces from pos on.
-std::size_t ByteConversion::BlanksEnd(std::string_view text, std::size_t pos) const {
-    const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
-    // A full-width space: E3 80 80 in UTF-8, 81 40 in code page 932, compared byte by byte, since
-    // most lines start with none and a call to compare would cost more than the rest.
-    const std::size_t fullWidthSize = utf8_ ? 3 : 2;
-    const std::uint8_t fullWidthLead = utf8_ ? 0xE3 : 0x81;
-    const std::uint8_t fullWidthNext = utf8_ ? 0x80 : 0x40;
-    while (pos < text.size()) {
-        const std::uint8_t byte = at(pos);
-        if (byte == kSpaceByte || byte == kTabByte) {
-            ++pos;
-        } else if (byte == fullWidthLead && text.size() - pos >= fullWidthSize &&
-                   at(pos + 1) == fullWidthNext && (!utf8_ || at(pos + 2) == 0x80)) {
-            pos += fullWidthSize;
-        } else {
-            break;
-        }
-    }
-    return pos;
 }
 
 }  // namespace BlankwiseCli

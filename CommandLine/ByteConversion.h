@@ -10,6 +10,7 @@
 #include "CommandLine/Piece.h"
 #include "CommandLine/Utf8Widths.h"
 #include "MyLibrary/Encoding/TextCodec.h"
+#include "MyLibrary/StringUnit/KernelVariants.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace BlankwiseCli {
@@ -19,7 +20,8 @@ namespace BlankwiseCli {
 // holds, and a character's display width follows from its bytes. In code page 932 it is their
 // count; in UTF-8 one column, or two where the platform's code page 932 form has two bytes (one
 // column for each UTF-16 unit of a character that code page 932 lacks). The result is the
-// pipeline's, byte for byte.
+// pipeline's, byte for byte. Its loops take the kernel variant active when it is made
+// (MyLibrary::ActiveKernelVariant).
 class ByteConversion {
   public:
     // The byte form of the conversion, or nothing where it does not apply: another conversion or
@@ -34,25 +36,36 @@ class ByteConversion {
     bool Convert(std::string_view text, std::int32_t column, bool startsMidLine, Bytes* out) const;
 
   private:
+    // A loop of ConvertRange, called through a plain pointer, which costs no more than the
+    // branches that would choose it.
+    using RangeLoop = bool (*)(const ByteConversion& conversion, std::string_view text, std::size_t column,
+                               Bytes* out);
+
     ByteConversion(bool compress, MyLibrary::Encoding encoding, std::size_t tabWidth, bool initialOnly,
                    const MyLibrary::TextPlatform& platform);
 
+    static RangeLoop LoopFor(bool compress, bool utf8, MyLibrary::KernelVariant variant);
+    template <MyLibrary::KernelVariant kVariant>
+    static RangeLoop LoopFor(bool compress, bool utf8);
     bool ConvertRange(std::string_view text, std::size_t column, Bytes* out) const;
+    template <bool kCompress, bool kUtf8, MyLibrary::KernelVariant kVariant>
+    static bool RunLoop(const ByteConversion& conversion, std::string_view text, std::size_t column,
+                        Bytes* out);
 #if BLANKWISE_POPCOUNT_DISPATCH
-    bool ConvertUtf8WithPopcount(std::string_view text, std::size_t column, Bytes* out) const;
+    __attribute__((target("popcnt"), flatten)) static bool RunUtf8LoopWithPopcount(
+        const ByteConversion& conversion, std::string_view text, std::size_t column, Bytes* out);
 #endif
-    template <bool kCompress, bool kUtf8, bool kPopcount>
+    template <bool kCompress, bool kUtf8, MyLibrary::KernelVariant kVariant>
     bool ConvertRangeAs(std::string_view text, std::size_t column, Bytes* out) const;
     bool ConvertInitialBlanks(std::string_view text, std::size_t column, bool startsMidLine,
                               Bytes* out) const;
-    std::size_t BlanksEnd(std::string_view text, std::size_t pos) const;
 
-    bool compress_;
+    RangeLoop convertRange_;  // the loop for the conversion, the encoding and the kernel variant
+    bool compress_;           // spaces to tabs; the popcount loops, both in one function, branch on it
     bool utf8_;
     std::size_t stop_;
     std::size_t wrapMask_;  // the tab width less one where it is a power of two (not 1), else 0
     bool initialOnly_;
-    bool popcount_;  // the processor has the instruction that counts bits, and the build does not assume it
     Utf8Widths utf8Widths_;
     BytePatterns breaks_;
     mutable Bytes scratch_;  // the output nobody reads, when only the change is asked for

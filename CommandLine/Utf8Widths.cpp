@@ -15,31 +15,34 @@ struct Utf8Starts {
     std::uint64_t fourByte = 0;   // of four
 };
 
+template <bool kSse2>
 Utf8Starts Utf8StartsOf(const std::uint8_t* p) {
     Utf8Starts starts;
 #if BLANKWISE_HAS_SSE2
-    // As signed bytes, continuation bytes (0x80..0xBF) are the ones below -64, and the first bytes
-    // of four-byte characters (0xF0..0xF4) the ones above -17.
-    const __m128i lastContinuation = _mm_set1_epi8(static_cast<char>(0xBF));
-    const __m128i lastOfThree = _mm_set1_epi8(static_cast<char>(0xEF));
-    for (unsigned k = 0; k < 4; ++k) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-        const __m128i start = _mm_cmpgt_epi8(block, lastContinuation);
-        const __m128i four = _mm_cmpgt_epi8(block, lastOfThree);
-        const auto all = static_cast<std::uint32_t>(_mm_movemask_epi8(start));
-        const auto leads = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(start, block)));
-        const auto fours = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(four, block)));
-        starts.all |= std::uint64_t{all} << (16 * k);
-        starts.multiByte |= std::uint64_t{leads & ~fours} << (16 * k);
-        starts.fourByte |= std::uint64_t{fours} << (16 * k);
+    if constexpr (kSse2) {
+        // As signed bytes, continuation bytes (0x80..0xBF) are the ones below -64, and the first bytes
+        // of four-byte characters (0xF0..0xF4) the ones above -17.
+        const __m128i lastContinuation = _mm_set1_epi8(static_cast<char>(0xBF));
+        const __m128i lastOfThree = _mm_set1_epi8(static_cast<char>(0xEF));
+        for (unsigned k = 0; k < 4; ++k) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            const __m128i start = _mm_cmpgt_epi8(block, lastContinuation);
+            const __m128i four = _mm_cmpgt_epi8(block, lastOfThree);
+            const auto all = static_cast<std::uint32_t>(_mm_movemask_epi8(start));
+            const auto leads = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(start, block)));
+            const auto fours = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(four, block)));
+            starts.all |= std::uint64_t{all} << (16 * k);
+            starts.multiByte |= std::uint64_t{leads & ~fours} << (16 * k);
+            starts.fourByte |= std::uint64_t{fours} << (16 * k);
+        }
+        return starts;
     }
-#else
+#endif
     for (unsigned k = 0; k < 64; ++k) {
         starts.all |= std::uint64_t{(p[k] & 0xC0) != 0x80} << k;
         starts.multiByte |= std::uint64_t{p[k] >= 0xC0 && p[k] < 0xF0} << k;
         starts.fourByte |= std::uint64_t{p[k] >= 0xF0} << k;
     }
-#endif
     return starts;
 }
 
@@ -168,6 +171,7 @@ std::size_t Utf8Widths::OneByOne(const std::uint8_t* from, const std::uint8_t* t
 // The columns of the block of 64 bytes at `block`: each character counts one at its first byte,
 // none where it has no width, and two where it is wide, the second at its second byte (which
 // may be the first of the next block). A character of another width makes the block irregular.
+template <bool kSse2>
 Utf8Widths::Block Utf8Widths::At(const std::uint8_t* bytes, std::size_t size, std::size_t block) const {
     // The block and the two bytes after it, zero bytes past the end of the text.
     constexpr std::size_t kRead = 64 + 2;
@@ -177,7 +181,7 @@ Utf8Widths::Block Utf8Widths::At(const std::uint8_t* bytes, std::size_t size, st
         std::copy(bytes + block, bytes + size, padded);
         loaded = padded;
     }
-    const Utf8Starts starts = Utf8StartsOf(loaded);
+    const Utf8Starts starts = Utf8StartsOf<kSse2>(loaded);
     Block widths;
     widths.columns = starts.all;
     // A wide character that starts at the last byte of the block before counts its second column
@@ -185,7 +189,7 @@ Utf8Widths::Block Utf8Widths::At(const std::uint8_t* bytes, std::size_t size, st
     if (block > 0 && bytes[block - 1] >= 0xC0) {
         const std::uint8_t lead = bytes[block - 1];
         widths.columns |=
-            !rowFlags_.empty() && lead < 0xF0
+            kSse2 && !rowFlags_.empty() && lead < 0xF0
                 ? rowFlags_[(lead & 0x3Fu) << 6 | (loaded[0] & 0x3Fu)] >> (loaded[1] & 0x3Fu) & 1
                 : std::uint64_t{CharacterWidth(bytes + block - 1) == 2};
     }
@@ -196,31 +200,36 @@ Utf8Widths::Block Utf8Widths::At(const std::uint8_t* bytes, std::size_t size, st
     };
 #if BLANKWISE_HAS_SSE2
     std::uint16_t units[64];
-    if (starts.multiByte != 0 && doubleByteFlags_ == nullptr) {
+    if (kSse2 && starts.multiByte != 0 && doubleByteFlags_ == nullptr) {
         UnitsOf(loaded, units);
     }
-    const auto unitAt = [&units](unsigned bit) { return static_cast<char16_t>(units[bit]); };
+    const auto unitAt = [&units, loaded](unsigned bit) {
+        return kSse2 ? static_cast<char16_t>(units[bit]) : UnitOf(loaded + bit);
+    };
 #else
     const auto unitAt = [loaded](unsigned bit) { return UnitOf(loaded + bit); };
 #endif
     if (doubleByteFlags_ != nullptr) {
         // Code page 932 lengths: one column, or two where the unit takes two bytes.
 #if BLANKWISE_HAS_SSE2
-        std::uint16_t rows[64];
-        std::uint8_t bits[64];
-        if (starts.multiByte != 0) {
-            RowsOf(loaded, rows, bits);
-        }
-        for (std::uint64_t rest = starts.multiByte; rest != 0; rest &= rest - 1) {
-            const auto bit = static_cast<unsigned>(std::countr_zero(rest));
-            widths.columns |= ((rowFlags_[rows[bit]] >> bits[bit] & 1) << bit) << 1;
-        }
-#else
-        for (std::uint64_t rest = starts.multiByte; rest != 0; rest &= rest - 1) {
-            const auto bit = static_cast<unsigned>(std::countr_zero(rest));
-            widths.columns |= (std::uint64_t{doubleByteFlags_[unitAt(bit)]} << bit) << 1;
+        if constexpr (kSse2) {
+            std::uint16_t rows[64];
+            std::uint8_t bits[64];
+            if (starts.multiByte != 0) {
+                RowsOf(loaded, rows, bits);
+            }
+            for (std::uint64_t rest = starts.multiByte; rest != 0; rest &= rest - 1) {
+                const auto bit = static_cast<unsigned>(std::countr_zero(rest));
+                widths.columns |= ((rowFlags_[rows[bit]] >> bits[bit] & 1) << bit) << 1;
+            }
         }
 #endif
+        if constexpr (!kSse2) {
+            for (std::uint64_t rest = starts.multiByte; rest != 0; rest &= rest - 1) {
+                const auto bit = static_cast<unsigned>(std::countr_zero(rest));
+                widths.columns |= (std::uint64_t{doubleByteFlags_[unitAt(bit)]} << bit) << 1;
+            }
+        }
     } else {
         for (std::uint64_t rest = starts.multiByte; rest != 0; rest &= rest - 1) {
             const auto bit = static_cast<unsigned>(std::countr_zero(rest));
@@ -237,18 +246,28 @@ Utf8Widths::Block Utf8Widths::At(const std::uint8_t* bytes, std::size_t size, st
 // The columns of UTF-8 characters from from to to, which holds no tab and no break and ends in the
 // block at `block`, whose widths are given, as may be those of the block before; the other blocks
 // before it are measured here.
+template <bool kSse2>
 std::size_t Utf8Widths::Between(const std::uint8_t* bytes, std::size_t size, std::size_t from, std::size_t to,
                                 std::size_t block, const Block& widths, const Block* previous) const {
     std::size_t columns = 0;
     bool regular = widths.regular;
     for (std::size_t earlier = from - from % 64; earlier < block; earlier += 64) {
         const Block earlierWidths =
-            previous != nullptr && earlier + 64 == block ? *previous : At(bytes, size, earlier);
+            previous != nullptr && earlier + 64 == block ? *previous : At<kSse2>(bytes, size, earlier);
         columns += CountBits(earlierWidths.columns & BitsBetween(std::max(from, earlier) - earlier, 64));
         regular = regular && earlierWidths.regular;
     }
     columns += CountBits(widths.columns & BitsBetween(from > block ? from - block : 0, to - block));
     return regular ? columns : OneByOne(bytes + from, bytes + to);
 }
+
+template Utf8Widths::Block Utf8Widths::At<false>(const std::uint8_t*, std::size_t, std::size_t) const;
+template std::size_t Utf8Widths::Between<false>(const std::uint8_t*, std::size_t, std::size_t, std::size_t,
+                                                std::size_t, const Block&, const Block*) const;
+#if BLANKWISE_HAS_SSE2
+template Utf8Widths::Block Utf8Widths::At<true>(const std::uint8_t*, std::size_t, std::size_t) const;
+template std::size_t Utf8Widths::Between<true>(const std::uint8_t*, std::size_t, std::size_t, std::size_t,
+                                               std::size_t, const Block&, const Block*) const;
+#endif
 
 }  // namespace BlankwiseCli

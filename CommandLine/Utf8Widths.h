@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "MyLibrary/StringUnit/TextPlatform.h"
+#include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace BlankwiseCli {
 
@@ -14,16 +15,6 @@ inline std::uint64_t BitsBetween(std::size_t from, std::size_t to) {
     const std::uint64_t below = to >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << to) - 1;
     return below & ~((std::uint64_t{1} << from) - 1);
 }
-
-// Where the build does not assume the x86 instruction that counts a mask's bits, the loops that
-// count them are compiled a second time for it, and taken on processors that have it (but for the
-// build that keeps the scalar paths tested).
-#if !defined(__POPCNT__) && (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && \
-    !defined(BLANKWISE_SCALAR_ONLY)
-#define BLANKWISE_POPCOUNT_DISPATCH 1
-#else
-#define BLANKWISE_POPCOUNT_DISPATCH 0
-#endif
 
 // The set bits of a mask. A baseline x86 build has no instruction for it, and std::popcount would
 // call a library routine there; kInstruction asks for the instruction, for code compiled for it.
@@ -55,16 +46,19 @@ class Utf8Widths {
     explicit Utf8Widths(const MyLibrary::TextPlatform& platform);
 
     // The columns of the block of 64 bytes at `block` of bytes[0, size), whole characters: bit k
-    // set for each column that byte k counts.
+    // set for each column that byte k counts. kSse2 takes the SSE2 kernels (only in a build that
+    // has them), else the scalar ones.
     struct Block {
         std::uint64_t columns = 0;
         bool regular = true;  // no character is wider than two columns
     };
+    template <bool kSse2>
     Block At(const std::uint8_t* bytes, std::size_t size, std::size_t block) const;
 
     // The columns of the characters from from to to, which ends in the block at `block`, whose
     // widths are given, as may be those of the block before; the other blocks before it are
     // measured here.
+    template <bool kSse2>
     std::size_t Between(const std::uint8_t* bytes, std::size_t size, std::size_t from, std::size_t to,
                         std::size_t block, const Block& widths, const Block* previous) const;
 

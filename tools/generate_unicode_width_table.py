@@ -7,6 +7,12 @@ one column, as ranges with their class, taken from Python's unicodedata:
 * wide: East Asian Width W or F;
 * ambiguous: East Asian Width A, one or two columns as the user chooses.
 
+An unassigned code point (general category Cn, noncharacters included) is one column, but in the
+blocks and planes that Unicode reserves for ideographs, where its East Asian Width defaults to W:
+U+3400-U+4DBF, U+4E00-U+9FFF, U+F900-U+FAFF, U+20000-U+2FFFD and U+30000-U+3FFFD. The rule is
+applied here rather than taken from unicodedata, whose east_asian_width answers "F" for every
+unassigned code point in some Python versions.
+
 U+00AD, the soft hyphen (Cf, and ambiguous), shows as a hyphen: one column in either choice.
 A mark that is also wide (U+3099, the combining voiced sound mark) is zero: it joins the
 character before it. Every other code point, surrogates included, is one column."""
@@ -16,10 +22,16 @@ import unicodedata
 out = pathlib.Path(__file__).resolve().parent.parent / "MyLibrary/StringUnit/UnicodeWidthTable.inc"
 
 
+# The ranges where an unassigned code point is wide (EastAsianWidth.txt's defaults for them).
+DEFAULT_WIDE = [(0x3400, 0x4DBF), (0x4E00, 0x9FFF), (0xF900, 0xFAFF), (0x20000, 0x2FFFD), (0x30000, 0x3FFFD)]
+
+
 def width_class(code_point):
     ch = chr(code_point)
     if code_point == 0x00AD:
         return None
+    if unicodedata.category(ch) == "Cn":
+        return "kWide" if any(first <= code_point <= last for first, last in DEFAULT_WIDE) else None
     if unicodedata.category(ch) in ("Mn", "Me", "Cf"):
         return "kZero"
     if 0x1160 <= code_point <= 0x11FF:

@@ -60,17 +60,20 @@ TEST(ConvertStream, StreamedEqualsWholeTextOnRandomTexts) {
 
 // Code page 932 text without a byte below 0x40 but its blanks (kanji, kana, half-width katakana,
 // whose bytes may all be trails) offers no cut that the bytes around it prove: the pieces are
-// then cut by its characters, found from the start.
+// then cut by its characters, found from the start. Their codes lead with bytes of both lead
+// ranges: 漢 8ABF, あ 82A0, ソ 835C, kanji of the second level 漾 E040, 燹 E09F, 饅 E95C, 珱 E0FC,
+// 熙 EAA4, IBM's extension 纊 FA5C, 髙 FBFC, 黑 FC4B; ｱ B1 is one byte.
 TEST(ConvertStream, LongCp932LinesOfTwoByteCharactersAreCutByTheirCharacters) {
     RandomTexts texts(17);
-    constexpr char16_t kUnits[] = {u'\u6F22', u'\u3042', u'\uFF71', u'\u30BD', u'\u3000', u' ', u'\t'};
+    const std::u16string characters = u"漢あｱソ漾燹饅珱熙纊髙黑";
+    const std::u16string blanks = u"\u3000 \t";
     for (int round = 0; round < 300; ++round) {
         std::u16string line;
         const std::size_t length = texts.Between(1, 400);
         while (line.size() < length) {
             // Blanks are rare, so long stretches hold none.
             const std::size_t k = texts.Between(0, 40);
-            line += kUnits[k < 4 ? k : k < 38 ? k % 4 : k - 34];
+            line += k < 38 ? characters[k % characters.size()] : blanks[k - 38];
         }
         const int id = static_cast<int>(texts.Between(1, 15));
         const auto startColumn = static_cast<std::int32_t>(texts.Between(0, 5));

@@ -37,8 +37,10 @@ TABLE = HERE.parent.parent / "MyLibrary" / "Encoding" / "Cp932EncodeTable.inc"
 C_LOCALE = dict(os.environ, LC_ALL="C")
 
 # Characters with interesting code page 932 bytes: trail bytes 0x40, 0x5C and in a lead range,
-# half-width katakana (one byte), the full-width space, controls that are ordinary columns.
-JAPANESE = "漢字表ソ能亜あいアァｱｲﾝ　＼ー「」"
+# lead bytes of both ranges (kanji of the second level 漾 E040 to 熙 EAA4, IBM's extension 纊 FA5C
+# to 黑 FC4B), half-width katakana (one byte), the full-width space, controls that are ordinary
+# columns.
+JAPANESE = "漢字表ソ能亜あいアァｱｲﾝ　＼ー「」漾燹饅珱熙纊髙黑"
 ASCII = "abcdefgXYZ019_-+;\\"
 CONTROLS = "\x00\x0b\x0c"
 
@@ -321,9 +323,12 @@ def check_diff_names(blankwise):
 # Characters whose widths differ between code page 932 and Unicode, or are easy to get wrong:
 # kana and kanji, Hangul syllables and jamo (U+1161 and U+11A8 join the syllable), Chinese outside
 # code page 932, emoji and ideographs beyond U+FFFF, combining marks (U+3099 is both wide and a
-# mark), format characters, the soft hyphen, ambiguous ones and a mark beyond U+FFFF.
+# mark), format characters, the soft hyphen, ambiguous ones (beyond U+FFFF too: enclosed
+# alphanumerics and the private use planes) and a mark beyond U+FFFF.
 UNICODE_MIX = ("abcXYZ09;-" "あア漢字ｱ" "한국\u1100\u1161\u11a8" "们们" "\U0001F600\u231A\U0001F468\u200D"
-               "\U00020BB7\U00029E3D" "e\u0301\u3099\u20DD\uFE0F" "\u200B\u00AD" "α○①─×" "\U0001D167\U000E0041")
+               "\U00020BB7\U00029E3D" "e\u0301\u3099\u20DD\uFE0F" "\u200B\u00AD" "α○①─×"
+               "\U0001F100\U0001F10A\U0001F110\U0001F12D\U0001F170\U000F0000\U000FFFFD\U00100000"
+               "\U0001D167\U000E0041")
 # The same kinds within code page 932: ambiguous ones, full- and half-width, Cyrillic.
 CP932_MIX = "abcXYZ09;-あア漢字ｱα○①─×Жё"
 

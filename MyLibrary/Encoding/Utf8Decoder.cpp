@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "MyLibrary/Encoding/CodecDetail.h"
+#include "MyLibrary/StringUnit/KernelVariants.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace MyLibrary {
@@ -241,7 +242,7 @@ DecodeResult DecodeUtf8(std::string_view bytes, bool atEnd, std::u16string& out)
 // PlainUtf8Block); the blocks follow each other at a fixed step, so that one block's loads need
 // not wait for the checks of the block before. From a block that is not plain on, the bytes are
 // checked one character at a time, with every check, from the start of the first character that
-// has a byte in it.
+// has a byte in it. The scalar kernel variant leaves the blocks to the loop that checks the rest.
 DecodeResult ValidateUtf8(std::string_view bytes, bool atEnd) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const std::size_t size = bytes.size();
@@ -259,32 +260,34 @@ DecodeResult ValidateUtf8(std::string_view bytes, bool atEnd) {
         return std::nullopt;
     };
 #if BLANKWISE_HAS_SSE2
-    // The blocks read the two bytes before them, which the first characters give.
-    while (i < 2 && i < size) {
-        if (const auto stop = checkOne()) {
-            return *stop;
-        }
-    }
-    // Where the character that goes on at i starts, else i. The bytes before i are valid, and
-    // no character of four bytes passes a block.
-    const auto characterStart = [p, &i]() {
-        return i >= 1 && p[i - 1] >= 0xC0 ? i - 1 : i >= 2 && p[i - 2] >= 0xE0 ? i - 2 : i;
-    };
-    while (size - i >= 64) {
-        // An ASCII block is plain unless a character before it should go on into it.
-        if (SixtyFourAscii(p + i) ? p[i - 1] < 0xC0 && p[i - 2] < 0xE0 : PlainUtf8Block(p + i)) {
-            i += 64;
-            continue;
-        }
-        const std::size_t blockEnd = i + 64;
-        i = characterStart();
-        while (i < blockEnd) {
+    if (ActiveKernelVariant() != KernelVariant::Scalar) {
+        // The blocks read the two bytes before them, which the first characters give.
+        while (i < 2 && i < size) {
             if (const auto stop = checkOne()) {
                 return *stop;
             }
         }
+        // Where the character that goes on at i starts, else i. The bytes before i are valid, and
+        // no character of four bytes passes a block.
+        const auto characterStart = [p, &i]() {
+            return i >= 1 && p[i - 1] >= 0xC0 ? i - 1 : i >= 2 && p[i - 2] >= 0xE0 ? i - 2 : i;
+        };
+        while (size - i >= 64) {
+            // An ASCII block is plain unless a character before it should go on into it.
+            if (SixtyFourAscii(p + i) ? p[i - 1] < 0xC0 && p[i - 2] < 0xE0 : PlainUtf8Block(p + i)) {
+                i += 64;
+                continue;
+            }
+            const std::size_t blockEnd = i + 64;
+            i = characterStart();
+            while (i < blockEnd) {
+                if (const auto stop = checkOne()) {
+                    return *stop;
+                }
+            }
+        }
+        i = characterStart();
     }
-    i = characterStart();
 #endif
     while (i < size) {
         if (size - i >= 16 && SixteenAscii(bytes.data() + i)) {

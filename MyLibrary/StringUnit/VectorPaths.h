@@ -10,3 +10,13 @@
 #else
 #define BLANKWISE_HAS_SSE2 0
 #endif
+
+// BLANKWISE_POPCOUNT_DISPATCH is 1 where a build with SSE2 paths does not assume the x86
+// instruction that counts a mask's bits: the loops that count them are compiled a second time for
+// it, and taken on processors that have it (KernelVariants.h).
+#if BLANKWISE_HAS_SSE2 && !defined(__POPCNT__) && (defined(__x86_64__) || defined(__i386__)) && \
+    defined(__GNUC__)
+#define BLANKWISE_POPCOUNT_DISPATCH 1
+#else
+#define BLANKWISE_POPCOUNT_DISPATCH 0
+#endif

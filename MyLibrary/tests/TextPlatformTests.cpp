@@ -4,6 +4,7 @@
 #include <string>
 
 #include "MyLibrary/StringUnit/TextPlatform.h"
+#include "MyLibrary/StringUnit/UnicodeWidth.h"
 
 namespace MyLibrary {
 namespace {
@@ -93,6 +94,41 @@ TEST(TextPlatform, LocaleComparison) {
     EXPECT_FALSE(platform.LocaleEqual(u"\r", u"\n", false));
     EXPECT_FALSE(platform.LocaleEqual(u"\t", u" ", false));
     EXPECT_TRUE(platform.LocaleEqual(u"ｂ", u"Ｂ", true));
+}
+
+// The columns of single code points by Unicode widths, with either choice for ambiguous ones,
+// from the function and from the platform's measure (a table by unit, the ranges for a pair).
+// Unassigned code points are one column but where East Asian Width defaults them to W: the
+// ideograph blocks and planes, up to their last code point that is no noncharacter.
+TEST(UnicodeWidth, ColumnsOfCodePoints) {
+    struct Row {
+        char32_t codePoint;
+        unsigned narrowAmbiguous;
+        unsigned wideAmbiguous;
+    };
+    const Row rows[] = {
+        {U'A', 1, 1},    {0x00AD, 1, 1},  {0x0301, 0, 0},  {0x0378, 1, 1},   {0x03B1, 1, 2},
+        {0x1160, 0, 0},  {0x3000, 2, 2},  {0x3099, 0, 0},  {0x4DC0, 1, 1},   {0xFAFF, 2, 2},
+        {0xFB00, 1, 1},  {0xFDD0, 1, 1},  {0xFFFE, 1, 1},  {0x1F100, 1, 2},  {0x1F600, 2, 2},
+        {0x1FBFA, 1, 1}, {0x1FFFF, 1, 1}, {0x20BB7, 2, 2}, {0x2A6E0, 2, 2},  {0x2FFFD, 2, 2},
+        {0x2FFFE, 1, 1}, {0x30000, 2, 2}, {0x3FFFD, 2, 2}, {0x3FFFE, 1, 1},  {0x40000, 1, 1},
+        {0xE0000, 1, 1}, {0xE0001, 0, 0}, {0xF0000, 1, 2}, {0x10FFFD, 1, 2}, {0x10FFFF, 1, 1},
+    };
+    for (const Row& row : rows) {
+        std::u16string text;
+        if (row.codePoint < 0x10000) {
+            text += static_cast<char16_t>(row.codePoint);
+        } else {
+            text += static_cast<char16_t>(0xD800 + ((row.codePoint - 0x10000) >> 10));
+            text += static_cast<char16_t>(0xDC00 + (row.codePoint & 0x3FF));
+        }
+        SCOPED_TRACE(testing::Message()
+                     << "U+" << std::hex << std::uppercase << static_cast<std::uint32_t>(row.codePoint));
+        EXPECT_EQ(CodePointColumns(row.codePoint, 1), row.narrowAmbiguous);
+        EXPECT_EQ(CodePointColumns(row.codePoint, 2), row.wideAmbiguous);
+        EXPECT_EQ(UnicodeWidthTextPlatform(1).DisplayWidth(text), row.narrowAmbiguous);
+        EXPECT_EQ(UnicodeWidthTextPlatform(2).DisplayWidth(text), row.wideAmbiguous);
+    }
 }
 
 }  // namespace

@@ -74,8 +74,11 @@ std::unique_ptr<Piece> PieceQueue::PopConverted(PieceConverter& converter) {
             piece->state = Piece::State::Converted;
             continue;
         }
-        if (!SpinUntilChanged(lock)) {
-            converted_.wait(lock);
+        // No piece waits, and none can come while this thread waits: only the first one's
+        // conversion, by a helper, can let it go on.
+        const auto firstConverted = [this] { return queue_.front()->state == Piece::State::Converted; };
+        if (!SpinUntilChanged(lock) || !firstConverted()) {
+            converted_.wait(lock, firstConverted);
         }
     }
     std::unique_ptr<Piece> piece = std::move(queue_.front());

@@ -58,7 +58,7 @@ void RequireRegularFile(const std::string& path);
 
 // A new file beside a target, written and then renamed over the target in one step. Until then,
 // the target is untouched; a temporary file that is not committed is removed, also when the
-// process is ended by SIGINT, SIGTERM or SIGHUP. Its name fits wherever the target's does.
+// process is ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT. Its name fits wherever the target's does.
 class ReplacementFile {
   public:
     virtual ~ReplacementFile() = default;

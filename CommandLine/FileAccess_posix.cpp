@@ -93,7 +93,7 @@ std::string NameOf(const std::string& path) {
 
 // The temporary file being written, for a signal that ends the process: a handler may not
 // allocate, so the name is copied into a fixed buffer while the signals are blocked.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 char pendingTemporary[PATH_MAX + 64];
 volatile sig_atomic_t hasPendingTemporary = 0;
 

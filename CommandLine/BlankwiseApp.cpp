@@ -252,6 +252,8 @@ int RunBlankwise(std::span<const std::string> args, StandardStreams& streams) {
         }
     } catch (const IoError& error) {
         streams.errors.Write("blankwise: standard output: " + std::string(error.what()) + "\n");
+    } catch (const std::bad_alloc&) {
+        streams.errors.Write("blankwise: out of memory\n");
     }
     return kExitError;
 }

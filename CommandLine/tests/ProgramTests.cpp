@@ -114,6 +114,37 @@ TEST_F(ProgramRun, InPlaceWriteFailureLeavesTheFileAndNoTemporaryFile) {
     EXPECT_EQ(ReadFile(target), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(target.parent_path()), fs::directory_iterator()), 1);
 }
+
+// GNU's bounded-memory check: given the address space it needs for an empty input and 8000 KiB
+// more, less than a helper thread's stack, the program converts a long line on fewer threads. With
+// less, each run converts it or fails as out of memory, never aborts.
+TEST_F(ProgramRun, ALongLineConvertsInBoundedMemoryOrFailsAsOutOfMemory) {
+    const auto limited = [](long kib, const std::string& command) {
+        return "ulimit -v " + std::to_string(kib) + " && exec " + command;
+    };
+    long least = 200000;  // KiB; where even this fails (a sanitizer's shadow memory), no test
+    long most = 1000;
+    while (most + 100 < least) {
+        const long middle = (least + most) / 2;
+        (RunShell(limited(middle, "@ -c6 < /dev/null")).status == 0 ? least : most) = middle;
+    }
+    if (least == 200000) {
+        GTEST_SKIP() << "the program does not run under ulimit -v here";
+    }
+    const fs::path out = folder_.Path() / "shell-out.bin";
+    const std::string zeros = "head -c 10485760 /dev/zero | ";
+    for (long kib = least; kib <= least + 8000; kib += 1000) {
+        for (const char* threads : {"", "--threads 4 "}) {
+            const Ran ran = RunShell(
+                zeros + "(" + limited(kib, std::string("@ -c6 ") + threads + "> " + out.string()) + ")");
+            const bool converted = ran.status == 0 && ran.output.size() == 10485760 && ran.errors.empty();
+            const bool outOfMemory =
+                ran.status == 2 && ran.errors == "blankwise: standard input: out of memory\n";
+            EXPECT_TRUE(converted || (outOfMemory && kib < least + 8000))
+                << kib << " KiB, " << threads << "status " << ran.status << ": " << ran.errors;
+        }
+    }
+}
 #endif
 
 #if !defined(_WIN32)

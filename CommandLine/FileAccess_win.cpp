@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -136,9 +138,10 @@ std::size_t LastSeparator(const std::wstring& path) {
     return path.find_last_of(L"\\/");
 }
 
-class Win32ReplacementFile final : public ReplacementFile {
+// A new file beside the file it replaces, written and then renamed over it; removed unless it was.
+class Win32ReplacementFile {
   public:
-    explicit Win32ReplacementFile(const std::string& target) : target_(WidePath(target)) {
+    explicit Win32ReplacementFile(std::wstring target) : target_(std::move(target)) {
         const std::size_t separator = LastSeparator(target_);
         const std::wstring folder = separator == std::wstring::npos ? L"" : target_.substr(0, separator + 1);
         const std::wstring name = separator == std::wstring::npos ? target_ : target_.substr(separator + 1);
@@ -162,7 +165,7 @@ class Win32ReplacementFile final : public ReplacementFile {
             }
         }
     }
-    ~Win32ReplacementFile() override {
+    ~Win32ReplacementFile() {
         if (handle_ != INVALID_HANDLE_VALUE) {
             ::CloseHandle(handle_);
         }
@@ -173,9 +176,10 @@ class Win32ReplacementFile final : public ReplacementFile {
     Win32ReplacementFile(const Win32ReplacementFile&) = delete;
     Win32ReplacementFile& operator=(const Win32ReplacementFile&) = delete;
 
-    void Write(std::string_view bytes) override { WriteAll(handle_, bytes); }
+    void Write(std::string_view bytes) { WriteAll(handle_, bytes); }
 
-    void Commit() override {
+    // Flushes the file to disk and closes it.
+    void Close() {
         if (!::FlushFileBuffers(handle_)) {
             throw SystemError("cannot write", ::GetLastError());
         }
@@ -184,6 +188,9 @@ class Win32ReplacementFile final : public ReplacementFile {
         if (!::CloseHandle(handle)) {
             throw SystemError("cannot write", ::GetLastError());
         }
+    }
+
+    void RenameOver() {
         if (!::MoveFileExW(path_.c_str(), target_.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             throw SystemError("cannot replace it", ::GetLastError());
@@ -196,6 +203,114 @@ class Win32ReplacementFile final : public ReplacementFile {
     std::wstring path_;
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     bool committed_ = false;
+};
+
+// A file's identity: its volume and its index there.
+struct FileIdentity {
+    DWORD volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+BY_HANDLE_FILE_INFORMATION InformationOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(handle, &information)) {
+        throw SystemError("cannot read its attributes", ::GetLastError());
+    }
+    return information;
+}
+
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& information) {
+    return {information.dwVolumeSerialNumber,
+            (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+}
+
+class Win32InPlaceFile final : public InPlaceFile {
+  public:
+    Win32InPlaceFile(std::wstring path, HANDLE handle)
+        : path_(std::move(path)), handle_(handle), opened_(IdentityOf(InformationOf(handle))) {}
+    ~Win32InPlaceFile() override {
+        if (handle_ != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(handle_);
+        }
+    }
+    Win32InPlaceFile(const Win32InPlaceFile&) = delete;
+    Win32InPlaceFile& operator=(const Win32InPlaceFile&) = delete;
+
+    std::size_t Read(char* buffer, std::size_t size) override {
+        const std::size_t got = ReadAt(offset_, buffer, size);
+        offset_ += got;
+        return got;
+    }
+
+    std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD got = 0;
+        if (!::ReadFile(handle_, buffer, ChunkSize(size), &got, &at)) {
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_HANDLE_EOF) {
+                return 0;
+            }
+            throw SystemError("cannot read", error);
+        }
+        return got;
+    }
+
+    void StartReplacement() override {
+        const BY_HANDLE_FILE_INFORMATION information = InformationOf(handle_);
+        if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            throw IoError("the file is read-only");
+        }
+        if (information.nNumberOfLinks > 1) {
+            throw IoError(HardLinkedFileRefusal(information.nNumberOfLinks));
+        }
+        RequireStillNamed();
+        replacement_.emplace(path_);
+    }
+
+    void WriteReplacement(std::string_view bytes) override { replacement_->Write(bytes); }
+
+    void CommitReplacement() override {
+        replacement_->Close();
+        RequireStillNamed();
+        // Windows replaces no file that is open, even with delete sharing.
+        ::CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+        replacement_->RenameOver();
+    }
+
+  private:
+    // The name, not followed where it is a link, names the file opened.
+    void RequireStillNamed() const {
+        const HANDLE named =
+            ::CreateFileW(path_.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (named == INVALID_HANDLE_VALUE) {
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND) {
+                throw IoError(std::string(kReplacedFileRefusal));
+            }
+            throw SystemError("cannot open", error);
+        }
+        BY_HANDLE_FILE_INFORMATION information{};
+        const BOOL known = ::GetFileInformationByHandle(named, &information);
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(named);
+        if (!known) {
+            throw SystemError("cannot read its attributes", error);
+        }
+        if (IdentityOf(information) != opened_) {
+            throw IoError(std::string(kReplacedFileRefusal));
+        }
+    }
+
+    std::wstring path_;
+    HANDLE handle_;
+    FileIdentity opened_;
+    std::uint64_t offset_ = 0;
+    std::optional<Win32ReplacementFile> replacement_;
 };
 
 }  // namespace
@@ -215,44 +330,31 @@ std::unique_ptr<ByteSource> OpenInputFile(const std::string& path) {
     return std::make_unique<HandleSource>(handle, true);
 }
 
-void RequireRegularFile(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
+std::unique_ptr<InPlaceFile> OpenInPlaceFile(const std::string& path) {
+    std::wstring wide = WidePath(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         throw SystemError("cannot open", ::GetLastError());
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         throw IoError("not a regular file");
     }
-}
-
-std::string ReplaceableTarget(const std::string& path) {
-    RequireRegularFile(path);
-    const std::wstring wide = WidePath(path);
-    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        throw IoError("the file is read-only");
-    }
     const HANDLE handle =
-        ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-        BY_HANDLE_FILE_INFORMATION information{};
-        const BOOL known = ::GetFileInformationByHandle(handle, &information);
-        ::CloseHandle(handle);
-        if (known && information.nNumberOfLinks > 1) {
-            throw IoError(HardLinkedFileRefusal(information.nNumberOfLinks));
-        }
+        ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        throw SystemError("cannot open", ::GetLastError());
     }
-    return path;
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        ::CloseHandle(handle);
+        throw IoError("not a regular file");
+    }
+    return std::make_unique<Win32InPlaceFile>(std::move(wide), handle);
 }
 
 // Windows sends no signals to the threads of a process.
 std::thread StartThreadWithoutEndingSignals(std::function<void()> body) {
     return std::thread(std::move(body));
-}
-
-std::unique_ptr<ReplacementFile> CreateReplacementFile(const std::string& target) {
-    return std::make_unique<Win32ReplacementFile>(target);
 }
 
 StandardStreams& ProcessStreams() {

@@ -1,14 +1,17 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstring>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "CommandLine/FileAccess_posix.h"
 
@@ -169,6 +172,70 @@ class TemporaryFile {
     bool renamed_ = false;
 };
 
+// The names of a file's extended attributes; none where its file system has no such attributes.
+std::vector<std::string> AttributeNames(int fd) {
+    std::string list;
+    while (true) {
+        const ssize_t size = ::flistxattr(fd, nullptr, 0);
+        if (size < 0 && errno == ENOTSUP) {
+            return {};
+        }
+        list.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+        const ssize_t got = size < 0 ? size : ::flistxattr(fd, list.data(), list.size());
+        if (got >= 0) {
+            list.resize(static_cast<std::size_t>(got));
+            break;
+        }
+        if (errno != ERANGE) {  // else the list grew in between
+            throw SystemError("cannot list its extended attributes", errno);
+        }
+    }
+    std::vector<std::string> names;
+    for (std::size_t start = 0; start < list.size();) {
+        const std::size_t end = std::min(list.find('\0', start), list.size());
+        names.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
+// An extended attribute that cannot be copied: the file is left as it was.
+IoError AttributeError(std::string_view what, std::string name, int error) {
+    for (char& c : name) {
+        c = static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;  // no control bytes in a message
+    }
+    return IoError(std::string(what) + " " + name + " (" + std::strerror(error) + "); left as it was");
+}
+
+// Gives the replacement exactly the extended attributes of the file, its access control list
+// (system.posix_acl_access) among them: those the replacement got from its folder's default
+// list and the file lacks go.
+void CopyExtendedAttributes(int file, int replacement) {
+    const std::vector<std::string> names = AttributeNames(file);
+    for (const std::string& name : AttributeNames(replacement)) {
+        if (std::find(names.begin(), names.end(), name) == names.end() &&
+            ::fremovexattr(replacement, name.c_str()) != 0) {
+            throw AttributeError("cannot remove the inherited extended attribute", name, errno);
+        }
+    }
+    std::string value;
+    for (const std::string& name : names) {
+        ssize_t got = -1;
+        do {  // again where the value grew in between
+            const ssize_t size = ::fgetxattr(file, name.c_str(), nullptr, 0);
+            value.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+            got = size < 0 ? size : ::fgetxattr(file, name.c_str(), value.data(), value.size());
+        } while (got < 0 && errno == ERANGE);
+        if (got < 0 && errno == ENODATA) {
+            continue;  // removed in between
+        }
+        if (got < 0 ||
+            ::fsetxattr(replacement, name.c_str(), value.data(), static_cast<std::size_t>(got), 0) != 0) {
+            throw AttributeError("cannot copy its extended attribute", name, errno);
+        }
+    }
+}
+
 #if defined(O_PATH)
 constexpr int kFolderOnly = O_PATH;  // needs no permission to list the folder
 #else
@@ -221,6 +288,8 @@ class PosixInPlaceFile final : public InPlaceFile {
         if (::fchown(replacement_->Fd(), status.st_uid, status.st_gid) != 0) {
             errno = 0;
         }
+        // Before the mode, which removing an inherited access control list would change.
+        CopyExtendedAttributes(file_.Get(), replacement_->Fd());
         if (::fchmod(replacement_->Fd(), status.st_mode & 07777) != 0) {
             throw SystemError("cannot set the permissions of the temporary file", errno);
         }

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "CommandLine/tests/TestSupport.h"
 
 namespace BlankwiseCli {
@@ -13,27 +11,12 @@ using Testing::MemorySink;
 using Testing::MemorySource;
 using Testing::MemoryText;
 using Testing::ReadFile;
+using Testing::RunResult;
+using Testing::RunTool;
 using Testing::TemporaryFolder;
 using Testing::Utf8Path;
 using Testing::WriteFile;
 namespace fs = std::filesystem;
-
-struct RunResult {
-    int status;
-    std::string output;
-    std::string messages;
-    std::string errors;
-};
-
-RunResult RunTool(std::vector<std::string> args, std::string input = "") {
-    MemorySource source(std::move(input));
-    MemorySink output;
-    MemoryText messages;
-    MemoryText errors;
-    StandardStreams streams{source, output, messages, errors};
-    const int status = RunBlankwise(args, streams);
-    return {status, output.Bytes(), messages.Text(), errors.Text()};
-}
 
 void MakeReadOnly(const fs::path& path) {
     fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
@@ -45,22 +28,6 @@ class Files : public testing::Test {
     std::string File(const std::string& name, std::string_view bytes) {
         WriteFile(folder_.Path() / fs::u8path(name), bytes);
         return Utf8Path(folder_.Path() / fs::u8path(name));
-    }
-
-    // Each entry's bytes, or where it links to.
-    std::map<std::string, std::string> FolderContents() const {
-        std::map<std::string, std::string> contents;
-        for (const std::string& name : folder_.Entries()) {
-            const fs::path path = folder_.Path() / fs::u8path(name);
-            contents[name] =
-                fs::is_symlink(path) ? "link to " + fs::read_symlink(path).string() : ReadFile(path);
-        }
-        return contents;
-    }
-
-    static void PlantLink(const fs::path& file, const fs::path& other) {
-        fs::remove(file);
-        fs::create_symlink(other.filename(), file);
     }
 
     TemporaryFolder folder_;
@@ -285,54 +252,6 @@ TEST_F(Files, InPlaceRefusesAFileWithHardLinksThatWouldChange) {
     EXPECT_EQ(ReadFile(file), "\tx\n");
     EXPECT_EQ(ReadFile(folder_.Path() / "b.txt"), "\tx\n");
     EXPECT_EQ(folder_.Entries(), (std::vector<std::string>{"a.txt", "b.txt", "same-link.txt", "same.txt"}));
-}
-
-// The file's name comes to name another file while the file is converted: an editor saves over it,
-// or someone plants a symbolic link to a file of theirs in a folder others may write. Nothing but
-// the file opened is read, nothing is replaced, and the folder stays as that step left it.
-TEST_F(Files, InPlaceLeavesAFileReplacedDuringItsConversion) {
-    using Replace = void (*)(const fs::path& file, const fs::path& other);
-    // As an editor saves: the file renamed away (Windows renames nothing over a file that is open)
-    // and the new one renamed into its place.
-    const Replace save = [](const fs::path& file, const fs::path& other) {
-        fs::rename(file, fs::path(file).concat(".old"));
-        fs::rename(other, file);
-    };
-    const struct {
-        const char* name;
-        RewriteStage stage;
-        Replace replace;
-    } rows[] = {
-        {"saved over at the first change", RewriteStage::Starting, save},
-        {"saved over before the commit", RewriteStage::Committing, save},
-#if !defined(_WIN32)
-        {"a link at the first change", RewriteStage::Starting, PlantLink},
-        {"a link before the commit", RewriteStage::Committing, PlantLink},
-#endif
-    };
-    for (const auto& row : rows) {
-        const std::string file = File("file.txt", "unchanged\n\tchanged\n");
-        const std::string other = File("other.txt", "\tanother file\n");
-        std::map<std::string, std::string> afterStep;
-        StepBeforeReplacing() = [&](RewriteStage stage) {
-            if (stage == row.stage) {
-                row.replace(fs::u8path(file), fs::u8path(other));
-                afterStep = FolderContents();
-                std::erase_if(afterStep, [](const auto& entry) {  // but the replacement being written
-                    return entry.first.find(".blankwise-") != std::string::npos;
-                });
-            }
-        };
-        const RunResult result = RunTool({"-i", "-c", "6", file});
-        StepBeforeReplacing() = nullptr;
-        EXPECT_EQ(result.status, kExitError) << row.name;
-        EXPECT_EQ(result.errors, "blankwise: " + file + ": " + std::string(kReplacedFileRefusal) + "\n")
-            << row.name;
-        EXPECT_EQ(FolderContents(), afterStep) << row.name;
-        for (const std::string& name : folder_.Entries()) {
-            fs::remove(folder_.Path() / fs::u8path(name));
-        }
-    }
 }
 
 #if !defined(_WIN32)

@@ -163,6 +163,11 @@ class Run {
             opened = OpenInputFile(file);
             source = opened.get();
         }
+        const bool writesOutput =
+            options_.mode == OutputMode::StandardOutput || options_.mode == OutputMode::Diff;
+        if (writesOutput && ReadsItsOwnOutput(*source, streams_.output)) {
+            throw IoError("input file is output file");  // it would grow for as long as it was read
+        }
         StreamSettings settings{options_.conversionId, options_.startColumn, options_.encoding};
         settings.tabWidth = options_.tabWidth;
         settings.initialOnly = options_.initialOnly;

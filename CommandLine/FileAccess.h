@@ -38,6 +38,12 @@ struct StandardStreams {
 // File names are UTF-8 here; the Windows build converts them at its edge.
 std::unique_ptr<ByteSource> OpenInputFile(const std::string& path);
 
+// Whether converting input to output would read back what it writes, which cat refuses too: output
+// is a file, input is that same file (device and inode; volume and file index on Windows), and
+// input has bytes left to read or output writes past where input reads (appends to it). Streams
+// that are not the process's own never are.
+bool ReadsItsOwnOutput(ByteSource& input, ByteSink& output);
+
 // A file rewritten in place, opened once. Everything read of it, the unchanged bytes copied into
 // its replacement too, is read through that one descriptor (handle), whatever its name comes to
 // name meanwhile; and the replacement goes over its name only while the name still names the file

@@ -26,6 +26,8 @@ class FdSource final : public ByteSource {
     FdSource(const FdSource&) = delete;
     FdSource& operator=(const FdSource&) = delete;
 
+    int Fd() const { return fd_; }
+
     std::size_t Read(char* buffer, std::size_t size) override {
         while (true) {
             const ssize_t got = ::read(fd_, buffer, size);
@@ -64,6 +66,7 @@ class FdSink final : public ByteSink {
   public:
     explicit FdSink(int fd) : fd_(fd) {}
     void Write(std::string_view bytes, bool) override { WriteAll(fd_, bytes); }
+    int Fd() const { return fd_; }
 
   private:
     int fd_;
@@ -91,6 +94,23 @@ std::unique_ptr<ByteSource> OpenInputFile(const std::string& path) {
         throw IoError("is a directory");
     }
     return source;
+}
+
+bool ReadsItsOwnOutput(ByteSource& input, ByteSink& output) {
+    const auto* source = dynamic_cast<const FdSource*>(&input);
+    const auto* sink = dynamic_cast<const FdSink*>(&output);
+    struct stat read {};
+    struct stat written {};
+    if (source == nullptr || sink == nullptr || ::fstat(source->Fd(), &read) != 0 ||
+        ::fstat(sink->Fd(), &written) != 0 || !S_ISREG(written.st_mode) || read.st_dev != written.st_dev ||
+        read.st_ino != written.st_ino) {
+        return false;
+    }
+    const off_t readAt = ::lseek(source->Fd(), 0, SEEK_CUR);
+    const int flags = ::fcntl(sink->Fd(), F_GETFL);
+    const off_t writeAt =
+        flags >= 0 && (flags & O_APPEND) != 0 ? written.st_size : ::lseek(sink->Fd(), 0, SEEK_CUR);
+    return readAt < 0 || writeAt < 0 || readAt < written.st_size || readAt < writeAt;
 }
 
 StandardStreams& ProcessStreams() {

@@ -66,6 +66,8 @@ class HandleSource final : public ByteSource {
     HandleSource(const HandleSource&) = delete;
     HandleSource& operator=(const HandleSource&) = delete;
 
+    HANDLE Handle() const { return handle_; }
+
     std::size_t Read(char* buffer, std::size_t size) override {
         if (handle_ == nullptr || handle_ == INVALID_HANDLE_VALUE) {
             return 0;
@@ -101,6 +103,7 @@ class HandleSink final : public ByteSink {
   public:
     explicit HandleSink(HANDLE handle) : handle_(handle) {}
     void Write(std::string_view bytes, bool) override { WriteAll(handle_, bytes); }
+    HANDLE Handle() const { return handle_; }
 
   private:
     HANDLE handle_;
@@ -328,6 +331,29 @@ std::unique_ptr<ByteSource> OpenInputFile(const std::string& path) {
         throw SystemError("cannot open", ::GetLastError());
     }
     return std::make_unique<HandleSource>(handle, true);
+}
+
+bool ReadsItsOwnOutput(ByteSource& input, ByteSink& output) {
+    const auto* source = dynamic_cast<const HandleSource*>(&input);
+    const auto* sink = dynamic_cast<const HandleSink*>(&output);
+    BY_HANDLE_FILE_INFORMATION read{};
+    BY_HANDLE_FILE_INFORMATION written{};
+    if (source == nullptr || sink == nullptr || ::GetFileType(sink->Handle()) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(source->Handle(), &read) ||
+        !::GetFileInformationByHandle(sink->Handle(), &written) || IdentityOf(read) != IdentityOf(written)) {
+        return false;
+    }
+    // A handle that appends tells no position of its writes; its file's size shows bytes to read.
+    const LARGE_INTEGER here{};
+    LARGE_INTEGER readAt{};
+    LARGE_INTEGER writeAt{};
+    LARGE_INTEGER size{};
+    if (!::SetFilePointerEx(source->Handle(), here, &readAt, FILE_CURRENT) ||
+        !::SetFilePointerEx(sink->Handle(), here, &writeAt, FILE_CURRENT) ||
+        !::GetFileSizeEx(sink->Handle(), &size)) {
+        return true;
+    }
+    return readAt.QuadPart < size.QuadPart || readAt.QuadPart < writeAt.QuadPart;
 }
 
 std::unique_ptr<InPlaceFile> OpenInPlaceFile(const std::string& path) {

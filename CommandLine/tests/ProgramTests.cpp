@@ -164,6 +164,36 @@ TEST_F(ProgramRun, MessagesBlameWhatFailed) {
     EXPECT_EQ(unchangedPipe.errors, "blankwise: /dev/stdin: not a regular file\n");
 }
 
+// Standard output appended to one of the inputs would read back what it writes for as long as the
+// disk holds: that input is refused, as cat refuses it, and the others are converted. An input that
+// the output emptied first has nothing left to read and is no error.
+TEST_F(ProgramRun, AnInputThatStandardOutputWritesIsRefused) {
+    const std::string f = (folder_.Path() / "f").string();
+    const std::string g = (folder_.Path() / "g").string();
+    const std::string refused = ": input file is output file\n";
+    const struct {
+        std::string command;
+        int status;
+        std::string errors;
+        std::string fAfter;
+    } rows[] = {
+        {"@ -c6 " + f + " >> " + f, 2, "blankwise: " + f + refused, "\tx\n"},
+        {"@ -c6 < " + f + " >> " + f, 2, "blankwise: standard input" + refused, "\tx\n"},
+        {"@ -c6 --diff " + f + " >> " + f, 2, "blankwise: " + f + refused, "\tx\n"},
+        {"@ -c6 " + g + " " + f + " > " + f, 2, "blankwise: " + f + refused, "    y\n"},
+        {"@ -c6 - < " + f + " 1<> " + f, 2, "blankwise: standard input" + refused, "\tx\n"},
+        {"@ -c6 " + f + " " + g + " > " + f, 0, "", "    y\n"},
+    };
+    for (const auto& row : rows) {
+        WriteFile(f, "\tx\n");
+        WriteFile(g, "\ty\n");
+        const Ran ran = RunShell(row.command);
+        EXPECT_EQ(ran.status, row.status) << row.command;
+        EXPECT_EQ(ran.errors, row.errors) << row.command;
+        EXPECT_EQ(ReadFile(f), row.fAfter) << row.command;
+    }
+}
+
 // A signal that ends the program while it writes the replacement takes the replacement with it;
 // the file stays as it was and the program ends by that signal.
 TEST_F(ProgramRun, ASignalDuringAnInPlaceRewriteLeavesNoTemporaryFile) {

@@ -61,9 +61,9 @@ class InPlaceFile : public ByteSource {
     virtual void StartReplacement() = 0;
     virtual void WriteReplacement(std::string_view bytes) = 0;
     // Gives the replacement the file's owner, permissions and extended attributes (its access
-    // control list among them), flushes it and renames it over the file's name, unless the name
-    // no longer names the file opened (kReplacedFileRefusal). Fails, the file left as it was, when an
-    // attribute cannot be copied.
+    // control list among them; on Windows it keeps what its folder gives it), flushes it and renames
+    // it over the file's name, unless the name no longer names the file opened
+    // (kReplacedFileRefusal). Fails, the file left as it was, when an attribute cannot be copied.
     virtual void CommitReplacement() = 0;
 };
 // Opens a regular file to rewrite; anything else is refused without being waited on (a pipe).

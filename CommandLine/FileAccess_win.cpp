@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "Blankwise/Win32/UniqueHandle.h"
 #include "CommandLine/FileAccess.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 
@@ -208,6 +209,8 @@ class Win32ReplacementFile {
     bool committed_ = false;
 };
 
+using UniqueFileHandle = Blankwise::Unique<HANDLE, ::CloseHandle>;
+
 // A file's identity: its volume and its index there.
 struct FileIdentity {
     DWORD volume = 0;
@@ -230,15 +233,10 @@ FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& information) {
 
 class Win32InPlaceFile final : public InPlaceFile {
   public:
-    Win32InPlaceFile(std::wstring path, HANDLE handle)
-        : path_(std::move(path)), handle_(handle), opened_(IdentityOf(InformationOf(handle))) {}
-    ~Win32InPlaceFile() override {
-        if (handle_ != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(handle_);
-        }
-    }
-    Win32InPlaceFile(const Win32InPlaceFile&) = delete;
-    Win32InPlaceFile& operator=(const Win32InPlaceFile&) = delete;
+    Win32InPlaceFile(std::wstring path, UniqueFileHandle handle)
+        : path_(std::move(path)),
+          handle_(std::move(handle)),
+          opened_(IdentityOf(InformationOf(handle_.Get()))) {}
 
     std::size_t Read(char* buffer, std::size_t size) override {
         const std::size_t got = ReadAt(offset_, buffer, size);
@@ -251,7 +249,7 @@ class Win32InPlaceFile final : public InPlaceFile {
         at.Offset = static_cast<DWORD>(offset);
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD got = 0;
-        if (!::ReadFile(handle_, buffer, ChunkSize(size), &got, &at)) {
+        if (!::ReadFile(handle_.Get(), buffer, ChunkSize(size), &got, &at)) {
             const DWORD error = ::GetLastError();
             if (error == ERROR_HANDLE_EOF) {
                 return 0;
@@ -262,7 +260,7 @@ class Win32InPlaceFile final : public InPlaceFile {
     }
 
     void StartReplacement() override {
-        const BY_HANDLE_FILE_INFORMATION information = InformationOf(handle_);
+        const BY_HANDLE_FILE_INFORMATION information = InformationOf(handle_.Get());
         if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
             throw IoError("the file is read-only");
         }
@@ -278,9 +276,7 @@ class Win32InPlaceFile final : public InPlaceFile {
     void CommitReplacement() override {
         replacement_->Close();
         RequireStillNamed();
-        // Windows replaces no file that is open, even with delete sharing.
-        ::CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
+        handle_.Reset();  // Windows replaces no file that is open, even with delete sharing
         replacement_->RenameOver();
     }
 
@@ -297,20 +293,13 @@ class Win32InPlaceFile final : public InPlaceFile {
             }
             throw SystemError("cannot open", error);
         }
-        BY_HANDLE_FILE_INFORMATION information{};
-        const BOOL known = ::GetFileInformationByHandle(named, &information);
-        const DWORD error = ::GetLastError();
-        ::CloseHandle(named);
-        if (!known) {
-            throw SystemError("cannot read its attributes", error);
-        }
-        if (IdentityOf(information) != opened_) {
+        if (IdentityOf(InformationOf(UniqueFileHandle(named).Get())) != opened_) {
             throw IoError(std::string(kReplacedFileRefusal));
         }
     }
 
     std::wstring path_;
-    HANDLE handle_;
+    UniqueFileHandle handle_;
     FileIdentity opened_;
     std::uint64_t offset_ = 0;
     std::optional<Win32ReplacementFile> replacement_;
@@ -365,17 +354,17 @@ std::unique_ptr<InPlaceFile> OpenInPlaceFile(const std::string& path) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         throw IoError("not a regular file");
     }
-    const HANDLE handle =
+    const HANDLE opened =
         ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    if (opened == INVALID_HANDLE_VALUE) {
         throw SystemError("cannot open", ::GetLastError());
     }
-    if (::GetFileType(handle) != FILE_TYPE_DISK) {
-        ::CloseHandle(handle);
+    UniqueFileHandle handle(opened);
+    if (::GetFileType(handle.Get()) != FILE_TYPE_DISK) {
         throw IoError("not a regular file");
     }
-    return std::make_unique<Win32InPlaceFile>(std::move(wide), handle);
+    return std::make_unique<Win32InPlaceFile>(std::move(wide), std::move(handle));
 }
 
 // Windows sends no signals to the threads of a process.

@@ -71,51 +71,58 @@ class StandardOutputSink final : public ByteSink {
 
 // Collects an in-place rewrite. While the output repeats the input it only counts bytes, so a
 // file that does not change is never written, and a read-only file that needs no change is no
-// error. At the first change it creates the replacement file and copies the unchanged bytes
-// into it from the file itself.
+// error. At the first change it starts the replacement file and copies the unchanged bytes into
+// it from the file opened.
 class InPlaceSink final : public ByteSink {
   public:
-    explicit InPlaceSink(const std::string& path) : path_(path) {}
+    explicit InPlaceSink(InPlaceFile& file) : file_(file) {}
 
     void Write(std::string_view bytes, bool sameAsInput) override {
-        if (!replacement_) {
+        if (!started_) {
             if (sameAsInput) {
                 unchangedBytes_ += bytes.size();
                 return;
             }
             Start();
         }
-        replacement_->Write(bytes);
+        file_.WriteReplacement(bytes);
     }
 
     // Renames the replacement over the file, when there is one.
     void Finish() {
-        if (replacement_) {
-            replacement_->Commit();
+        if (started_) {
+            RunStepBeforeReplacing(RewriteStage::Committing);
+            file_.CommitReplacement();
         }
     }
 
   private:
-    void Start() {
-        const std::string target = ReplaceableTarget(path_);
-        replacement_ = CreateReplacementFile(target);
-        const auto original = OpenInputFile(target);
-        std::string block(std::size_t{1} << 16, '\0');
-        std::uint64_t left = unchangedBytes_;
-        while (left > 0) {
-            const std::size_t wanted = left < block.size() ? static_cast<std::size_t>(left) : block.size();
-            const std::size_t got = original->Read(block.data(), wanted);
-            if (got == 0) {
-                throw IoError("the file changed while it was being converted");
-            }
-            replacement_->Write(std::string_view(block.data(), got));
-            left -= got;
+    static void RunStepBeforeReplacing(RewriteStage stage) {
+        if (const auto& step = StepBeforeReplacing()) {
+            step(stage);
         }
     }
 
-    std::string path_;
+    void Start() {
+        RunStepBeforeReplacing(RewriteStage::Starting);
+        file_.StartReplacement();
+        started_ = true;
+        std::string block(std::size_t{1} << 16, '\0');
+        for (std::uint64_t copied = 0; copied < unchangedBytes_;) {
+            const std::uint64_t left = unchangedBytes_ - copied;
+            const std::size_t wanted = left < block.size() ? static_cast<std::size_t>(left) : block.size();
+            const std::size_t got = file_.ReadAt(copied, block.data(), wanted);
+            if (got == 0) {
+                throw IoError("the file changed while it was being converted");
+            }
+            file_.WriteReplacement(std::string_view(block.data(), got));
+            copied += got;
+        }
+    }
+
+    InPlaceFile& file_;
     std::uint64_t unchangedBytes_ = 0;
-    std::unique_ptr<ReplacementFile> replacement_;
+    bool started_ = false;
 };
 
 std::string ListText() {
@@ -159,13 +166,19 @@ class Run {
   private:
     void ConvertOne(const std::string& file, const std::string& name) {
         std::unique_ptr<ByteSource> opened;
+        std::unique_ptr<InPlaceFile> rewritten;
         ByteSource* source = &streams_.input;
         if (options_.mode == OutputMode::InPlace) {
-            RequireRegularFile(file);  // before opening: a pipe would be waited on
-        }
-        if (file != "-") {
+            rewritten = OpenInPlaceFile(file);
+            source = rewritten.get();
+        } else if (file != "-") {
             opened = OpenInputFile(file);
             source = opened.get();
+        }
+        const bool writesOutput =
+            options_.mode == OutputMode::StandardOutput || options_.mode == OutputMode::Diff;
+        if (writesOutput && ReadsItsOwnOutput(*source, streams_.output)) {
+            throw IoError("input file is output file");  // it would grow for as long as it was read
         }
         StreamSettings settings{options_.conversionId, options_.startColumn, options_.encoding};
         settings.tabWidth = options_.tabWidth;
@@ -201,9 +214,8 @@ class Run {
                 break;
             }
             case OutputMode::InPlace: {
-                InPlaceSink sink(file);
+                InPlaceSink sink(*rewritten);
                 outcome = ConvertStream(*source, &sink, settings);
-                opened.reset();  // Windows replaces no file that is open without delete sharing
                 if (!outcome.invalid) {
                     sink.Finish();
                 }
@@ -264,6 +276,8 @@ int RunBlankwise(std::span<const std::string> args, StandardStreams& streams) {
         }
     } catch (const IoError& error) {
         WriteError(streams.errors, "blankwise: standard output: " + std::string(error.what()) + "\n");
+    } catch (const std::bad_alloc&) {
+        WriteError(streams.errors, "blankwise: out of memory\n");
     }
     return kExitError;
 }

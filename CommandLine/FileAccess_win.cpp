@@ -1,9 +1,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
+#include "Blankwise/Win32/UniqueHandle.h"
 #include "CommandLine/FileAccess.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 
@@ -64,6 +67,8 @@ class HandleSource final : public ByteSource {
     HandleSource(const HandleSource&) = delete;
     HandleSource& operator=(const HandleSource&) = delete;
 
+    HANDLE Handle() const { return handle_; }
+
     std::size_t Read(char* buffer, std::size_t size) override {
         if (handle_ == nullptr || handle_ == INVALID_HANDLE_VALUE) {
             return 0;
@@ -99,6 +104,7 @@ class HandleSink final : public ByteSink {
   public:
     explicit HandleSink(HANDLE handle) : handle_(handle) {}
     void Write(std::string_view bytes, bool) override { WriteAll(handle_, bytes); }
+    HANDLE Handle() const { return handle_; }
 
   private:
     HANDLE handle_;
@@ -136,9 +142,10 @@ std::size_t LastSeparator(const std::wstring& path) {
     return path.find_last_of(L"\\/");
 }
 
-class Win32ReplacementFile final : public ReplacementFile {
+// A new file beside the file it replaces, written and then renamed over it; removed unless it was.
+class Win32ReplacementFile {
   public:
-    explicit Win32ReplacementFile(const std::string& target) : target_(WidePath(target)) {
+    explicit Win32ReplacementFile(std::wstring target) : target_(std::move(target)) {
         const std::size_t separator = LastSeparator(target_);
         const std::wstring folder = separator == std::wstring::npos ? L"" : target_.substr(0, separator + 1);
         const std::wstring name = separator == std::wstring::npos ? target_ : target_.substr(separator + 1);
@@ -162,7 +169,7 @@ class Win32ReplacementFile final : public ReplacementFile {
             }
         }
     }
-    ~Win32ReplacementFile() override {
+    ~Win32ReplacementFile() {
         if (handle_ != INVALID_HANDLE_VALUE) {
             ::CloseHandle(handle_);
         }
@@ -173,9 +180,10 @@ class Win32ReplacementFile final : public ReplacementFile {
     Win32ReplacementFile(const Win32ReplacementFile&) = delete;
     Win32ReplacementFile& operator=(const Win32ReplacementFile&) = delete;
 
-    void Write(std::string_view bytes) override { WriteAll(handle_, bytes); }
+    void Write(std::string_view bytes) { WriteAll(handle_, bytes); }
 
-    void Commit() override {
+    // Flushes the file to disk and closes it.
+    void Close() {
         if (!::FlushFileBuffers(handle_)) {
             throw SystemError("cannot write", ::GetLastError());
         }
@@ -184,6 +192,9 @@ class Win32ReplacementFile final : public ReplacementFile {
         if (!::CloseHandle(handle)) {
             throw SystemError("cannot write", ::GetLastError());
         }
+    }
+
+    void RenameOver() {
         if (!::MoveFileExW(path_.c_str(), target_.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             throw SystemError("cannot replace it", ::GetLastError());
@@ -196,6 +207,102 @@ class Win32ReplacementFile final : public ReplacementFile {
     std::wstring path_;
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     bool committed_ = false;
+};
+
+using UniqueFileHandle = Blankwise::Unique<HANDLE, ::CloseHandle>;
+
+// A file's identity: its volume and its index there.
+struct FileIdentity {
+    DWORD volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+BY_HANDLE_FILE_INFORMATION InformationOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(handle, &information)) {
+        throw SystemError("cannot read its attributes", ::GetLastError());
+    }
+    return information;
+}
+
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& information) {
+    return {information.dwVolumeSerialNumber,
+            (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+}
+
+class Win32InPlaceFile final : public InPlaceFile {
+  public:
+    Win32InPlaceFile(std::wstring path, UniqueFileHandle handle)
+        : path_(std::move(path)),
+          handle_(std::move(handle)),
+          opened_(IdentityOf(InformationOf(handle_.Get()))) {}
+
+    std::size_t Read(char* buffer, std::size_t size) override {
+        const std::size_t got = ReadAt(offset_, buffer, size);
+        offset_ += got;
+        return got;
+    }
+
+    std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD got = 0;
+        if (!::ReadFile(handle_.Get(), buffer, ChunkSize(size), &got, &at)) {
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_HANDLE_EOF) {
+                return 0;
+            }
+            throw SystemError("cannot read", error);
+        }
+        return got;
+    }
+
+    void StartReplacement() override {
+        const BY_HANDLE_FILE_INFORMATION information = InformationOf(handle_.Get());
+        if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            throw IoError("the file is read-only");
+        }
+        if (information.nNumberOfLinks > 1) {
+            throw IoError(HardLinkedFileRefusal(information.nNumberOfLinks));
+        }
+        RequireStillNamed();
+        replacement_.emplace(path_);
+    }
+
+    void WriteReplacement(std::string_view bytes) override { replacement_->Write(bytes); }
+
+    void CommitReplacement() override {
+        replacement_->Close();
+        RequireStillNamed();
+        handle_.Reset();  // Windows replaces no file that is open, even with delete sharing
+        replacement_->RenameOver();
+    }
+
+  private:
+    // The name, not followed where it is a link, names the file opened.
+    void RequireStillNamed() const {
+        const HANDLE named =
+            ::CreateFileW(path_.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (named == INVALID_HANDLE_VALUE) {
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND) {
+                throw IoError(std::string(kReplacedFileRefusal));
+            }
+            throw SystemError("cannot open", error);
+        }
+        if (IdentityOf(InformationOf(UniqueFileHandle(named).Get())) != opened_) {
+            throw IoError(std::string(kReplacedFileRefusal));
+        }
+    }
+
+    std::wstring path_;
+    UniqueFileHandle handle_;
+    FileIdentity opened_;
+    std::uint64_t offset_ = 0;
+    std::optional<Win32ReplacementFile> replacement_;
 };
 
 }  // namespace
@@ -215,44 +322,54 @@ std::unique_ptr<ByteSource> OpenInputFile(const std::string& path) {
     return std::make_unique<HandleSource>(handle, true);
 }
 
-void RequireRegularFile(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
+bool ReadsItsOwnOutput(ByteSource& input, ByteSink& output) {
+    const auto* source = dynamic_cast<const HandleSource*>(&input);
+    const auto* sink = dynamic_cast<const HandleSink*>(&output);
+    BY_HANDLE_FILE_INFORMATION read{};
+    BY_HANDLE_FILE_INFORMATION written{};
+    if (source == nullptr || sink == nullptr || ::GetFileType(sink->Handle()) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(source->Handle(), &read) ||
+        !::GetFileInformationByHandle(sink->Handle(), &written) || IdentityOf(read) != IdentityOf(written)) {
+        return false;
+    }
+    // A handle that appends tells no position of its writes; its file's size shows bytes to read.
+    const LARGE_INTEGER here{};
+    LARGE_INTEGER readAt{};
+    LARGE_INTEGER writeAt{};
+    LARGE_INTEGER size{};
+    if (!::SetFilePointerEx(source->Handle(), here, &readAt, FILE_CURRENT) ||
+        !::SetFilePointerEx(sink->Handle(), here, &writeAt, FILE_CURRENT) ||
+        !::GetFileSizeEx(sink->Handle(), &size)) {
+        return true;
+    }
+    return readAt.QuadPart < size.QuadPart || readAt.QuadPart < writeAt.QuadPart;
+}
+
+std::unique_ptr<InPlaceFile> OpenInPlaceFile(const std::string& path) {
+    std::wstring wide = WidePath(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         throw SystemError("cannot open", ::GetLastError());
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         throw IoError("not a regular file");
     }
-}
-
-std::string ReplaceableTarget(const std::string& path) {
-    RequireRegularFile(path);
-    const std::wstring wide = WidePath(path);
-    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        throw IoError("the file is read-only");
+    const HANDLE opened =
+        ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) {
+        throw SystemError("cannot open", ::GetLastError());
     }
-    const HANDLE handle =
-        ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-        BY_HANDLE_FILE_INFORMATION information{};
-        const BOOL known = ::GetFileInformationByHandle(handle, &information);
-        ::CloseHandle(handle);
-        if (known && information.nNumberOfLinks > 1) {
-            throw IoError(HardLinkedFileRefusal(information.nNumberOfLinks));
-        }
+    UniqueFileHandle handle(opened);
+    if (::GetFileType(handle.Get()) != FILE_TYPE_DISK) {
+        throw IoError("not a regular file");
     }
-    return path;
+    return std::make_unique<Win32InPlaceFile>(std::move(wide), std::move(handle));
 }
 
 // Windows sends no signals to the threads of a process.
 std::thread StartThreadWithoutEndingSignals(std::function<void()> body) {
     return std::thread(std::move(body));
-}
-
-std::unique_ptr<ReplacementFile> CreateReplacementFile(const std::string& target) {
-    return std::make_unique<Win32ReplacementFile>(target);
 }
 
 StandardStreams& ProcessStreams() {

@@ -1,6 +1,9 @@
 #include "CommandLine/PieceQueue.h"
 
 #include <chrono>
+#include <new>
+#include <optional>
+#include <system_error>
 #include <utility>
 
 #include "CommandLine/FileAccess.h"
@@ -24,7 +27,10 @@ PieceQueue::PieceQueue(int conversionId, MyLibrary::Encoding encoding, bool writ
       writes_(writes),
       helpers_(helpers),
       settings_(settings),
-      spins_(helpers + 1 <= std::thread::hardware_concurrency()) {}
+      spins_(helpers + 1 <= std::thread::hardware_concurrency()) {
+    // A thread started is never dropped by a push_back that cannot grow the vector.
+    threads_.reserve(helpers_);
+}
 
 PieceQueue::~PieceQueue() {
     {
@@ -59,7 +65,13 @@ void PieceQueue::Push(std::unique_ptr<Piece> piece) {
     }
     // The queue's length without the lock, and the threads: the calling thread's own.
     if (queue_.size() > 1 && threads_.size() < helpers_) {
-        threads_.push_back(StartThreadWithoutEndingSignals([this] { Help(); }));
+        try {
+            threads_.push_back(StartThreadWithoutEndingSignals([this] { Help(); }));
+        } catch (const std::system_error&) {
+            helpers_ = threads_.size();  // the system has no thread more to give: fewer convert
+        } catch (const std::bad_alloc&) {
+            helpers_ = threads_.size();
+        }
     }
     waiting_.notify_one();
 }
@@ -74,8 +86,11 @@ std::unique_ptr<Piece> PieceQueue::PopConverted(PieceConverter& converter) {
             piece->state = Piece::State::Converted;
             continue;
         }
-        if (!SpinUntilChanged(lock)) {
-            converted_.wait(lock);
+        // No piece waits, and none can come while this thread waits: only the first one's
+        // conversion, by a helper, can let it go on.
+        const auto firstConverted = [this] { return queue_.front()->state == Piece::State::Converted; };
+        if (!SpinUntilChanged(lock) || !firstConverted()) {
+            converted_.wait(lock, firstConverted);
         }
     }
     std::unique_ptr<Piece> piece = std::move(queue_.front());
@@ -96,7 +111,12 @@ Piece* PieceQueue::TakeWaiting() {
 
 // A helper thread: converts waiting pieces, each with the lock let go, until the queue stops.
 void PieceQueue::Help() {
-    PieceConverter converter(conversionId_, encoding_, writes_, settings_);
+    std::optional<PieceConverter> converter;
+    try {
+        converter.emplace(conversionId_, encoding_, writes_, settings_);
+    } catch (const std::bad_alloc&) {
+        return;  // the other threads convert without this one
+    }
     std::unique_lock lock(mutex_);
     while (true) {
         Piece* piece = nullptr;
@@ -108,7 +128,7 @@ void PieceQueue::Help() {
             return;
         }
         lock.unlock();
-        converter.Convert(*piece);
+        converter->Convert(*piece);
         lock.lock();
         piece->state = Piece::State::Converted;
         Changed();

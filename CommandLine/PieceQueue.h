@@ -36,7 +36,8 @@ class PieceQueue {
     void Recycle(std::unique_ptr<Piece> piece) { spare_.push_back(std::move(piece)); }
 
     // Appends a piece to convert; starts a helper when the queue holds more than one piece and
-    // fewer helpers run than allowed.
+    // fewer helpers run than allowed. A helper that cannot start (no thread or memory to be had)
+    // leaves the pieces to the threads that run, the calling one at least.
     void Push(std::unique_ptr<Piece> piece);
 
     // The first piece, once it is converted; meanwhile the calling thread converts waiting ones.
@@ -51,7 +52,7 @@ class PieceQueue {
     int conversionId_;
     MyLibrary::Encoding encoding_;
     bool writes_;
-    std::size_t helpers_;
+    std::size_t helpers_;  // allowed; lowered to those that run when one cannot start
     const StreamSettings& settings_;
     std::mutex mutex_;
     std::condition_variable waiting_;    // a piece waits to be converted, or the queue stops

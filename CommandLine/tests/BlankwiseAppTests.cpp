@@ -11,27 +11,12 @@ using Testing::MemorySink;
 using Testing::MemorySource;
 using Testing::MemoryText;
 using Testing::ReadFile;
+using Testing::RunResult;
+using Testing::RunTool;
 using Testing::TemporaryFolder;
 using Testing::Utf8Path;
 using Testing::WriteFile;
 namespace fs = std::filesystem;
-
-struct RunResult {
-    int status;
-    std::string output;
-    std::string messages;
-    std::string errors;
-};
-
-RunResult RunTool(std::vector<std::string> args, std::string input = "") {
-    MemorySource source(std::move(input));
-    MemorySink output;
-    MemoryText messages;
-    MemoryText errors;
-    StandardStreams streams{source, output, messages, errors};
-    const int status = RunBlankwise(args, streams);
-    return {status, output.Bytes(), messages.Text(), errors.Text()};
-}
 
 void MakeReadOnly(const fs::path& path) {
     fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "CommandLine/BlankwiseApp.h"
 #include "CommandLine/FileAccess.h"
 #include "CommandLine/StreamConversion.h"
 #include "MyLibrary/tests/RandomTexts.h"
@@ -55,6 +56,24 @@ class MemoryText final : public TextWriter {
   private:
     std::string text_;
 };
+
+struct RunResult {
+    int status;
+    std::string output;
+    std::string messages;
+    std::string errors;
+};
+
+// The whole program on memory streams: its exit status and what it wrote to each stream.
+inline RunResult RunTool(std::vector<std::string> args, std::string input = "") {
+    MemorySource source(std::move(input));
+    MemorySink output;
+    MemoryText messages;
+    MemoryText errors;
+    StandardStreams streams{source, output, messages, errors};
+    const int status = RunBlankwise(args, streams);
+    return {status, output.Bytes(), messages.Text(), errors.Text()};
+}
 
 // An empty folder of its own under the system's temporary folder, removed afterwards.
 class TemporaryFolder {

@@ -156,7 +156,7 @@ class Run {
             source = opened.get();
         }
         StreamSettings settings{options_.conversionId, options_.startColumn, options_.encoding};
-        settings.tabWidth = options_.tabWidth;
+        settings.tabStops = options_.tabStops;
         settings.initialOnly = options_.initialOnly;
         if (options_.threads > 0) {
             settings.helperThreads = static_cast<std::size_t>(options_.threads - 1);

@@ -146,6 +146,7 @@ class Run {
 
   private:
     void ConvertOne(const std::string& file, const std::string& name) {
+        const std::size_t input = inputsStarted_++;  // before anything can fail: --label counts inputs
         std::unique_ptr<ByteSource> opened;
         ByteSource* source = &streams_.input;
         if (options_.mode == OutputMode::InPlace) {
@@ -179,7 +180,8 @@ class Run {
                 std::string recorded;
                 RecordingSource recording(*source, recorded);
                 StandardOutputSink output(streams_.output);
-                UnifiedDiffSink diff(file, output, recorded);
+                UnifiedDiffSink diff(input < options_.labels.size() ? options_.labels[input] : file, output,
+                                     recorded);
                 outcome = ConvertStream(recording, &diff, settings);
                 if (!outcome.invalid) {
                     diff.Finish();
@@ -223,6 +225,7 @@ class Run {
     StandardStreams& streams_;
     bool failed_ = false;
     bool anyWouldChange_ = false;
+    std::size_t inputsStarted_ = 0;
 };
 
 }  // namespace

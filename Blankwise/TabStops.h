@@ -27,8 +27,8 @@ class TabStops {
 
     // column folded into the stretch the stops repeat in: every column after it is as far from its
     // next stop, and is a stop or not, as the same column after column itself. Below the repeated
-    // stretch a column stays as it is. A folded column is less than the last explicit stop and
-    // twice the repeat (or the last stop plus one without a repeat).
+    // stretch a column stays as it is. A folded column is below the last explicit stop plus twice
+    // the repeat (at most the last stop plus one without a repeat).
     std::size_t Fold(std::size_t column) const;
     // Whether a stop lies after column: always but past the last stop of a list without a repeat.
     bool HasStopAfter(std::size_t column) const { return beyond_ != Beyond::NoStops || column < last_; }

@@ -179,29 +179,38 @@ WideString DeleteAllSpaces(WideStringView text) {
     return MyLibrary::ReplacePatterns(text, patterns, replacements, false, true);
 }
 
-// startColumn is the selection's start column, or nothing for the prefix's single-line forms.
+// startColumn is the selection's start column, or nothing for the prefix's single-line forms;
+// stops the command line's, or nothing for the plug-in's every 4 columns.
 // Each step reads the one before's result (the text itself for the first), so the text is not
 // copied before the first step.
 WideString Run(int id, WideStringView text, const std::int32_t* startColumn,
-               std::int32_t tabWidth = kTabWidth) {
+               const TabStops* stops = nullptr) {
     const std::span<const TStep> steps = PipelineOf(id);
     if (steps.empty()) {
         return WideString(text);
     }
     WideString result;
     WideStringView current = text;
-    for (const TStep& step : steps) {
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        const TStep& step = steps[k];
+        // Before compression a tab past the last stop of a list stays, as GNU unexpand leaves it.
+        const auto pastLastStop = k + 1 < steps.size() && steps[k + 1].kind == TStepKind::CompressSpaces
+                                      ? TabsPastLastStop::Stay
+                                      : TabsPastLastStop::BecomeSpace;
         switch (step.kind) {
             case TStepKind::Replace:
                 result = ReplacePattern(current, step.pattern, step.replacement, false);
                 break;
             case TStepKind::ExpandTabs:
-                result = startColumn != nullptr ? ExpandTabsAfterPrefix(current, *startColumn, tabWidth)
-                                                : ExpandTabsInLine(current);
+                result = startColumn == nullptr ? ExpandTabsInLine(current)
+                         : stops == nullptr
+                             ? ExpandTabsAfterPrefix(current, *startColumn)
+                             : ExpandTabsAfterPrefix(current, *startColumn, *stops, pastLastStop);
                 break;
             case TStepKind::CompressSpaces:
-                result = startColumn != nullptr ? CompressSpacesAfterPrefix(current, *startColumn, tabWidth)
-                                                : CompressSpacesInLine(current);
+                result = startColumn == nullptr ? CompressSpacesInLine(current)
+                         : stops == nullptr     ? CompressSpacesAfterPrefix(current, *startColumn)
+                                                : CompressSpacesAfterPrefix(current, *startColumn, *stops);
                 break;
             case TStepKind::CollapseRuns:
                 result = CollapseSpaceRuns(current);
@@ -233,8 +242,8 @@ WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidt
     return Run(id, text, &prefixWidth);
 }
 
-WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth, std::int32_t tabWidth) {
-    return Run(id, text, &prefixWidth, tabWidth);
+WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth, const TabStops& stops) {
+    return Run(id, text, &prefixWidth, &stops);
 }
 
 WideString ConvertPrefix(int id, WideStringView prefix) {

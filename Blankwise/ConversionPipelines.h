@@ -39,9 +39,9 @@ std::string MenuCaptionBytes(std::u16string_view caption);
 // The chosen conversion run over the selected text, whose first line begins at display column
 // prefixWidth of its document line. An id outside 1..15 raises the "例外" assertion.
 WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth);
-// The same with tab stops every tabWidth columns (1 or more) for the steps that expand and
-// compress: the command line's --tabs. The plug-in's 4 is kTabWidth.
-WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth, std::int32_t tabWidth);
+// The same with other tab stops for the steps that expand and compress: the command line's
+// --tabs. The plug-in's are every kTabWidth columns.
+WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth, const TabStops& stops);
 // The same conversion, step for step, over the text before the selection on its line (which begins
 // at column 0).
 WideString ConvertPrefix(int id, WideStringView prefix);

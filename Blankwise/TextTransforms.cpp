@@ -7,12 +7,16 @@
 #include <cstring>
 #include <type_traits>
 
+#include "Blankwise/StopColumns.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace Blankwise {
 namespace {
 
+using detail::FourColumns;
+using detail::ListColumns;
+using detail::TabColumns;
 using MyLibrary::CurrentTextPlatform;
 using MyLibrary::TextPlatform;
 
@@ -21,25 +25,15 @@ constexpr char16_t kSpace = u' ';
 constexpr char16_t kCr = u'\r';
 constexpr char16_t kLf = u'\n';
 
-// The tab width: FourColumns, a constant the compiler folds (a remainder is a mask), for the
-// plug-in's 4-column stops; TabColumns for any other width the command line asks for.
-struct FourColumns {
-    constexpr operator std::size_t() const { return static_cast<std::size_t>(kTabWidth); }
-};
-struct TabColumns {
-    std::size_t width;
-    constexpr operator std::size_t() const { return width; }
-};
-
 // Whether a CR or LF ends the line and starts the next at column 0 (the whole-text forms), or is
 // just a one-column character of a single line (the line forms).
 enum class LineBreaks { StartNewLine, AreCharacters };
 
-// Columns are carried modulo the tab width: only the distance to the next stop matters, and a line
-// of any length cannot overflow the count.
+// Columns are carried folded (modulo the tab width for stops at every width columns): only the
+// distance to the next stop matters, and a line of any length cannot overflow the count.
 template <typename Stop>
 std::size_t FirstLineColumn(std::int32_t startColumn, Stop stop) {
-    return startColumn > 0 ? static_cast<std::size_t>(startColumn) % stop : 0;
+    return startColumn > 0 ? stop.Fold(static_cast<std::size_t>(startColumn)) : 0;
 }
 
 // Pointer and count: the iterator-pair overload of append copies the range into a temporary first.
@@ -110,7 +104,7 @@ std::size_t BitCount16(std::uint32_t bits) {
     return (bits + (bits >> 8)) & 0x1Fu;
 }
 
-// Carries the display column, modulo the tab width, from one unit of interest to the next (tabs,
+// Carries the display column, folded by the stops, from one unit of interest to the next (tabs,
 // or spaces), which the transform passes in order. The column before a unit is the column set
 // after the previous one plus the width of the units in between, or, when a line break lies in
 // between, the width from the start of the unit's line. Breaks are looked for only back from the
@@ -157,18 +151,18 @@ class ColumnTracker {
                 withBreaks_ ? (MaskOf(low, high, kCr) | MaskOf(low, high, kLf)) & sinceMeasured : 0;
             const std::uint32_t nonAscii = NonAsciiMaskOf(low, high);
             if (breaks != 0) {
-                return (width + WindowWidth(window, nonAscii, std::bit_width(breaks))) % stop_;
+                return stop_.Fold(width + WindowWidth(window, nonAscii, std::bit_width(breaks)));
             }
             if (measuredInWindow) {
                 const auto runStart = static_cast<unsigned>(measured_ - window);
-                return (column_ + width + WindowWidth(window, nonAscii, runStart)) % stop_;
+                return stop_.Fold(column_ + width + WindowWidth(window, nonAscii, runStart));
             }
             width += WindowWidth(window, nonAscii, 0);
         }
 #endif
         const char16_t* lineStart = withBreaks_ ? StartOfLastLine(measured_, last) : measured_;
         const std::size_t column = lineStart == measured_ ? column_ : 0;
-        return (column + RunWidth(lineStart, last) + width) % stop_;
+        return stop_.Fold(column + RunWidth(lineStart, last) + width);
     }
 
     // The column just before unit is column; later units are measured from here.
@@ -281,32 +275,39 @@ class ColumnTracker {
 template <typename Stop>
 WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop) {
     ColumnTracker columns(text, startColumn, lineBreaks, stop);
-    // Room for a whole block and a tab's spaces beyond the last unit written.
-    const std::size_t slack = kBlockUnits + stop;
+    // Room for a whole block and the plug-in's four spaces beyond the last unit written; a tab at
+    // other stops makes room for its own spaces, which a far stop of a list may make many.
+    constexpr std::size_t slack = kBlockUnits + kTabWidth;
     WideString out(text.size() + text.size() / 8 + slack, u'\0');
     std::size_t written = 0;
-    auto ensureRoom = [&] {
-        if (out.size() - written < slack) {
-            out.resize(out.size() * 2);
+    auto ensureRoom = [&](std::size_t room) {
+        if (out.size() - written < room) {
+            out.resize(std::max(out.size() * 2, written + room));
         }
     };
     auto expandTab = [&](const char16_t* tab) {
+        const std::size_t before = columns.ColumnBefore(tab);
         if constexpr (std::is_same_v<Stop, FourColumns>) {
             static constexpr char16_t kFourSpaces[kTabWidth] = {kSpace, kSpace, kSpace, kSpace};
             std::memcpy(out.data() + written, kFourSpaces, sizeof kFourSpaces);
-            written += stop - columns.ColumnBefore(tab);
+            written += stop.SpacesFrom(before);
         } else {
-            const std::size_t spaces = stop - columns.ColumnBefore(tab);
-            std::fill_n(out.data() + written, spaces, kSpace);
-            written += spaces;
+            const std::size_t spaces = stop.SpacesFrom(before);
+            ensureRoom(spaces + slack);
+            if (stop.KeepsTab(before)) {
+                out[written++] = kTab;
+            } else {
+                std::fill_n(out.data() + written, spaces, kSpace);
+                written += spaces;
+            }
         }
-        columns.RestartAt(tab + 1, 0);
+        columns.RestartAt(tab + 1, stop.AfterTab(before));
     };
 
     const char16_t* scan = text.data();
     const char16_t* const end = text.data() + text.size();
     while (static_cast<std::size_t>(end - scan) >= kBlockUnits) {
-        ensureRoom();
+        ensureRoom(slack);
         std::memcpy(out.data() + written, scan, kBlockUnits * sizeof(char16_t));
         const std::uint32_t tabs = FullBlockMask(scan, kTab);
         if (tabs == 0) {
@@ -320,7 +321,7 @@ WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineB
         scan += at + 1;
     }
     for (; scan != end; ++scan) {
-        ensureRoom();
+        ensureRoom(slack);
         if (*scan == kTab) {
             expandTab(scan);
         } else {
@@ -345,17 +346,19 @@ WideString Compress(WideStringView text, std::size_t startColumn, LineBreaks lin
         // right after another is one column further without a measure.
         const std::size_t before =
             space == afterLastSpace ? columnAfterLastSpace : columns.ColumnBefore(space);
-        const std::size_t column = (before + 1) % stop;
+        const std::size_t column = stop.Fold(before + 1);
         columns.RestartAt(space + 1, column);
         afterLastSpace = space + 1;
         columnAfterLastSpace = column;
-        if (column != 0) {
+        if (!stop.IsStop(column)) {
             return;
         }
-        // The spaces just before this one, at most the tab width less one, go into the tab with
-        // it. They are still uncopied: out always ends in a tab or is empty.
+        // The spaces just before this one since the stop before, at most the gap between the two
+        // less one, go into the tab with it. They are still uncopied: out always ends in a tab or
+        // is empty.
+        const std::size_t joining = stop.GapBefore(column) - 1;
         const char16_t* runStart = space;
-        while (runStart != copied && static_cast<std::size_t>(space - runStart) < stop - 1 &&
+        while (runStart != copied && static_cast<std::size_t>(space - runStart) < joining &&
                runStart[-1] == kSpace) {
             --runStart;
         }
@@ -365,6 +368,23 @@ WideString Compress(WideStringView text, std::size_t startColumn, LineBreaks lin
     });
     AppendRange(out, copied, text.data() + text.size());
     return out;
+}
+
+// transform(first line's column, stops) with the stop type that fits: the plug-in's constant 4,
+// another width, or a list.
+template <typename Transform>
+WideString AtStops(const TabStops& stops, TabsPastLastStop pastLastStop, std::int32_t startColumn,
+                   Transform transform) {
+    const std::int32_t width = stops.EveryWidth();
+    if (width == kTabWidth) {
+        return transform(FirstLineColumn(startColumn, FourColumns{}), FourColumns{});
+    }
+    if (width > 0) {
+        const TabColumns stop{static_cast<std::size_t>(width)};
+        return transform(FirstLineColumn(startColumn, stop), stop);
+    }
+    const ListColumns stop{stops, pastLastStop == TabsPastLastStop::Stay};
+    return transform(FirstLineColumn(startColumn, stop), stop);
 }
 
 }  // namespace
@@ -388,12 +408,11 @@ WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn) 
     return Expand(text, FirstLineColumn(startColumn, FourColumns{}), LineBreaks::StartNewLine, FourColumns{});
 }
 
-WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn, std::int32_t tabWidth) {
-    if (tabWidth == kTabWidth || tabWidth < 1) {
-        return ExpandTabsAfterPrefix(text, startColumn);
-    }
-    const TabColumns stop{static_cast<std::size_t>(tabWidth)};
-    return Expand(text, FirstLineColumn(startColumn, stop), LineBreaks::StartNewLine, stop);
+WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn, const TabStops& stops,
+                                 TabsPastLastStop pastLastStop) {
+    return AtStops(stops, pastLastStop, startColumn, [text](std::size_t column, auto stop) {
+        return Expand(text, column, LineBreaks::StartNewLine, stop);
+    });
 }
 
 WideString CompressSpacesInLine(WideStringView text) {
@@ -409,12 +428,10 @@ WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColu
                     FourColumns{});
 }
 
-WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn, std::int32_t tabWidth) {
-    if (tabWidth == kTabWidth || tabWidth < 1) {
-        return CompressSpacesAfterPrefix(text, startColumn);
-    }
-    const TabColumns stop{static_cast<std::size_t>(tabWidth)};
-    return Compress(text, FirstLineColumn(startColumn, stop), LineBreaks::StartNewLine, stop);
+WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn, const TabStops& stops) {
+    return AtStops(stops, TabsPastLastStop::BecomeSpace, startColumn, [text](std::size_t column, auto stop) {
+        return Compress(text, column, LineBreaks::StartNewLine, stop);
+    });
 }
 
 // A run of spaces never crosses a line break, so the text needs no splitting into lines. The units

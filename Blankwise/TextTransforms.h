@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "Blankwise/TabStops.h"
 #include "MyLibrary/StringUnit/StringUnit.h"
 
 namespace Blankwise {
@@ -24,16 +25,21 @@ WideString ExpandTabsInLine(WideStringView text);
 WideString ExpandTabs(WideStringView text);
 // ExpandTabs as if the text's first line began at display column startColumn.
 WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn);
-// The same with stops every tabWidth columns (1 or more; the plug-in's pipelines take 4).
-WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn, std::int32_t tabWidth);
+// The same with other stops (the plug-in's pipelines take every 4 columns): each tab becomes the
+// spaces to the next stop, and one past the last stop of a list becomes a space, as GNU expand
+// writes it, or stays, as GNU unexpand leaves it.
+enum class TabsPastLastStop : std::uint8_t { BecomeSpace, Stay };
+WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn, const TabStops& stops,
+                                 TabsPastLastStop pastLastStop = TabsPastLastStop::BecomeSpace);
 
 // The input as one line: each space that ends on a stop, with the up to 3 spaces before it,
 // becomes one tab. Tabs already there count one column.
 WideString CompressSpacesInLine(WideStringView text);
 WideString CompressSpaces(WideStringView text);
 WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn);
-// The same with stops every tabWidth columns (1 or more): up to tabWidth spaces make one tab.
-WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn, std::int32_t tabWidth);
+// The same with other stops: each space that ends on a stop, with the spaces before it since the
+// stop before, becomes one tab; past the last stop of a list spaces stay.
+WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn, const TabStops& stops);
 
 // Each maximal run of U+0020 becomes one tab; every other unit stays.
 WideString CollapseSpaceRuns(WideStringView text);

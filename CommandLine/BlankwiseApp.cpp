@@ -165,6 +165,7 @@ class Run {
 
   private:
     void ConvertOne(const std::string& file, const std::string& name) {
+        const std::size_t input = inputsStarted_++;  // before anything can fail: --label counts inputs
         std::unique_ptr<ByteSource> opened;
         std::unique_ptr<InPlaceFile> rewritten;
         ByteSource* source = &streams_.input;
@@ -181,7 +182,7 @@ class Run {
             throw IoError("input file is output file");  // it would grow for as long as it was read
         }
         StreamSettings settings{options_.conversionId, options_.startColumn, options_.encoding};
-        settings.tabWidth = options_.tabWidth;
+        settings.tabStops = options_.tabStops;
         settings.initialOnly = options_.initialOnly;
         if (options_.threads > 0) {
             settings.helperThreads = static_cast<std::size_t>(options_.threads - 1);
@@ -203,7 +204,7 @@ class Run {
             case OutputMode::Diff: {
                 std::string recorded;
                 RecordingSource recording(*source, recorded);
-                UnifiedDiffSink diff(file, recorded);
+                UnifiedDiffSink diff(input < options_.labels.size() ? options_.labels[input] : file, recorded);
                 outcome = ConvertStream(recording, &diff, settings);
                 if (!outcome.invalid) {
                     StandardOutputSink output(streams_.output);
@@ -247,6 +248,7 @@ class Run {
     StandardStreams& streams_;
     bool failed_ = false;
     bool anyWouldChange_ = false;
+    std::size_t inputsStarted_ = 0;
 };
 
 }  // namespace

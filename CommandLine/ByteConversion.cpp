@@ -18,6 +18,7 @@ constexpr int kSpacesToTabs = 5;
 constexpr int kTabsToSpaces = 6;
 constexpr std::uint8_t kTabByte = 0x09;
 constexpr std::uint8_t kSpaceByte = 0x20;
+constexpr std::int32_t kWidestByteTab = 1000;
 
 bool IsBreakByte(std::uint8_t byte) {
     return byte == 0x0A || byte == 0x0D;
@@ -155,7 +156,10 @@ std::optional<ByteConversion> ByteConversion::For(int conversionId, MyLibrary::E
     const bool measurable = utf8
                                 ? Utf8Widths::Available(platform)
                                 : encoding == MyLibrary::Encoding::Cp932 && platform.WidthIsMultiByteLength();
-    if ((conversionId != kSpacesToTabs && conversionId != kTabsToSpaces) || tabWidth < 1 || !measurable) {
+    // The loops make room for a tab's spaces for every byte of a block: wider stops go through
+    // the pipeline, as do lists of stops (no width).
+    if ((conversionId != kSpacesToTabs && conversionId != kTabsToSpaces) || tabWidth < 1 ||
+        tabWidth > kWidestByteTab || !measurable) {
         return std::nullopt;
     }
     return ByteConversion(conversionId == kSpacesToTabs, encoding, static_cast<std::size_t>(tabWidth),

@@ -24,9 +24,10 @@ namespace BlankwiseCli {
 // (MyLibrary::ActiveKernelVariant).
 class ByteConversion {
   public:
-    // The byte form of the conversion, or nothing where it does not apply: another conversion or
-    // encoding, or widths that are not the code page 932 lengths of the current text platform (in
-    // UTF-8 also a platform without a fixed length for each unit).
+    // The byte form of the conversion with stops every tabWidth columns, or nothing where it does
+    // not apply: another conversion or encoding, no width or a very wide one, or widths that are not the code
+    // page 932 lengths of the current text platform (in UTF-8 also a platform without a fixed length for each
+    // unit).
     static std::optional<ByteConversion> For(int conversionId, MyLibrary::Encoding encoding,
                                              std::int32_t tabWidth, bool initialOnly);
 

@@ -7,11 +7,11 @@
 #include <variant>
 #include <vector>
 
+#include "Blankwise/TabStops.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 
 namespace BlankwiseCli {
 
-inline constexpr std::int32_t kMaxTabWidth = 1000;
 inline constexpr std::int32_t kMaxThreads = 4;
 
 enum class Action : std::uint8_t { Convert, Help, Version, List };
@@ -24,14 +24,15 @@ struct Options {
     int conversionId = 0;
     std::int32_t startColumn = 0;
     MyLibrary::Encoding encoding = MyLibrary::Encoding::Utf8;
-    std::int32_t tabWidth = 4;      // --tabs, 1 to kMaxTabWidth
-    bool initialOnly = false;       // --initial
-    Widths widths = Widths::Cp932;  // --widths
-    unsigned ambiguousColumns = 1;  // --ambiguous-width, with Widths::Unicode
-    std::int32_t threads = 0;       // --threads, 1 to kMaxThreads; 0: one a processor
-    bool diffChecks = false;        // --diff with --check: exit 1 when something would change
+    Blankwise::TabStops tabStops = Blankwise::TabStops::Every(4);  // --tabs
+    bool initialOnly = false;                                      // --initial
+    Widths widths = Widths::Cp932;                                 // --widths
+    unsigned ambiguousColumns = 1;                                 // --ambiguous-width, with Widths::Unicode
+    std::int32_t threads = 0;  // --threads, 1 to kMaxThreads; 0: one a processor
+    bool diffChecks = false;   // --diff with --check: exit 1 when something would change
     OutputMode mode = OutputMode::StandardOutput;
-    std::vector<std::string> files;  // "-" is standard input; none means standard input
+    std::vector<std::string> files;   // "-" is standard input; none means standard input
+    std::vector<std::string> labels;  // --label, with --diff: the names of the first inputs
 };
 
 // A command line that cannot run: the one-line reason.
@@ -39,8 +40,10 @@ struct UsageError {
     std::string message;
 };
 
-// The arguments after the program's name. Options and files may come in any order; "--" ends the
-// options. --help, --version and --list win over everything else that is valid.
+// The arguments after the program's name, read with getopt_long: options and files in any order,
+// "--" ending the options, short options clustered, long ones abbreviated as far as they stay
+// unambiguous. --help, --version and --list win over everything else that is valid. Not
+// reentrant: getopt keeps its state in globals.
 std::variant<Options, UsageError> ParseOptions(std::span<const std::string> args);
 
 // The synopsis and the option list, printed after a usage error and at the top of --help.

@@ -5,7 +5,7 @@
 namespace BlankwiseCli {
 
 std::u16string ConvertInitialBlanks(int conversionId, std::u16string_view text, std::int32_t startColumn,
-                                    bool firstLineMidLine, std::int32_t tabWidth) {
+                                    bool firstLineMidLine, const Blankwise::TabStops& stops) {
     const auto isBlank = [](char16_t unit) { return unit == u' ' || unit == u'\t' || unit == u'\u3000'; };
     std::u16string out;
     out.reserve(text.size());
@@ -22,7 +22,7 @@ std::u16string ConvertInitialBlanks(int conversionId, std::u16string_view text, 
         }
         if (blanksEnd > pos) {
             out += Blankwise::ConvertSelection(conversionId, text.substr(pos, blanksEnd - pos),
-                                               first ? startColumn : 0, tabWidth);
+                                               first ? startColumn : 0, stops);
         }
         out.append(text.substr(blanksEnd, lineEnd - blanksEnd));
         first = false;

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "Blankwise/TabStops.h"
+
 namespace BlankwiseCli {
 
 // --initial: the conversion run over the blanks (U+0020, U+3000, tab) that start each line of
@@ -11,6 +13,6 @@ namespace BlankwiseCli {
 // or, when firstLineMidLine says it is the rest of a line whose start came before, has no leading
 // blanks of its own and stays as it is.
 std::u16string ConvertInitialBlanks(int conversionId, std::u16string_view text, std::int32_t startColumn,
-                                    bool firstLineMidLine, std::int32_t tabWidth);
+                                    bool firstLineMidLine, const Blankwise::TabStops& stops);
 
 }  // namespace BlankwiseCli

@@ -28,7 +28,7 @@ void Append(Bytes& out, std::string_view bytes) {
 PieceConverter::PieceConverter(int conversionId, MyLibrary::Encoding encoding, bool writes,
                                const StreamSettings& settings)
     : conversionId_(conversionId),
-      tabWidth_(settings.tabWidth),
+      tabStops_(settings.tabStops),
       initialOnly_(settings.initialOnly),
       layout_(encoding),
       triggers_(layout_, {TriggersOf(conversionId).units[0], TriggersOf(conversionId).units[1],
@@ -36,8 +36,9 @@ PieceConverter::PieceConverter(int conversionId, MyLibrary::Encoding encoding, b
       breaks_(layout_, {kCr, kLf}),
       writes_(writes) {
     if (settings.bytePaths) {
+        // A list of stops goes through the pipeline.
         byteConversion_ =
-            ByteConversion::For(conversionId, encoding, settings.tabWidth, settings.initialOnly);
+            ByteConversion::For(conversionId, encoding, settings.tabStops.EveryWidth(), settings.initialOnly);
     }
 }
 
@@ -137,8 +138,8 @@ bool PieceConverter::ConvertRun(Piece& piece, std::size_t from, std::size_t to) 
     }
     const std::int32_t column = from == 0 ? piece.column : 0;
     converted_ = initialOnly_ ? ConvertInitialBlanks(conversionId_, units_, column,
-                                                     from == 0 && piece.startsMidLine, tabWidth_)
-                              : Blankwise::ConvertSelection(conversionId_, units_, column, tabWidth_);
+                                                     from == 0 && piece.startsMidLine, tabStops_)
+                              : Blankwise::ConvertSelection(conversionId_, units_, column, tabStops_);
     if (converted_ == units_) {
         if (writes_) {
             Append(piece.output, bytes);

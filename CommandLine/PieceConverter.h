@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "Blankwise/TabStops.h"
 #include "CommandLine/ByteConversion.h"
 #include "CommandLine/BytePatterns.h"
 #include "CommandLine/Piece.h"
@@ -36,7 +37,7 @@ class PieceConverter {
     void EncodeChangedLines(std::string_view bytes, std::string& out);
 
     int conversionId_;
-    std::int32_t tabWidth_;
+    Blankwise::TabStops tabStops_;
     bool initialOnly_;
     UnitLayout layout_;
     BytePatterns triggers_;

@@ -141,10 +141,12 @@ std::size_t PieceReader::ParseForCut(std::string_view bytes) {
     return cut;
 }
 
-// The display column after a piece that starts at column start: from its last tab or break
-// on, which start the count afresh.
+// The display column after a piece that starts at column start: from its last break on, which
+// starts the count afresh, and for stops every width columns from its last tab on, which ends at
+// column 0 of those folded columns.
 std::int32_t PieceReader::ColumnAtEnd(std::string_view bytes, std::int32_t start) const {
     const std::size_t unit = layout_.unitBytes;
+    const std::int32_t width = settings_.tabStops.EveryWidth();
     std::size_t p = bytes.size() - bytes.size() % unit;
     while (p > 0) {
         const char16_t last = layout_.UnitAt(bytes, p - unit);
@@ -155,22 +157,22 @@ std::int32_t PieceReader::ColumnAtEnd(std::string_view bytes, std::int32_t start
             start = 0;
             break;
         }
-        if (last == kTab) {
+        if (last == kTab && width > 0) {
             start = 0;
             break;
         }
         p -= unit;
     }
-    if (layout_.encoding == MyLibrary::Encoding::Cp932 &&
+    if (width > 0 && layout_.encoding == MyLibrary::Encoding::Cp932 &&
         MyLibrary::CurrentTextPlatform().WidthIsMultiByteLength()) {
         // Each character of code page 932 is as wide as its code is long.
-        const auto tabWidth = static_cast<std::size_t>(settings_.tabWidth);
+        const auto tabWidth = static_cast<std::size_t>(width);
         return static_cast<std::int32_t>(
             (static_cast<std::size_t>(start) % tabWidth + (bytes.size() - p) % tabWidth) % tabWidth);
     }
     std::u16string tail;
     MyLibrary::Decode(layout_.encoding, bytes.substr(p), true, tail);
-    return ColumnAfter(tail, start, settings_.tabWidth);
+    return ColumnAfter(tail, start, settings_.tabStops);
 }
 
 }  // namespace BlankwiseCli

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "Blankwise/ConversionPipelines.h"
+#include "Blankwise/TabStops.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 
 namespace BlankwiseCli {
@@ -38,10 +39,12 @@ struct TriggerUnits {
 };
 TriggerUnits TriggersOf(int conversionId);
 
-// The display column (modulo the tab width) after text when it starts at column startColumn and
-// holds no line break: tabs advance to the next stop, other characters by their width on the
-// current text platform (code page 932 unless --widths says otherwise).
-std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn, std::int32_t tabWidth = 4);
+// The display column (folded by the stops: modulo the tab width for stops every width columns)
+// after text when it starts at column startColumn and holds no line break: tabs advance to the
+// next stop, other characters by their width on the current text platform (code page 932 unless
+// --widths says otherwise).
+std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn,
+                         const Blankwise::TabStops& stops = Blankwise::TabStops::Every(Blankwise::kTabWidth));
 
 // How many threads besides the calling one convert pieces of a stream unless told otherwise: one
 // for each further processor, up to three.
@@ -56,8 +59,8 @@ struct StreamSettings {
     // enough that the pieces in flight and their output stay in each processor's nearer caches.
     std::size_t chunkUnits = std::size_t{1} << 16;
     std::size_t helperThreads = DefaultHelperThreads();
-    std::int32_t tabWidth = 4;  // columns from one tab stop to the next, 1 or more
-    bool initialOnly = false;   // convert only the blanks that start each line (--initial)
+    Blankwise::TabStops tabStops = Blankwise::TabStops::Every(Blankwise::kTabWidth);
+    bool initialOnly = false;  // convert only the blanks that start each line (--initial)
     // Convert on the bytes where the conversion, the encoding and the widths allow it
     // (ByteConversion); false sends every changed line through the shared pipeline.
     bool bytePaths = true;

@@ -85,6 +85,19 @@ TEST_F(Files, CheckListsTheInputsThatWouldChangeAndWritesNothingElse) {
     EXPECT_EQ(ReadFile(changes), "a\n\tb\n");
 }
 
+// The k-th --label names the k-th input, whether or not an input before it could be read.
+TEST_F(Files, DiffLabelsNameTheInputsInOrder) {
+    const std::string missing = Utf8Path(folder_.Path() / "missing.txt");
+    const std::string b = File("b.txt", "\tb\n");
+    const RunResult result =
+        RunTool({"-c6", "--diff", "--label", "x", missing, "--label", "src/in.txt", "-", b}, "\tin\n");
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_EQ(result.output.find("--- a/src/in.txt\n+++ b/src/in.txt\n@@ "), 0u) << result.output;
+    // The third input, without a label of its own, keeps its name.
+    EXPECT_NE(result.output.find("b.txt\n@@ "), std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find("a/x\n"), std::string::npos) << result.output;
+}
+
 TEST_F(Files, InPlaceKeepsEncodingByteOrderMarkAndLineBreaks) {
     const struct {
         const char* name;

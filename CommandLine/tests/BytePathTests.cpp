@@ -99,7 +99,7 @@ TEST(BytePath, AgreesWithThePipelineOnRandomText) {
         StreamSettings settings;
         settings.encoding = cp932 ? MyLibrary::Encoding::Cp932 : MyLibrary::Encoding::Utf8;
         settings.conversionId = round % 4 < 2 ? 5 : 6;
-        settings.tabWidth = static_cast<std::int32_t>(1 + random() % 9);
+        settings.tabStops = Blankwise::TabStops::Every(static_cast<std::int32_t>(1 + random() % 9));
         settings.startColumn = static_cast<std::int32_t>(random() % 3 == 0 ? random() % 20 : 0);
         settings.initialOnly = random() % 3 == 0;
         settings.chunkUnits = 16 + random() % 300;
@@ -114,7 +114,7 @@ TEST(BytePath, AgreesWithThePipelineOnRandomText) {
         }
         SCOPED_TRACE(testing::Message()
                      << "round " << round << " unicode widths " << unicodeAmbiguous << " id "
-                     << settings.conversionId << " -t " << settings.tabWidth << " start "
+                     << settings.conversionId << " -t " << settings.tabStops.EveryWidth() << " start "
                      << settings.startColumn << (settings.initialOnly ? " --initial" : "") << " text "
                      << testing::PrintToString(text));
         for (const MyLibrary::KernelVariant variant : variants) {

@@ -100,6 +100,9 @@ TEST(ParseOptions, GetoptSpellingsMeanTheSameAsTheSpelledOutOnes) {
              {"-c", "6", "-i", "-e", "SHIFT-JIS", "f"},
              {"-c", "6", "-i", "-e", "Windows-31J", "f"},
              {"-c", "6", "-i", "--encoding=ms932", "f"},
+             {"--in-p", "--conv=6", "--enc", "CP932", "f"},
+             {"-ic", "Tabs-To-Spaces", "-eCp932", "--", "f"},
+             {"f", "--conv", "6", "-ie", "sjis"},
          }) {
         const auto parsed = Parse(args);
         ASSERT_TRUE(std::holds_alternative<Options>(parsed))
@@ -110,10 +113,46 @@ TEST(ParseOptions, GetoptSpellingsMeanTheSameAsTheSpelledOutOnes) {
         EXPECT_EQ(options.mode, expected.mode) << args[0];
         EXPECT_EQ(options.files, expected.files) << args[0];
     }
+    const auto unicode = Parse({"-c6", "--wid=Unicode", "--amb", "2", "--diff", "--lab", "x.txt", "-"});
+    ASSERT_TRUE(std::holds_alternative<Options>(unicode)) << std::get<UsageError>(unicode).message;
+    EXPECT_EQ(std::get<Options>(unicode).widths, Widths::Unicode);
+    EXPECT_EQ(std::get<Options>(unicode).ambiguousColumns, 2u);
+    EXPECT_EQ(std::get<Options>(unicode).labels, std::vector<std::string>{"x.txt"});
     for (const char* name : {"utf8", "UTF8", "utf-8", "Utf-8"}) {
         const auto parsed = Parse({"-c", "6", "-e", name});
         ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << name;
         EXPECT_EQ(std::get<Options>(parsed).encoding, Encoding::Utf8) << name;
+    }
+}
+
+// Tab stop lists as GNU expand reads them: commas or blanks between the entries, several -t adding
+// up, a single stop (or a repeat alone) meaning a stop every so many columns.
+TEST(ParseOptions, TabStopListsAddUpAsGnuExpandReadsThem) {
+    using Blankwise::TabStops;
+    using Beyond = TabStops::Beyond;
+    const struct {
+        std::vector<std::string> args;
+        TabStops stops;
+    } rows[] = {
+        {{}, TabStops::Every(4)},
+        {{"-t", ""}, TabStops::Every(4)},
+        {{"-t8"}, TabStops::Every(8)},
+        {{"--tabs=/8"}, TabStops::Every(8)},
+        {{"-t", "+8"}, TabStops::Every(8)},
+        {{"-t", "100000000"}, TabStops::Every(100000000)},
+        {{"-t", "4,8,12"}, TabStops::List({4, 8, 12}, Beyond::NoStops, 0)},
+        {{"-t", "4 8", "--tabs", "12"}, TabStops::List({4, 8, 12}, Beyond::NoStops, 0)},
+        {{"-t", ",3,,\t5,"}, TabStops::List({3, 5}, Beyond::NoStops, 0)},
+        {{"-t", "3,/4"}, TabStops::List({3}, Beyond::Multiples, 4)},
+        {{"--tab=3,+004"}, TabStops::List({3}, Beyond::FromLastStop, 4)},
+        {{"-t", "/3", "-t", "5"}, TabStops::List({5}, Beyond::Multiples, 3)},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> args = {"-c6"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const auto parsed = Parse(args);
+        ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << std::get<UsageError>(parsed).message;
+        EXPECT_TRUE(std::get<Options>(parsed).tabStops == row.stops) << testing::PrintToString(row.args);
     }
 }
 
@@ -122,18 +161,25 @@ TEST(ParseOptions, RejectedCommandLinesSayWhy) {
         std::vector<std::string> args;
         std::string message;
     } rows[] = {
-        {{"--bogus"}, "unknown option '--bogus'"},
-        {{"--bogus=1", "-c", "6"}, "unknown option '--bogus'"},
-        {{"--list", "--bogus"}, "unknown option '--bogus'"},
-        {{"-x", "-c", "6"}, "unknown option '-x'"},
+        {{"--bogus"}, "unrecognized option '--bogus'"},
+        {{"--bogus=1", "-c", "6"}, "unrecognized option '--bogus=1'"},
+        {{"--list", "--bogus"}, "unrecognized option '--bogus'"},
+        {{"-x", "-c", "6"}, "invalid option -- 'x'"},
         {{"-ci", "6"}, "unknown conversion 'i' (see --list)"},
-        {{"-ix", "-c", "6"}, "unknown option '-x' in '-ix'"},
-        {{"-i", "a", "-c"}, "option '-c' needs a value"},
+        {{"-ix", "-c", "6"}, "invalid option -- 'x'"},
+        {{"--check", "-xi", "-c6"}, "invalid option -- 'x'"},
+        {{"-i", "a", "-c"}, "option requires an argument -- 'c'"},
+        {{"-c6", "--tabs"}, "option '--tabs' requires an argument"},
+        {{"-c6", "--ta"}, "option '--tabs' requires an argument"},
+        {{"-c6", "--in"}, "option '--in' is ambiguous; possibilities: '--in-place' '--initial'"},
+        {{"-c6", "--t=4"}, "option '--t=4' is ambiguous; possibilities: '--tabs' '--threads'"},
+        {{"-c6", "--ini=1"}, "option '--initial' doesn't allow an argument"},
+        {{"--", "-c6"}, "no conversion given: --conversion NAME or ID (see --list)"},
         {{"-c", "tabs_to_spaces"}, "unknown conversion 'tabs_to_spaces' (see --list)"},
         {{"-c", "0"}, "unknown conversion '0' (see --list)"},
         {{"-c", "16"}, "unknown conversion '16' (see --list)"},
-        {{"-c"}, "option '-c' needs a value"},
-        {{"--check=yes", "-c", "6"}, "option '--check' takes no value"},
+        {{"-c"}, "option requires an argument -- 'c'"},
+        {{"--check=yes", "-c", "6"}, "option '--check' doesn't allow an argument"},
         {{"a.txt"}, "no conversion given: --conversion NAME or ID (see --list)"},
         {{"-c", "6", "--start-column", "-1"},
          "--start-column needs a whole number from 0 to 2147483647, not '-1'"},
@@ -143,16 +189,31 @@ TEST(ParseOptions, RejectedCommandLinesSayWhy) {
          "--start-column needs a whole number from 0 to 2147483647, not '3x'"},
         {{"-c", "6", "-e", "latin1"},
          "unknown encoding 'latin1' (utf-8, utf-16le, utf-16be or cp932; see --help for other names)"},
-        {{"-c", "6", "-t", "0"}, "--tabs needs a whole number from 1 to 1000, not '0'"},
-        {{"-c", "6", "--tabs=1001"}, "--tabs needs a whole number from 1 to 1000, not '1001'"},
-        {{"-c6", "-tx"}, "--tabs needs a whole number from 1 to 1000, not 'x'"},
+        {{"-c", "6", "-t", "0"}, "tab size cannot be 0"},
+        {{"-c", "6", "--tabs=100000001"}, "tab stop is too large '100000001'"},
+        {{"-c6", "-t", "4,99999999999999999999999"}, "tab stop is too large '99999999999999999999999'"},
+        {{"-c6", "-tx"}, "tab size contains invalid character(s): 'x'"},
+        {{"-c6", "-t", "4,-8"}, "tab size contains invalid character(s): '-8'"},
+        {{"-c6", "-t", "2,0,4"}, "tab size cannot be 0"},
+        {{"-c6", "-t", "4,/0"}, "tab size cannot be 0"},
+        {{"-c6", "-t", "4,4"}, "tab sizes must be ascending"},
+        {{"-c6", "-t", "4,8", "-t", "6"}, "tab sizes must be ascending"},
+        {{"-c6", "-t", "/3,6"}, "'/' specifier only allowed with the last value"},
+        {{"-c6", "-t", "+3 6"}, "'+' specifier only allowed with the last value"},
+        {{"-c6", "-t", "/3", "-t", "/4"}, "'/' specifier only allowed with the last value"},
+        {{"-c6", "-t", "2,/3", "-t", "+4"}, "'/' specifier is mutually exclusive with '+'"},
+        {{"-c6", "-t", "3/4"}, "'/' specifier not at start of number: '/4'"},
         {{"-c6", "--threads", "5"}, "--threads needs a whole number from 1 to 4, not '5'"},
-        {{"-c", "6", "--initial=1"}, "option '--initial' takes no value"},
+        {{"-c", "6", "--initial=1"}, "option '--initial' doesn't allow an argument"},
         {{"-c", "6", "--widths", "utf8"}, "--widths needs cp932 or unicode, not 'utf8'"},
         {{"-c", "6", "--widths=unicode", "--ambiguous-width=3"}, "--ambiguous-width needs 1 or 2, not '3'"},
         {{"-c", "6", "--ambiguous-width", "2"},
          "--ambiguous-width needs --widths unicode: code page 932 fixes those widths"},
         {{"-c", "6", "-i", "--check", "a"}, "--in-place and --check exclude each other"},
+        {{"-c6", "--label", "a", "f"},
+         "--label names an input in the header of --diff, and there is no --diff"},
+        {{"-c6", "--diff", "--label", "a", "--label", "b", "f"},
+         "too many --label options: one for each input"},
         {{"-c", "6", "-i"}, "--in-place needs files to rewrite"},
         {{"-c", "6", "-i", "a", "-"}, "--in-place cannot rewrite standard input"},
     };

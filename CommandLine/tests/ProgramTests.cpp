@@ -93,7 +93,8 @@ TEST_F(ProgramRun, ExitStatusTellsSuccessChangeAndError) {
     EXPECT_EQ(invalid.errors, "blankwise: standard input: bytes not valid in utf-16le at byte offset 2\n");
     const Ran unknown = RunProgram("--frobnicate", "");
     EXPECT_EQ(unknown.status, 2);
-    EXPECT_EQ(unknown.errors.find("blankwise: unknown option '--frobnicate'\nUsage: "), 0u) << unknown.errors;
+    EXPECT_EQ(unknown.errors.find("blankwise: unrecognized option '--frobnicate'\nUsage: "), 0u)
+        << unknown.errors;
 }
 
 #if !defined(_WIN32)

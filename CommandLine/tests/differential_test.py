@@ -261,7 +261,7 @@ def check_diff(blankwise, rng):
                     converted.write_bytes(expected)
                     reference = subprocess.run(["diff", "-u", "-a", "--label", "a/file.txt", "--label", "b/file.txt",
                                                 "file.txt", "converted.txt"], cwd=folder, capture_output=True,
-                                               check=False).stdout
+                                               env=C_LOCALE, check=False).stdout
                     result = subprocess.run(args + ["--diff", "file.txt"], cwd=folder, capture_output=True, check=False)
                     checked = subprocess.run(args + ["--diff", "--check", "file.txt"], cwd=folder, capture_output=True,
                                              check=False)

@@ -1,12 +1,16 @@
 #pragma once
 
-// What the text codec's tests share: units shown as hex, and the code page 932 tables the codec is
-// built from, as rows.
+// What the text codec's tests share: units shown as hex, the code page 932 tables the codec is
+// built from, as rows, and decoding in pieces.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <string_view>
+
+#include "MyLibrary/Encoding/TextCodec.h"
 
 namespace MyLibrary::Testing {
 
@@ -36,5 +40,22 @@ struct Cp932Decoding {
 inline constexpr Cp932Decoding kCp932Decodings[] = {
 #include "MyLibrary/Encoding/Cp932DecodeTable.inc"
 };
+
+// Decodes bytes in pieces, each call handed what the last left over and up to `most` more bytes,
+// the last one atEnd. decode(bytes, atEnd, out) returns a DecodeResult; so does this, for the whole.
+template <class Decoder>
+DecodeResult DecodeInPieces(std::string_view bytes, Decoder decode, std::mt19937& random, std::size_t most,
+                            std::u16string& out) {
+    std::size_t from = 0;
+    std::size_t end = 0;
+    while (true) {
+        end = std::min(bytes.size(), end + std::uniform_int_distribution<std::size_t>(1, most)(random));
+        const DecodeResult result = decode(bytes.substr(from, end - from), end == bytes.size(), out);
+        from += result.consumed;
+        if (result.invalid || end == bytes.size()) {
+            return {from, result.invalid};
+        }
+    }
+}
 
 }  // namespace MyLibrary::Testing

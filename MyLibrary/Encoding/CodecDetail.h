@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "MyLibrary/Encoding/Iso2022Jp.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
@@ -125,6 +126,23 @@ constexpr RowCell RowCellOfShiftJis(std::uint16_t code) {
 // Row-cells numbered from 0, row by row.
 constexpr std::size_t CellIndex(RowCell at) {
     return static_cast<std::size_t>((at.row - 1) * kCellsPerRow + at.cell - 1);
+}
+
+// ISO-2022-JP (Iso2022JpDecoder.cpp, Iso2022JpEncoder.cpp): the kinds of set, each the characters
+// one escape sequence or another of its kind gives.
+enum class Iso2022JpKind : std::uint8_t { OneByte, Katakana, TwoByte };
+constexpr Iso2022JpKind KindOf(Iso2022JpSet set) {
+    switch (set) {
+        case Iso2022JpSet::Ascii:
+        case Iso2022JpSet::JisRoman:
+            return Iso2022JpKind::OneByte;
+        case Iso2022JpSet::Katakana:
+            return Iso2022JpKind::Katakana;
+        case Iso2022JpSet::Jis1978:
+        case Iso2022JpSet::Jis1983:
+            return Iso2022JpKind::TwoByte;
+    }
+    return Iso2022JpKind::OneByte;
 }
 
 // Rows 1-94 as code page 932 reads their Shift-JIS pairs, NEC's row 13 and its selection of IBM's

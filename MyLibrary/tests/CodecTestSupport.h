@@ -1,7 +1,8 @@
 #pragma once
 
 // What the text codec's tests share: units shown as hex, the code page 932 tables the codec is
-// built from, as rows, decoding in pieces, and ISO-2022-JP written back line by line.
+// built from, as rows, rows of where decoders stop, decoding in pieces, and ISO-2022-JP written
+// back line by line.
 
 #include <algorithm>
 #include <cstdint>
@@ -41,6 +42,17 @@ struct Cp932Decoding {
 // Windows' table, from Python's cp932 codec.
 inline constexpr Cp932Decoding kCp932Decodings[] = {
 #include "MyLibrary/Encoding/Cp932DecodeTable.inc"
+};
+
+// A row of the tables of where a decoder stops.
+struct StopRow {
+    const char* name;
+    std::string_view bytes;
+    bool atEnd;
+    std::u16string_view units;  // decoded before the stop
+    std::size_t consumed;
+    bool invalid;
+    bool recoded;
 };
 
 // Decodes bytes in pieces, each call handed what the last left over and up to `most` more bytes,

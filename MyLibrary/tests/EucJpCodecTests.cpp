@@ -116,43 +116,41 @@ TEST(EucJp, EveryCodeComesBackUnlessRecoded) {
 }
 
 TEST(EucJp, StopsAtTheFirstInvalidOrIncompleteCode) {
-    const struct {
-        const char* name;
-        std::string_view bytes;
-        bool atEnd;
-        std::u16string_view units;  // decoded before the stop
-        std::size_t consumed;
-        bool invalid;
-    } rows[] = {
-        {"ascii and the full-width space", "a\xA1\xA1", true, u"a\u3000", 3, false},
-        {"wave dash as code page 932 reads it", "\xA1\xC1", true, u"\uFF5E", 2, false},
-        {"half-width katakana", "\x8E\xB1\x8E\xDF", true, u"\uFF71\uFF9F", 4, false},
-        {"NEC row 13", "\xAD\xA1", true, u"\u2460", 2, false},
-        {"JIS X 0212", "\x8F\xB0\xA1", true, u"\u4E02", 3, false},
-        {"IBM extension in the second plane", "\x8F\xF3\xF3", true, u"\u2170", 3, false},
+    const Testing::StopRow rows[] = {
+        {"ascii and the full-width space", "a\xA1\xA1", true, u"a\u3000", 3, false, false},
+        {"wave dash as code page 932 reads it", "\xA1\xC1", true, u"\uFF5E", 2, false, false},
+        {"half-width katakana", "\x8E\xB1\x8E\xDF", true, u"\uFF71\uFF9F", 4, false, false},
+        {"NEC row 13", "\xAD\xA1", true, u"\u2460", 2, false, false},
+        {"JIS X 0212", "\x8F\xB0\xA1", true, u"\u4E02", 3, false, false},
+        {"IBM extension in the second plane", "\x8F\xF3\xF3", true, u"\u2170", 3, false, false},
         {"user-defined rows 85 and 89 and the second plane's last", "\xF5\xA1\xF9\xA1\x8F\xFE\xFE", true,
-         u"\uE000\uE178\uE757", 7, false},
-        {"C1 control", "a\x80", true, u"a", 1, true},
-        {"byte A0 and FF", "\xA0\xA1\xFF", true, u"", 0, true},
-        {"katakana shift before a byte above DF", "\x8E\xE0", true, u"", 0, true},
-        {"second byte outside A1-FE", "a\xB0\x41", true, u"a", 1, true},
-        {"row 9 holds nothing", "\xA9\xA1", true, u"", 0, true},
-        {"second plane's row 1 holds nothing", "\x8F\xA1\xA1", true, u"", 0, true},
-        {"second plane cut short waits", "a\x8F\xB0", false, u"a", 1, false},
-        {"second plane cut short at the end of input", "a\x8F\xB0", true, u"a", 1, true},
-        {"lead at the end waits", "\xB0", false, u"", 0, false},
-        {"cut short by a byte that cannot follow", "a\x8F\x41", false, u"a", 1, true},
+         u"\uE000\uE178\uE757", 7, false, false},
+        {"row 13 copy of a row 2 symbol", "\xAD\xF0", true, u"\u2252", 2, false, true},
+        {"second-plane copy of the full-width tilde", "\x8F\xA2\xB7", true, u"\uFF5E", 3, false, true},
+        {"C1 control", "a\x80", true, u"a", 1, true, false},
+        {"byte A0 and FF", "\xA0\xA1\xFF", true, u"", 0, true, false},
+        {"katakana shift before a byte above DF", "\x8E\xE0", true, u"", 0, true, false},
+        {"second byte outside A1-FE", "a\xB0\x41", true, u"a", 1, true, false},
+        {"row 9 holds nothing", "\xA9\xA1", true, u"", 0, true, false},
+        {"second plane's row 1 holds nothing", "\x8F\xA1\xA1", true, u"", 0, true, false},
+        {"second plane cut short waits", "a\x8F\xB0", false, u"a", 1, false, false},
+        {"second plane cut short at the end of input", "a\x8F\xB0", true, u"a", 1, true, false},
+        {"lead at the end waits", "\xB0", false, u"", 0, false, false},
+        {"cut short by a byte that cannot follow", "a\x8F\x41", false, u"a", 1, true, false},
     };
-    for (const auto& row : rows) {
+    for (const Testing::StopRow& row : rows) {
         std::u16string units = u"kept";
         bool recoded = false;
         const DecodeResult result = Decode(row.bytes, row.atEnd, units, recoded);
         EXPECT_EQ(Hex(units), Hex(u"kept" + std::u16string(row.units))) << row.name;
         EXPECT_EQ(result.consumed, row.consumed) << row.name;
         EXPECT_EQ(result.invalid, row.invalid) << row.name;
-        const DecodeResult checked = ValidateEucJp(row.bytes, row.atEnd, recoded);
+        EXPECT_EQ(recoded, row.recoded) << row.name;
+        bool validated = false;
+        const DecodeResult checked = ValidateEucJp(row.bytes, row.atEnd, validated);
         EXPECT_EQ(checked.consumed, row.consumed) << row.name;
         EXPECT_EQ(checked.invalid, row.invalid) << row.name;
+        EXPECT_EQ(validated, row.recoded) << row.name;
     }
 }
 

@@ -125,15 +125,7 @@ TEST(Iso2022Jp, RandomStreamsComeBackLineByLineUnlessRecoded) {
 }
 
 TEST(Iso2022Jp, StopsAtTheFirstInvalidOrIncompleteSequence) {
-    const struct {
-        const char* name;
-        std::string_view bytes;
-        bool atEnd;
-        std::u16string_view units;  // decoded before the stop
-        std::size_t consumed;
-        bool invalid;
-        bool recoded;
-    } rows[] = {
+    const Testing::StopRow rows[] = {
         {"kanji between ascii", "a\x1B$B\x30\x21\x1B(Bb", true, u"a\u4E9Cb", 10, false, false},
         {"full-width space and wave dash", "\x1B$B\x21\x21\x21\x41", true, u"\u3000\uFF5E", 7, false, false},
         {"katakana", "\x1B(I\x31\x5F", true, u"\uFF71\uFF9F", 5, false, false},
@@ -167,7 +159,7 @@ TEST(Iso2022Jp, StopsAtTheFirstInvalidOrIncompleteSequence) {
         {"row 9 holds nothing", "\x1B$B\x29\x21", true, u"", 3, true, false},
         {"line feed inside a row-cell", "\x1B$B\x30\n", true, u"", 3, true, false},
     };
-    for (const auto& row : rows) {
+    for (const Testing::StopRow& row : rows) {
         std::u16string units = u"kept";
         Iso2022JpState state;
         bool recoded = false;

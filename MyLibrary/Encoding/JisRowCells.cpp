@@ -32,8 +32,9 @@ const Cp932RowCells& Cp932RowCellTable() {
                 }
             }
         }
-        // Windows writes IBM's extensions, and every NEC-selected copy in rows 89-92 decodes to one
-        // of them or to a character with a code of its own.
+        // Windows writes IBM's extensions, beyond row 94: each takes the row-cell of its NEC-selected
+        // copy in rows 89-92 (a copy of a character Windows writes in rows 1-94, such as the NOT
+        // sign, leaves it there).
         for (std::size_t index = CellIndex({89, 1}); index <= CellIndex({92, kCellsPerRow}); ++index) {
             const char16_t unit = cells->unitAt[index];
             if (unit != 0 && cells->cellOf[unit] == 0) {

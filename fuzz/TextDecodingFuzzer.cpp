@@ -1,23 +1,30 @@
-// The text codec's decoders, and the command-line program's stream over them, on arbitrary bytes:
-// what a decoder accepts encodes back to the same bytes, it stops exactly at the first sequence it
-// cannot decode, validating stops at the same place, and a stream with such bytes is reported
-// invalid at their offset with nothing of them, or after them, written.
+// The text codec's decoders, EUC-JP's and ISO-2022-JP's among them, and the command-line
+// program's stream over them, on arbitrary bytes: what a decoder accepts encodes back to the same
+// bytes unless it said recoded, it stops exactly at the first sequence it cannot decode, validating
+// stops at the same place, ISO-2022-JP decodes alike in pieces that carry its shift state, and a
+// stream with invalid bytes is reported invalid at their offset with nothing of them, or after
+// them, written.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "Blankwise/ConversionPipelines.h"
 #include "CommandLine/StreamConversion.h"
+#include "MyLibrary/Encoding/EucJp.h"
+#include "MyLibrary/Encoding/Iso2022Jp.h"
 #include "MyLibrary/Encoding/TextCodec.h"
+#include "MyLibrary/tests/CodecTestSupport.h"
 #include "fuzz/FuzzSupport.h"
 
 namespace {
 
 using Fuzzing::Check;
+using MyLibrary::DecodeResult;
 using MyLibrary::Encoding;
 
 std::string Hex(std::string_view bytes) {
@@ -32,10 +39,45 @@ std::string Hex(std::string_view bytes) {
     return out;
 }
 
-std::string Encoded(Encoding encoding, std::u16string_view units) {
-    std::string bytes;
-    MyLibrary::Encode(encoding, units, bytes);
-    return bytes;
+// A decoder and its encoder: the text codec's for an encoding, or EUC-JP's or ISO-2022-JP's, which
+// the command-line program does not offer yet. ISO-2022-JP's decoder starts in the default state.
+struct Codec {
+    std::function<DecodeResult(std::string_view, bool, std::u16string&, bool&)> decode;
+    std::function<DecodeResult(std::string_view, bool, bool&)> validate;
+    std::function<void(std::u16string_view, std::string&)> encode;
+    std::size_t longestWait;  // the bytes an incomplete sequence at the end may hold back
+    bool stateful;            // units encode back to the bytes line by line, from each line's states
+};
+
+Codec CodecOf(std::uint8_t selector) {
+    if (selector == 4) {
+        return {MyLibrary::DecodeEucJp, MyLibrary::ValidateEucJp, MyLibrary::EncodeEucJp, 2, false};
+    }
+    if (selector == 5) {
+        // An escape sequence waits with the incomplete one, or the row-cell's first byte, after it.
+        return {[](std::string_view bytes, bool atEnd, std::u16string& out, bool& recoded) {
+                    MyLibrary::Iso2022JpState state;
+                    return MyLibrary::DecodeIso2022Jp(bytes, atEnd, state, out, recoded);
+                },
+                [](std::string_view bytes, bool atEnd, bool& recoded) {
+                    MyLibrary::Iso2022JpState state;
+                    return MyLibrary::ValidateIso2022Jp(bytes, atEnd, state, recoded);
+                },
+                [](std::u16string_view units, std::string& out) {
+                    MyLibrary::EncodeIso2022Jp(units, {}, {}, out);
+                },
+                5, true};
+    }
+    const auto encoding = static_cast<Encoding>(selector);
+    return {
+        [encoding](std::string_view bytes, bool atEnd, std::u16string& out, bool& recoded) {
+            return MyLibrary::Decode(encoding, bytes, atEnd, out, recoded);
+        },
+        [encoding](std::string_view bytes, bool atEnd, bool& recoded) {
+            return MyLibrary::Validate(encoding, bytes, atEnd, recoded);
+        },
+        [encoding](std::u16string_view units, std::string& out) { MyLibrary::Encode(encoding, units, out); },
+        3, false};
 }
 
 // Bytes handed out in pieces of at most the given size.
@@ -65,43 +107,81 @@ class StringSink final : public BlankwiseCli::ByteSink {
     std::string bytes_;
 };
 
-void CheckDecode(Encoding encoding, std::string_view bytes, const std::string& where) {
+void CheckDecode(const Codec& codec, std::string_view bytes, const std::string& where) {
     std::u16string units;
-    const MyLibrary::DecodeResult whole = MyLibrary::Decode(encoding, bytes, true, units);
+    bool recoded = false;
+    const DecodeResult whole = codec.decode(bytes, true, units, recoded);
     Check(whole.consumed <= bytes.size(), "a decoder consumes no more than it is given", where);
     Check(whole.invalid == (whole.consumed < bytes.size()), "decoding at the end stops only at invalid bytes",
           where);
-    // Code page 932 has codes that decode to a character whose own code is another one (the
-    // NEC-selected IBM extensions): there the round trip holds for the characters, elsewhere for the
-    // bytes too.
-    const std::string reencoded = Encoded(encoding, units);
+    const std::string_view accepted = bytes.substr(0, whole.consumed);
+    std::string reencoded;
+    codec.encode(units, reencoded);
     std::u16string redecoded;
-    const MyLibrary::DecodeResult roundTrip = MyLibrary::Decode(encoding, reencoded, true, redecoded);
+    bool ignored = false;
+    const DecodeResult roundTrip = codec.decode(reencoded, true, redecoded, ignored);
     Check(!roundTrip.invalid && redecoded == units, "what was decoded encodes to the same characters", where);
-    Check(encoding == Encoding::Cp932 || reencoded == bytes.substr(0, whole.consumed),
-          "what was decoded from a Unicode encoding encodes back to the same bytes", where);
+    Check(codec.stateful || (reencoded == accepted) != recoded,
+          "what was decoded encodes back to the same bytes unless recoded", where);
 
     std::u16string again;
-    const MyLibrary::DecodeResult valid =
-        MyLibrary::Decode(encoding, bytes.substr(0, whole.consumed), true, again);
+    const DecodeResult valid = codec.decode(accepted, true, again, ignored);
     Check(!valid.invalid && again == units, "the accepted bytes decode alone to the same units", where);
 
     // Not at the end, an incomplete sequence at the end waits for more bytes instead.
     std::u16string partial;
-    const MyLibrary::DecodeResult waiting = MyLibrary::Decode(encoding, bytes, false, partial);
+    const DecodeResult waiting = codec.decode(bytes, false, partial, ignored);
     Check(waiting.consumed <= whole.consumed && units.starts_with(partial),
           "decoding with more to come gives a prefix", where);
     for (const bool atEnd : {true, false}) {
-        const MyLibrary::DecodeResult decoded = atEnd ? whole : waiting;
-        const MyLibrary::DecodeResult checked = MyLibrary::Validate(encoding, bytes, atEnd);
+        const DecodeResult decoded = atEnd ? whole : waiting;
+        bool validatedRecoded = false;
+        const DecodeResult checked = codec.validate(bytes, atEnd, validatedRecoded);
         Check(checked.consumed == decoded.consumed && checked.invalid == decoded.invalid,
               "validating stops where decoding stops", where);
+        Check(!atEnd || validatedRecoded == recoded || (validatedRecoded && whole.invalid),
+              "validating says recoded where decoding does", where);
     }
     if (waiting.invalid) {
         Check(whole.invalid && waiting.consumed == whole.consumed, "invalid bytes are invalid either way",
               where);
     } else {
-        Check(bytes.size() - waiting.consumed < 4, "only an incomplete sequence waits", where);
+        Check(bytes.size() - waiting.consumed <= codec.longestWait, "only an incomplete sequence waits",
+              where);
+    }
+}
+
+// ISO-2022-JP in pieces of at most pieceSize bytes, each decoded from the state the last left,
+// gives what the whole gives; the state escape sequences leave is the decoder's; and each line,
+// written back from the states it starts and ends in, gives back its bytes unless recoded.
+void CheckIso2022JpState(std::string_view bytes, std::size_t pieceSize, const std::string& where) {
+    MyLibrary::Iso2022JpState state;
+    std::u16string whole;
+    bool recoded = false;
+    const DecodeResult result = MyLibrary::DecodeIso2022Jp(bytes, true, state, whole, recoded);
+    Check(MyLibrary::Iso2022JpStateAfter(bytes.substr(0, result.consumed), {}) == state,
+          "the escape sequences leave the decoder's state", where);
+
+    MyLibrary::Iso2022JpState piecesState;
+    std::u16string pieces;
+    std::size_t from = 0;
+    std::size_t end = 0;
+    DecodeResult piece{0, false};
+    while (!piece.invalid && end < bytes.size()) {
+        end = std::min(bytes.size(), end + pieceSize);
+        piece = MyLibrary::DecodeIso2022Jp(bytes.substr(from, end - from), end == bytes.size(), piecesState,
+                                           pieces, recoded);
+        from += piece.consumed;
+    }
+    Check(pieces == whole && from == result.consumed && piecesState == state,
+          "decoding in pieces that carry the state gives what decoding the whole gives", where);
+
+    const MyLibrary::Testing::Iso2022JpLines lines = MyLibrary::Testing::DecodeAndRewriteLines(bytes);
+    Check(lines.units == whole && lines.result.consumed == result.consumed,
+          "decoding line by line gives what decoding the whole gives", where);
+    for (const MyLibrary::Testing::Iso2022JpLine& line : lines.lines) {
+        Check(line.recoded == (line.rewritten != line.bytes),
+              "a line comes back from its states unless recoded", where + "\nline " + Hex(line.bytes));
     }
 }
 
@@ -149,24 +229,36 @@ void CheckStream(std::string_view input, const BlankwiseCli::StreamSettings& set
 
 // Input: the encoding, the conversion, the start column, the read size and the piece size, one
 // byte each, then the bytes to decode.
+// Input: the encoding (4 EUC-JP, 5 ISO-2022-JP, which go through the decoders alone), the
+// conversion, the start column, the read size and the piece size, one byte each, then the bytes to
+// decode.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Fuzzing::FuzzInput input(data, size);
-    const auto encoding = static_cast<Encoding>(input.Byte() % 4);
+    const std::uint8_t selector = input.Byte() % 6;
     const int conversionId = Blankwise::kFirstConversionId + input.Byte() % Blankwise::kLastConversionId;
     const std::int32_t startColumn = input.Byte() % 10;
     const std::size_t readSize = 8 + input.Byte() % 40;
     const std::size_t pieceSize = 1 + input.Byte() % 16;
     const std::size_t header = std::min<std::size_t>(size, 5);
     const std::string_view bytes(reinterpret_cast<const char*>(data) + header, size - header);
-    const std::string where = std::string(MyLibrary::EncodingName(encoding)) + " conversion " +
-                              std::to_string(conversionId) + " column " + std::to_string(startColumn) +
-                              " read " + std::to_string(readSize) + " pieces " + std::to_string(pieceSize) +
-                              ": " + Hex(bytes);
-    CheckDecode(encoding, bytes, where);
+    const std::string name = selector == 4 ? "euc-jp"
+                             : selector == 5
+                                 ? "iso-2022-jp"
+                                 : std::string(MyLibrary::EncodingName(static_cast<Encoding>(selector)));
+    const std::string where = name + " conversion " + std::to_string(conversionId) + " column " +
+                              std::to_string(startColumn) + " read " + std::to_string(readSize) + " pieces " +
+                              std::to_string(pieceSize) + ": " + Hex(bytes);
+    CheckDecode(CodecOf(selector), bytes, where);
+    if (selector == 5) {
+        CheckIso2022JpState(bytes, pieceSize, where);
+    }
+    if (selector >= 4) {
+        return 0;
+    }
     BlankwiseCli::StreamSettings settings;
     settings.conversionId = conversionId;
     settings.startColumn = startColumn;
-    settings.encoding = encoding;
+    settings.encoding = static_cast<Encoding>(selector);
     settings.readSize = readSize;
     settings.chunkUnits = 1 + readSize % 7;
     CheckStream(bytes, settings, pieceSize, where);

@@ -1,4 +1,4 @@
-"""Writes a generated table of code page 932 pairs as C++ initialisers, eight a line."""
+"""Writes a generated table of code pairs (code page 932's, EUC-JP's) as C++ initialisers, eight a line."""
 import pathlib
 
 

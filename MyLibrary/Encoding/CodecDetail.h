@@ -3,11 +3,14 @@
 // Inside the text codec: what its encodings share, and each encoding's entry points, which
 // TextCodec.cpp dispatches to. Not for use outside MyLibrary/Encoding/.
 
+#include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "MyLibrary/Encoding/Iso2022Jp.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
@@ -36,6 +39,25 @@ inline char* Reserve(std::string& out, std::size_t extra) {
 inline void Trim(std::string& out, const char* end) {
     out.resize(static_cast<std::size_t>(end - out.data()));
 }
+
+// Where a decoder's units go: Decode writes them into a string grown once by at most `most` units
+// and cut to what was written when the writer goes; Validate drops them.
+class UnitWriter {
+  public:
+    UnitWriter(std::u16string& out, std::size_t most) : out_(out), write_(Reserve(out, most)) {}
+    ~UnitWriter() { Trim(out_, write_); }
+    UnitWriter(const UnitWriter&) = delete;
+    UnitWriter& operator=(const UnitWriter&) = delete;
+
+    void Put(char16_t unit) { *write_++ = unit; }
+
+  private:
+    std::u16string& out_;
+    char16_t* write_;
+};
+struct UnitDropper {
+    void Put(char16_t) {}
+};
 
 inline bool EightAscii(const char* p) {
     std::uint64_t block;
@@ -74,5 +96,64 @@ void EncodeUtf16(std::u16string_view units, bool bigEndian, std::string& out);
 // Code page 932 (Cp932Decoder.cpp; its encoder is EncodeCp932 of Cp932.h).
 DecodeResult DecodeCp932(std::string_view bytes, bool atEnd, std::u16string& out, bool& recoded);
 DecodeResult ValidateCp932(std::string_view bytes, bool atEnd, bool& recoded);
+// The character Windows decodes from a Shift-JIS pair, or nothing.
+std::optional<char16_t> DecodeCp932Pair(std::uint8_t lead, std::uint8_t trail);
+
+// JIS X 0208's 94 x 94 row-cells (both from 1), which EUC-JP and ISO-2022-JP write as their two
+// bytes plus 0xA0 or 0x20, and which Shift-JIS rearranges: rows 1-94 lie in the leads 0x81-0x9F
+// and 0xE0-0xEF, and the rows beyond them (95-120) in 0xF0-0xFC, where code page 932 keeps its
+// user-defined area and IBM's extensions.
+inline constexpr int kCellsPerRow = 94;
+struct RowCell {
+    int row;
+    int cell;
+};
+constexpr std::uint16_t ShiftJisOfRowCell(RowCell at) {
+    const int lead = (at.row + 1) / 2 + (at.row <= 62 ? 0x80 : 0xC0);
+    const int trail = at.row % 2 == 1 ? at.cell + 0x3F + (at.cell >= 64 ? 1 : 0) : at.cell + 0x9E;
+    return static_cast<std::uint16_t>(lead << 8 | trail);
+}
+// The row-cell of a Shift-JIS pair (a lead byte, a trail byte of 0x40-0xFC but 0x7F).
+constexpr RowCell RowCellOfShiftJis(std::uint16_t code) {
+    const int lead = code >> 8;
+    const int trail = code & 0xFF;
+    const int rowPair = lead <= 0x9F ? lead - 0x80 : lead - 0xC0;
+    if (trail >= 0x9F) {
+        return {2 * rowPair, trail - 0x9E};
+    }
+    return {2 * rowPair - 1, trail - 0x3F - (trail >= 0x80 ? 1 : 0)};
+}
+// Row-cells numbered from 0, row by row.
+constexpr std::size_t CellIndex(RowCell at) {
+    return static_cast<std::size_t>((at.row - 1) * kCellsPerRow + at.cell - 1);
+}
+
+// ISO-2022-JP (Iso2022JpDecoder.cpp, Iso2022JpEncoder.cpp): the kinds of set, each the characters
+// one escape sequence or another of its kind gives.
+enum class Iso2022JpKind : std::uint8_t { OneByte, Katakana, TwoByte };
+constexpr Iso2022JpKind KindOf(Iso2022JpSet set) {
+    switch (set) {
+        case Iso2022JpSet::Ascii:
+        case Iso2022JpSet::JisRoman:
+            return Iso2022JpKind::OneByte;
+        case Iso2022JpSet::Katakana:
+            return Iso2022JpKind::Katakana;
+        case Iso2022JpSet::Jis1978:
+        case Iso2022JpSet::Jis1983:
+            return Iso2022JpKind::TwoByte;
+    }
+    return Iso2022JpKind::OneByte;
+}
+
+// Rows 1-94 as code page 932 reads their Shift-JIS pairs, NEC's row 13 and its selection of IBM's
+// extensions (rows 89-92) included (JisRowCells.cpp).
+struct Cp932RowCells {
+    // The character of each row-cell by CellIndex; U+0000 where code page 932 decodes none.
+    std::array<char16_t, kCellsPerRow * kCellsPerRow> unitAt;
+    // 1 + the CellIndex of the row-cell written for each unit, 0 for none: that of the code Windows
+    // writes, and for an IBM extension, which lies beyond row 94, that of NEC's copy.
+    std::array<std::uint16_t, 0x10000> cellOf;
+};
+const Cp932RowCells& Cp932RowCellTable();
 
 }  // namespace MyLibrary::CodecDetail

@@ -267,4 +267,14 @@ DecodeResult ValidateCp932(std::string_view bytes, bool atEnd, bool& recoded) {
     return {size, false};
 }
 
+std::optional<char16_t> DecodeCp932Pair(std::uint8_t lead, std::uint8_t trail) {
+    const Cp932DecodeTables& tables = DecodeTables();
+    const std::uint8_t pair[2] = {lead, trail};
+    const std::size_t key = Cp932DecodeTables::KeyAt(pair, tables.IsLead(lead));
+    if (tables.IsLead(lead) == 0 || (tables.FlagsAt(key) & Cp932DecodeTables::kUndecodable) != 0) {
+        return std::nullopt;
+    }
+    return tables.UnitAt(key);
+}
+
 }  // namespace MyLibrary::CodecDetail

@@ -9,11 +9,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 [ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR" >&2; exit 2; }
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() {
-    echo "install-test: $*"
-    failures=$((failures + 1))
-}
+check_name=install-test
 source "$root/tools/installed-checks.sh"
 
 prefix=/opt/blankwise
@@ -31,5 +27,4 @@ found=$(installed_files "$scratch/root")
     fail "the install holds, under DESTDIR:"$'\n'"$found"$'\n'"not, under ${prefix#/}:"$'\n'"$expected"
 check_installed "$scratch/root$prefix"
 
-[ "$failures" -eq 0 ] && echo "install-test: passed" || echo "install-test: $failures failed"
-[ "$failures" -eq 0 ]
+report "cmake --install"

@@ -1,6 +1,23 @@
 # Sourced by the tests of an installed blankwise (tools/install-test.sh for `cmake --install`,
 # tools/package-test-deb.sh for the Debian package): the checks of an installed tree that a user's
-# first steps make. The caller defines fail MESSAGE.
+# first steps make. The caller names itself in check_name before it sources this file.
+
+# Counts the failures, each told on a line that starts with the caller's name.
+failures=0
+fail() {
+    echo "$check_name: $*"
+    failures=$((failures + 1))
+}
+
+# The closing line, "WHAT passed" or the count of failures, and the status to exit with.
+report() {
+    if [ "$failures" -eq 0 ]; then
+        echo "$check_name: $1 passed"
+    else
+        echo "$check_name: $failures failed"
+    fi
+    [ "$failures" -eq 0 ]
+}
 
 # The files an installation holds under its prefix, one a line, sorted.
 installed_files() {

@@ -10,11 +10,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 package="$1"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() {
-    echo "package-test-deb: $*"
-    failures=$((failures + 1))
-}
+check_name=package-test-deb
 source "$root/tools/installed-checks.sh"
 
 version=$(sed -nE 's/^project\(Blankwise VERSION ([0-9]+\.[0-9]+\.[0-9]+)\..*/\1/p' "$root/CMakeLists.txt")
@@ -44,5 +40,4 @@ lintian --display-info "$package" >"$scratch/lintian.log" 2>&1
 grep -v 'running with root privileges' "$scratch/lintian.log" | sed 's/^/lintian: /'
 ! grep -q '^E: ' "$scratch/lintian.log" || fail "lintian reports errors"
 
-[ "$failures" -eq 0 ] && echo "package-test-deb: $(basename "$package") passed" || echo "package-test-deb: $failures failed"
-[ "$failures" -eq 0 ]
+report "$(basename "$package")"

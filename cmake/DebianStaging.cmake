@@ -8,11 +8,11 @@ set(doc "${root}/${CPACK_BLANKWISE_DOCDIR}")
 
 file(READ "${doc}/LICENSE" licence)
 file(REMOVE "${doc}/LICENSE")
-# The licence's text after its copyright line, each line indented by one space, blank lines as " .".
-string(REGEX REPLACE "^.*\nCopyright \\(c\\) ([^\n]*)\n\n" "" terms "${licence}")
-string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" holder_line "${licence}")
+# The holder from the licence's copyright line, and its terms after it, each line indented by one
+# space, blank lines as " .".
+string(REGEX MATCH "\nCopyright \\(c\\) ([^\n]*)\n(.*)" found "${licence}")
 set(holder "${CMAKE_MATCH_1}")
-string(STRIP "${terms}" terms)
+string(STRIP "${CMAKE_MATCH_2}" terms)
 string(REPLACE "\n\n" "\n.\n" terms "${terms}")
 string(REPLACE "\n" "\n " terms "${terms}")
 string(TIMESTAMP year "%Y" UTC)

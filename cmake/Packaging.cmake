@@ -1,12 +1,13 @@
 # The release package, Blankwise-<version>-win32.zip from the i686 build and -win64.zip from the
-# x86_64 build: Blankwise.dll, the user guide (README.md with its pictures), the licence and
-# SHA256SUMS, the checksums of those files in sha256sum's format. `cpack --config
-# <build>/CPackConfig.cmake`, or tools/package.sh for both.
-install(FILES $<TARGET_FILE:Blankwise> README.md LICENSE DESTINATION .)
+# x86_64 build: Blankwise.dll, the command-line tool blankwise.exe (of the same bitness, with the
+# same static runtime), the user guide (README.md with its pictures), the licence and SHA256SUMS,
+# the checksums of those files in sha256sum's format. `cpack --config <build>/CPackConfig.cmake`,
+# or tools/package.sh for both.
+install(FILES $<TARGET_FILE:Blankwise> $<TARGET_FILE:BlankwiseCli> README.md LICENSE DESTINATION .)
 install(DIRECTORY docs/images DESTINATION docs)
 install(CODE [[
     set(listed "")
-    foreach(name Blankwise.dll README.md LICENSE)
+    foreach(name Blankwise.dll blankwise.exe README.md LICENSE)
         file(SHA256 "${CMAKE_INSTALL_PREFIX}/${name}" sum)
         string(APPEND listed "${sum}  ${name}\n")
     endforeach()
@@ -34,6 +35,7 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_PACKAGE_DIRECTORY "${PROJECT_BINARY_DIR}/package")
 include(CPack)
 
-# The package unpacked and its DLL loaded under Wine by the host program of the same bitness.
+# The package unpacked, its DLL loaded under Wine by the host program of the same bitness and its
+# blankwise.exe run there.
 add_test(NAME ReleasePackage COMMAND bash ${PROJECT_SOURCE_DIR}/tools/package-test.sh ${PROJECT_BINARY_DIR})
 set_tests_properties(ReleasePackage PROPERTIES TIMEOUT 300)

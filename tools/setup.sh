@@ -22,6 +22,7 @@ packages=(
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine32:i386 wine64 xvfb x11-apps imagemagick fonts-ipafont-gothic locales python3 zip unzip
     pre-commit acl attr
+    dpkg-dev lintian man-db mandoc zsh fish
 )
 simulate="${BLANKWISE_SETUP_SIMULATE:-}"
 first_pause="${BLANKWISE_SETUP_PAUSE:-5}"

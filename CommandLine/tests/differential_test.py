@@ -259,9 +259,10 @@ def check_diff(blankwise, rng):
                     args = [blankwise, "-c", str(conversion), "-e", encoding]
                     expected = run(args + [str(path)], b"")
                     converted.write_bytes(expected)
+                    # In the C locale diff writes "\ No newline at end of file" in English, as blankwise does.
                     reference = subprocess.run(["diff", "-u", "-a", "--label", "a/file.txt", "--label", "b/file.txt",
                                                 "file.txt", "converted.txt"], cwd=folder, capture_output=True,
-                                               env=C_LOCALE, check=False).stdout
+                                               check=False, env=C_LOCALE).stdout
                     result = subprocess.run(args + ["--diff", "file.txt"], cwd=folder, capture_output=True, check=False)
                     checked = subprocess.run(args + ["--diff", "--check", "file.txt"], cwd=folder, capture_output=True,
                                              check=False)

@@ -111,10 +111,12 @@ def main():
                   f"{locale:>22}{figures.get('write-back', 0):>11.4f}{answering:>10.4f}{parts:>8.4f}"
                   f"{plugin_seconds(figures):>9.4f}  {each}")
         if "microseconds per host message" in header:
-            print(f"Wine, {name}: {header['microseconds per host message']:.3f} µs per host message beside the "
-                  f"model's answer, {header['microseconds per clock read']:.3f} "
-                  f"µs per clock read; the command cancelled in its menu: "
-                  f"{header['seconds of the command cancelled']:.4f} s")
+            print(f"Wine, {name}, µs per call: host message {header['microseconds per host message']:.3f} "
+                  f"(beside the model's answer), performance counter read "
+                  f"{header['microseconds per clock read']:.3f}, WideCharToMultiByte of a word "
+                  f"{header['microseconds per code page conversion of a word']:.3f}, CompareStringW of a unit "
+                  f"{header['microseconds per locale comparison of a unit']:.3f}; the command cancelled in its "
+                  f"menu: {header['seconds of the command cancelled']:.4f} s")
     print("parts: read, prefix width, steps and write-back less the model's answering, the plug-in's "
           "share of its run;\nplug-in: the DLL's own run less the model's answering, its menu included.")
 

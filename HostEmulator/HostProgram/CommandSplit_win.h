@@ -34,12 +34,16 @@ struct CommandSplit {
 CommandSplit TimeCommandParts(HostWindow& host, int id);
 std::string FormatCommandSplit(const CommandSplit& split);
 
-// What Wine takes in this process: a host message sent to the window, beside the model's answer;
-// one read of the performance counter (a system call under Wine, which is why the window times its
-// answers by the processor's tick count).
+// What Wine takes per call in this process, each the best of several batches: a host message sent
+// to the window, beside the model's answer; one read of the performance counter (a system call
+// under Wine, which is why the window times its answers by the processor's tick count); a
+// WideCharToMultiByte of a four-character word and a CompareStringW of two units, the calls the
+// text platform's tables and caches save.
 struct WineCosts {
     double secondsPerMessage = 0;
     double secondsPerClockRead = 0;
+    double secondsPerConversion = 0;
+    double secondsPerComparison = 0;
 };
 WineCosts MeasureWineCosts(HostWindow& host);
 std::string FormatWineCosts(const WineCosts& costs);

@@ -107,6 +107,13 @@ CommandRun HostWindow::RunCommand(const PluginLibrary& plugin, std::span<const M
     ::ClientToScreen(window_, &pointer);
     ::SetCursorPos(pointer.x, pointer.y);
     ::SetForegroundWindow(window_);
+    // What the window has to paint and the pointer's move are answered now, not in the menu's loop
+    // while the command is timed.
+    ::UpdateWindow(window_);
+    MSG pending;
+    while (::PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) {
+        ::DispatchMessageW(&pending);
+    }
 
     shownBoxes = &run.messageBoxes;
     const HHOOK hook = ::SetWindowsHookExW(WH_CBT, &AnswerMessageBoxes, nullptr, ::GetCurrentThreadId());

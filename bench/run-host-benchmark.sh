@@ -13,7 +13,7 @@
 #
 # The first argument chooses the builds: win32, win64 or both (the default). Where the machine
 # runs no 32-bit Windows code, it says so and prints the 64-bit figures beside the native build's
-# steps on the same documents.
+# steps on the same documents. BLANKWISE_BENCH_ROUNDS sets the rounds (3).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -36,26 +36,24 @@ build_host() {
 }
 
 if [ -z "${BLANKWISE_BENCH_UNDER_X:-}" ]; then
-    runs32=0
+    no32=0
     if [ "$builds" != win64 ]; then
-        build_host win32
-        # The 32-bit host answers --help where the machine runs 32-bit Windows programs.
-        if tools/wine-run.sh "$host32" --help >/dev/null 2>&1; then
-            runs32=1
-        else
-            echo "This machine runs no 32-bit Windows code (the 32-bit host program does not start" \
-                "under Wine): the 64-bit figures are shown beside the native build's steps."
+        source tools/win32-support.sh
+        if reason=$(blankwise_win32_unavailable); then
+            echo "This machine runs no 32-bit Windows code ($reason): the 64-bit figures are shown" \
+                "beside the native build's steps."
             builds=win64
+            no32=1
+            cmake --preset native >/dev/null
+            cmake --build --preset native --target ConversionSteps | tail -n 1
+        else
+            build_host win32
         fi
     fi
     if [ "$builds" != win32 ]; then
         build_host win64
     fi
-    if [ "$builds" = win64 ] && [ "$runs32" = 0 ]; then
-        cmake --preset native >/dev/null
-        cmake --build --preset native --target ConversionSteps | tail -n 1
-    fi
-    export BLANKWISE_BENCH_UNDER_X=1 BLANKWISE_BENCH_RUNS32="$runs32"
+    export BLANKWISE_BENCH_UNDER_X=1 BLANKWISE_BENCH_NO32="$no32"
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$builds"
 fi
 
@@ -107,11 +105,11 @@ case "$builds" in
     win64) compared=(64-bit) ;;
     both) compared=(32-bit 64-bit) ;;
 esac
-if [ "$builds" = win64 ] && [ "${BLANKWISE_BENCH_RUNS32:-0}" = 0 ]; then
+if [ "${BLANKWISE_BENCH_NO32:-0}" = 1 ]; then
     compared=(64-bit native)
 fi
 
-rounds=3
+rounds="${BLANKWISE_BENCH_ROUNDS:-3}"
 table() {
     local label="$1" file="$2" name="$3"
     local expand_time build round

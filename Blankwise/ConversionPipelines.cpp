@@ -181,6 +181,27 @@ WideString DeleteAllSpaces(WideStringView text) {
 
 // startColumn is the selection's start column, or nothing for the prefix's single-line forms;
 // stops the command line's, or nothing for the plug-in's every 4 columns.
+WideString RunStep(const TStep& step, WideStringView text, const std::int32_t* startColumn,
+                   const TabStops* stops, TabsPastLastStop pastLastStop) {
+    switch (step.kind) {
+        case TStepKind::Replace:
+            return ReplacePattern(text, step.pattern, step.replacement, false);
+        case TStepKind::ExpandTabs:
+            return startColumn == nullptr ? ExpandTabsInLine(text)
+                   : stops == nullptr     ? ExpandTabsAfterPrefix(text, *startColumn)
+                                          : ExpandTabsAfterPrefix(text, *startColumn, *stops, pastLastStop);
+        case TStepKind::CompressSpaces:
+            return startColumn == nullptr ? CompressSpacesInLine(text)
+                   : stops == nullptr     ? CompressSpacesAfterPrefix(text, *startColumn)
+                                          : CompressSpacesAfterPrefix(text, *startColumn, *stops);
+        case TStepKind::CollapseRuns:
+            return CollapseSpaceRuns(text);
+        case TStepKind::DeleteAllSpaces:
+            return DeleteAllSpaces(text);
+    }
+    return WideString(text);
+}
+
 // Each step reads the one before's result (the text itself for the first), so the text is not
 // copied before the first step.
 WideString Run(int id, WideStringView text, const std::int32_t* startColumn,
@@ -192,36 +213,30 @@ WideString Run(int id, WideStringView text, const std::int32_t* startColumn,
     WideString result;
     WideStringView current = text;
     for (std::size_t k = 0; k < steps.size(); ++k) {
-        const TStep& step = steps[k];
         // Before compression a tab past the last stop of a list stays, as GNU unexpand leaves it.
         const auto pastLastStop = k + 1 < steps.size() && steps[k + 1].kind == TStepKind::CompressSpaces
                                       ? TabsPastLastStop::Stay
                                       : TabsPastLastStop::BecomeSpace;
-        switch (step.kind) {
-            case TStepKind::Replace:
-                result = ReplacePattern(current, step.pattern, step.replacement, false);
-                break;
-            case TStepKind::ExpandTabs:
-                result = startColumn == nullptr ? ExpandTabsInLine(current)
-                         : stops == nullptr
-                             ? ExpandTabsAfterPrefix(current, *startColumn)
-                             : ExpandTabsAfterPrefix(current, *startColumn, *stops, pastLastStop);
-                break;
-            case TStepKind::CompressSpaces:
-                result = startColumn == nullptr ? CompressSpacesInLine(current)
-                         : stops == nullptr     ? CompressSpacesAfterPrefix(current, *startColumn)
-                                                : CompressSpacesAfterPrefix(current, *startColumn, *stops);
-                break;
-            case TStepKind::CollapseRuns:
-                result = CollapseSpaceRuns(current);
-                break;
-            case TStepKind::DeleteAllSpaces:
-                result = DeleteAllSpaces(current);
-                break;
-        }
+        result = RunStep(steps[k], current, startColumn, stops, pastLastStop);
         current = result;
     }
     return result;
+}
+
+std::string_view StepName(TStepKind kind) {
+    switch (kind) {
+        case TStepKind::Replace:
+            return "replace";
+        case TStepKind::ExpandTabs:
+            return "expand tabs";
+        case TStepKind::CompressSpaces:
+            return "compress spaces";
+        case TStepKind::CollapseRuns:
+            return "collapse space runs";
+        case TStepKind::DeleteAllSpaces:
+            return "delete all spaces";
+    }
+    return "";
 }
 
 }  // namespace
@@ -248,6 +263,18 @@ WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidt
 
 WideString ConvertPrefix(int id, WideStringView prefix) {
     return Run(id, prefix, nullptr);
+}
+
+std::vector<TStepDescription> ConversionSteps(int id) {
+    std::vector<TStepDescription> steps;
+    for (const TStep& step : PipelineOf(id)) {
+        steps.push_back({StepName(step.kind), step.pattern, step.replacement});
+    }
+    return steps;
+}
+
+WideString RunConversionStep(int id, std::size_t step, WideStringView text, std::int32_t prefixWidth) {
+    return RunStep(PipelineOf(id)[step], text, &prefixWidth, nullptr, TabsPastLastStop::BecomeSpace);
 }
 
 std::array<char16_t, 3> UnitsActedOn(int id) {

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Blankwise/TextTransforms.h"
 
@@ -45,6 +46,18 @@ WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidt
 // The same conversion, step for step, over the text before the selection on its line (which begins
 // at column 0).
 WideString ConvertPrefix(int id, WideStringView prefix);
+
+// The steps of a conversion's pipeline, for a host that times them one by one: each one's name and,
+// for a replacing step, its pattern and replacement (both empty for the other steps). Running step
+// 0 over the selected text, then each next step over the result of the one before, with
+// RunConversionStep gives what ConvertSelection gives. An id outside 1..15 raises the assertion.
+struct TStepDescription {
+    std::string_view name;
+    std::u16string_view pattern;
+    std::u16string_view replacement;
+};
+std::vector<TStepDescription> ConversionSteps(int id);
+WideString RunConversionStep(int id, std::size_t step, WideStringView text, std::int32_t prefixWidth);
 
 // The units a conversion can act on, up to three (kNoUnit fills the rest), derived from the steps
 // of its pipeline: a text without any of them comes out of the conversion unchanged. Every blank

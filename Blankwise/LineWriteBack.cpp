@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "MyLibrary/LineList/WideStringRecordList.h"
+#include "MyLibrary/TemplateList/ListClone.h"
 
 namespace Blankwise {
 namespace {
@@ -31,14 +32,16 @@ WideString ReadHostText(HostPort& host, std::uint32_t message, TLineRequest* req
         return {};
     }
     const auto capacity = static_cast<std::size_t>(std::min(size, kLargestRead));
-    std::vector<char16_t> buffer(capacity, u'\0');
+    // Filled in place and cut at its first zero: a document-sized text is not copied again.
+    WideString text(capacity, u'\0');
     std::uintptr_t sizeWord = capacity;
     if (request != nullptr) {
         request->bufferSize = static_cast<std::int32_t>(capacity);
         sizeWord = WordOf(request);
     }
-    host.Send(message, sizeWord, AddressOf(buffer.data()));
-    return WideString(buffer.begin(), std::find(buffer.begin(), buffer.end(), u'\0'));
+    host.Send(message, sizeWord, AddressOf(text.data()));
+    text.resize(static_cast<std::size_t>(std::find(text.begin(), text.end(), u'\0') - text.begin()));
+    return text;
 }
 
 TCaretPos ReadPosition(HostPort& host, std::uint32_t message, std::uintptr_t kind) {
@@ -55,9 +58,35 @@ void SelectUnits(HostPort& host, std::size_t length) {
     host.Send(HostSetSelLength, length, 0);
 }
 
-void InsertText(HostPort& host, WideStringView text) {
-    const WideString terminated(text);
+// The host takes the text zero-terminated; `terminated` is the caller's buffer for it, reused from
+// one insertion to the next.
+void InsertText(HostPort& host, WideStringView text, WideString& terminated) {
+    terminated.assign(text);
     host.Send(HostInsertText, 0, AddressOf(terminated.c_str()));
+}
+
+// A piece and the line right after it in the same text, as one view.
+WideStringView ThroughNextLine(WideStringView piece, WideStringView nextLine) {
+    return WideStringView(piece.data(),
+                          static_cast<std::size_t>(nextLine.data() + nextLine.size() - piece.data()));
+}
+
+// The text's lines as TCommonStringRecordList::SplitLines cuts them, as views. A text of more lines
+// than the list can hold fails as the list fails, before anything is written.
+std::vector<WideStringView> SplitLinesAsTheListDoes(WideStringView text) {
+    std::vector<WideStringView> lines = MyLibrary::SplitLineViews(text);
+    static const std::size_t kMostLines = [] {
+        std::int32_t capacity = 0;
+        while (MyLibrary::TListClone::GrowthIncrement(capacity) <=
+               MyLibrary::TListClone::kMaxListSize - capacity) {
+            capacity += MyLibrary::TListClone::GrowthIncrement(capacity);
+        }
+        return static_cast<std::size_t>(capacity);
+    }();
+    if (lines.size() > kMostLines) {
+        MyLibrary::TListClone::ListError({}, MyLibrary::TListClone::kMaxListSize);
+    }
+    return lines;
 }
 
 // The line `count` lines below `line`; a host that reports a line near the int32 limit gets the
@@ -151,38 +180,38 @@ void WriteBackLines(HostPort& host, WideStringView newText, std::optional<WideSt
     TCaretPos start;
     std::int32_t joinedLines = 0;  // 1 when the first new piece's LF joined a CR before the selection
     {
-        MyLibrary::TCommonStringRecordList oldLines;
-        MyLibrary::TCommonStringRecordList newLines;
         const WideString oldText = GetSelectedText(host);
         if (capturedText && oldText != *capturedText) {
             return;
         }
-        oldLines.SplitLines(oldText);
-        newLines.SplitLines(newText);
+        const std::vector<WideStringView> oldLines = SplitLinesAsTheListDoes(oldText);
+        const std::vector<WideStringView> newLines = SplitLinesAsTheListDoes(newText);
         start = ReadPosition(host, HostGetSelStart, kPositionKindUnits);
         caretAtEnd = IsCaretAtSelectionEnd(host);
 
-        const std::int32_t oldCount = oldLines.Count();
-        const std::int32_t newCount = newLines.Count();
+        WideString terminated;  // the text of each insertion, zero-terminated, one buffer for all
+        const auto oldCount = static_cast<std::int32_t>(oldLines.size());
+        const auto newCount = static_cast<std::int32_t>(newLines.size());
+        const auto oldLine = [&](std::int32_t index) { return oldLines[static_cast<std::size_t>(index)]; };
+        const auto newLine = [&](std::int32_t index) { return newLines[static_cast<std::size_t>(index)]; };
         std::int32_t oldIndex = 0;
         std::int32_t newIndex = 0;
         while (oldIndex < oldCount && newIndex < newCount) {
             const bool first = newIndex == 0;
             const TCaretPos current{first ? start.column : 0, LineBelow(start.line, newIndex - joinedLines)};
-            WideString oldPiece = oldLines.Get(oldIndex++);
-            WideString newPiece = newLines.Get(newIndex++);
+            WideStringView oldPiece = oldLine(oldIndex++);
+            WideStringView newPiece = newLine(newIndex++);
             while (LineEndingKind(newPiece) == TLineEnding::Cr && oldIndex < oldCount &&
-                   StartsWithLf(oldLines.Get(oldIndex))) {
-                oldPiece += oldLines.Get(oldIndex++);
+                   StartsWithLf(oldLine(oldIndex))) {
+                oldPiece = ThroughNextLine(oldPiece, oldLine(oldIndex++));
                 if (newIndex < newCount) {
-                    newPiece += newLines.Get(newIndex++);
+                    newPiece = ThroughNextLine(newPiece, newLine(newIndex++));
                 }
             }
             if (oldIndex == oldCount && newIndex < newCount && LineEndingKind(newPiece) == TLineEnding::Cr &&
                 LineEndingKind(oldPiece) != TLineEnding::Cr) {
-                while (newIndex < newCount) {
-                    newPiece += newLines.Get(newIndex++);
-                }
+                newPiece = ThroughNextLine(newPiece, newLines.back());
+                newIndex = newCount;
             }
             const TCaretPos next{0, LineBelow(start.line, newIndex - joinedLines)};
 
@@ -194,11 +223,11 @@ void WriteBackLines(HostPort& host, WideStringView newText, std::optional<WideSt
             if (LineEndingKind(oldPiece) == TLineEnding::CrLf &&
                 LineEndingKind(newPiece) == TLineEnding::CrLf) {
                 SelectUnits(host, oldPiece.size() - 2);
-                InsertText(host, WideStringView(newPiece).substr(0, newPiece.size() - 2));
+                InsertText(host, newPiece.substr(0, newPiece.size() - 2), terminated);
                 PlaceCaret(host, kPositionKindUnits, next);
             } else {
                 SelectUnits(host, oldPiece.size());
-                InsertText(host, newPiece);
+                InsertText(host, newPiece, terminated);
                 if (first && start.column == 0 && StartsWithLf(newPiece) && !StartsWithLf(oldPiece) &&
                     ReadPosition(host, HostGetCaretPos, kPositionKindUnits).line < next.line) {
                     joinedLines = 1;
@@ -209,19 +238,15 @@ void WriteBackLines(HostPort& host, WideStringView newText, std::optional<WideSt
         if ((oldCount == 0) != (newCount == 0)) {
             PlaceCaret(host, kPositionKindUnits, start);
         }
+        // The lines not paired are the rest of their text.
         if (newIndex < newCount) {
-            WideString surplus;
-            while (newIndex < newCount) {
-                surplus += newLines.Get(newIndex++);
-            }
-            InsertText(host, surplus);
+            InsertText(host,
+                       newText.substr(static_cast<std::size_t>(newLine(newIndex).data() - newText.data())),
+                       terminated);
         } else if (oldIndex < oldCount) {
-            std::size_t surplusLength = 0;
-            while (oldIndex < oldCount) {
-                surplusLength += oldLines.Get(oldIndex++).size();
-            }
-            SelectUnits(host, surplusLength);
-            InsertText(host, u"");
+            SelectUnits(host,
+                        oldText.size() - static_cast<std::size_t>(oldLine(oldIndex).data() - oldText.data()));
+            InsertText(host, u"", terminated);
         }
     }
 

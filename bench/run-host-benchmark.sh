@@ -1,25 +1,62 @@
 #!/usr/bin/env bash
 # Times Blankwise.dll's command in the host program under Wine on large documents with nothing
 # selected: a 4 MB document of 80,000 CR LF lines and one line of 1 MB, each with all fifteen
-# conversions. For each id it prints the seconds OnCommand took, split into the time the host's
-# model spent answering messages and the rest (the plug-in), the host messages sent and the
-# messages per changed line, beside `expand -t4` on the same file in the same run, and the
-# plug-in's time as a ratio of tabs-to-spaces' (id 6) on the same document.
-# The first argument is the win32 build directory (default build/win32).
+# conversions, in the 32-bit and the 64-bit build from the same run, rounds interleaved, each
+# figure the best of its rounds.
+#
+# For each id it prints the seconds in the plug-in (OnCommand less the host model's answering) of
+# each build, the ratio 64-bit / 32-bit, each build's ratio to tabs-to-spaces (id 6), the host
+# messages and changed lines, and `expand -t4` on the same file. Then, per build, where the time
+# goes: the command's parts redone in the host with the plug-in's core (BlankwiseHost --steps):
+# reading the text, each conversion step, the result-length estimate within it, the code page and
+# locale calls the steps made, the write-back, and what Wine takes per host message.
+#
+# The first argument chooses the builds: win32, win64 or both (the default). Where the machine
+# runs no 32-bit Windows code, it says so and prints the 64-bit figures beside the native build's
+# steps on the same documents. BLANKWISE_BENCH_ROUNDS sets the rounds (3).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-source tools/wine-env.sh
 
-build_dir="${1:-build/win32}"
+builds="${1:-both}"
+case "$builds" in
+    win32 | win64 | both) ;;
+    *)
+        echo "usage: $0 [win32|win64|both]" >&2
+        exit 2
+        ;;
+esac
+host32=build/win32/Blankwise/Win32/BlankwiseHost.exe
+host64=build/win64/Blankwise/Win32/BlankwiseHost.exe
+native_steps=build/native/bench/ConversionSteps
+
+build_host() {
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1" --target BlankwiseHost | tail -n 1
+}
+
 if [ -z "${BLANKWISE_BENCH_UNDER_X:-}" ]; then
-    cmake --preset win32 -B "$build_dir" >/dev/null
-    cmake --build "$build_dir" --target BlankwiseHost | tail -n 1
-    export BLANKWISE_BENCH_UNDER_X=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build_dir"
+    no32=0
+    if [ "$builds" != win64 ]; then
+        source tools/win32-support.sh
+        if reason=$(blankwise_win32_unavailable); then
+            echo "This machine runs no 32-bit Windows code ($reason): the 64-bit figures are shown" \
+                "beside the native build's steps."
+            builds=win64
+            no32=1
+            cmake --preset native >/dev/null
+            cmake --build --preset native --target ConversionSteps | tail -n 1
+        else
+            build_host win32
+        fi
+    fi
+    if [ "$builds" != win32 ]; then
+        build_host win64
+    fi
+    export BLANKWISE_BENCH_UNDER_X=1 BLANKWISE_BENCH_NO32="$no32"
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$builds"
 fi
 
-host="$build_dir/Blankwise/Win32/BlankwiseHost.exe"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
@@ -52,43 +89,51 @@ expand_seconds() {
     awk -v from="$start" -v to="$(now)" 'BEGIN { printf "%.3f", to - from }'
 }
 
-printf '%-28s %3s %9s %9s %9s %9s %9s %10s %9s %9s %9s\n' document id OnCommand "host" "plug-in" messages changed "msgs/line" "expand" "plug-in/" "plug-in/"
-printf '%-28s %3s %9s %9s %9s %9s %9s %10s %9s %9s %9s\n' "" "" seconds seconds seconds "" lines "" seconds expand "id 6"
-# One process per document runs all fifteen conversions, each on the document as read, so that
-# Wine's start-up is paid once per round, not once per id. Of three rounds, each id keeps the
-# figures of the round in which the plug-in took least time: the least disturbed by other work.
-rounds=3
-table() {
-    local label="$1" file="$2"
-    local expand_time
-    expand_time=$(expand_seconds "$file")
-    for _ in $(seq "$rounds"); do
-        wine "$host" --choose-each 1-15 --stats "$file"
-    done | tr -d '\r' |
-        awk -v label="$label" -v expand="$expand_time" '
-            function value(line) { sub(/^[^:]*: /, "", line); return line }
-            function keep() {
-                if (id != "" && (!(id in plugin) || run["plugin"] < plugin[id])) {
-                    seconds[id] = run["seconds"]; host[id] = run["host"]; plugin[id] = run["plugin"]
-                    messages[id] = run["messages"]; changed[id] = run["changed"]; perLine[id] = run["perLine"]
-                }
-            }
-            /^id: /                              { keep(); id = value($0) }
-            /^seconds: /                         { run["seconds"] = value($0) }
-            /^seconds answering host messages: / { run["host"] = value($0) }
-            /^seconds in the plug-in: /          { run["plugin"] = value($0) + 0 }
-            /^host messages: /                   { run["messages"] = value($0) }
-            /^changed lines: /                   { run["changed"] = value($0) }
-            /^messages per changed line: /       { run["perLine"] = value($0) }
-            END {
-                keep()
-                for (i = 1; i <= 15; ++i)
-                    printf "%-28s %3d %9s %9s %9.3f %9s %9s %10s %9s %9.1f %9.2f\n", label, i, seconds[i], host[i],
-                           plugin[i], messages[i], changed[i], perLine[i], expand,
-                           (expand > 0 ? plugin[i] / expand : 0), (plugin[6] > 0 ? plugin[i] / plugin[6] : 0)
-            }'
+# The runs of one build on one document: one process per round runs all fifteen conversions, each
+# on the document as read, so that Wine's start-up is paid once per round, not once per id.
+run_build() {
+    local build="$1" file="$2" out="$3"
+    case "$build" in
+        32-bit) tools/wine-run.sh "$host32" --choose-each 1-15 --stats --steps "$file" ;;
+        64-bit) tools/wine64-run.sh "$host64" --choose-each 1-15 --stats --steps "$file" ;;
+        native) "$native_steps" "$file" 1 ;;
+    esac >"$out"
 }
 
-table "80,000 lines, $(( $(stat -c %s "$work/lines.txt") / 1000 )) kB" "$work/lines.txt"
-table "1 line, $(( $(stat -c %s "$work/line.txt") / 1000 )) kB" "$work/line.txt"
-wineserver -w
+case "$builds" in
+    win32) compared=(32-bit) ;;
+    win64) compared=(64-bit) ;;
+    both) compared=(32-bit 64-bit) ;;
+esac
+if [ "${BLANKWISE_BENCH_NO32:-0}" = 1 ]; then
+    compared=(64-bit native)
+fi
+
+rounds="${BLANKWISE_BENCH_ROUNDS:-3}"
+table() {
+    local label="$1" file="$2" name="$3"
+    local expand_time build round
+    expand_time=$(expand_seconds "$file")
+    local -A outputs=()
+    for round in $(seq "$rounds"); do
+        for build in "${compared[@]}"; do
+            run_build "$build" "$file" "$work/$name-$build-$round.txt"
+            outputs[$build]+="${outputs[$build]:+,}$work/$name-$build-$round.txt"
+        done
+    done
+    local arguments=()
+    for build in "${compared[@]}"; do
+        arguments+=("$build=${outputs[$build]}")
+    done
+    python3 bench/host_benchmark_table.py "$label" "$expand_time" "${arguments[@]}"
+}
+
+table "80,000 lines, $(($(stat -c %s "$work/lines.txt") / 1000)) kB" "$work/lines.txt" lines
+table "1 line, $(($(stat -c %s "$work/line.txt") / 1000)) kB" "$work/line.txt" line
+# Each prefix's server ends before the display does.
+for build in "${compared[@]}"; do
+    case "$build" in
+        32-bit) (source tools/wine-env.sh && wineserver -w) ;;
+        64-bit) (source tools/wine64-env.sh && wineserver -w) ;;
+    esac
+done

@@ -82,6 +82,8 @@ HostProgramOptions ParseHostProgramOptions(std::span<const std::string> argument
             options.log = true;
         } else if (argument == "--stats") {
             options.stats = true;
+        } else if (argument == "--steps") {
+            options.steps = true;
         } else if (argument == "--save") {
             options.savePath = value();
         } else if (argument == "--info") {
@@ -105,6 +107,9 @@ HostProgramOptions ParseHostProgramOptions(std::span<const std::string> argument
     if (!options.chooseEach.empty() &&
         (!options.stats || options.Sections() != 1 || !options.savePath.empty())) {
         throw UsageError("--choose-each goes with --stats alone");
+    }
+    if (options.steps && options.chooseEach.empty()) {
+        throw UsageError("--steps goes with --choose-each");
     }
     const bool needsDocument = options.RunsCommand() || options.printBefore || options.printAfter ||
                                options.log || options.stats || !options.savePath.empty();
@@ -134,6 +139,10 @@ const char* HostProgramUsage() {
            "  --visible          show tabs, spaces, full-width spaces and line breaks in what is printed\n"
            "  --log              print the host messages the plug-in sent\n"
            "  --stats            print the command's seconds, host messages and changed lines\n"
+           "  --steps            with --choose-each: after each run, redo the command's parts in the host\n"
+           "                     and print their seconds (reading, each step, the result-length estimate,\n"
+           "                     the write-back); first what Wine takes per host message and the seconds\n"
+           "                     of the command cancelled in its menu\n"
            "  --save PATH        save the document after the command, in the encoding it was read in\n"
            "  --info             print what the plug-in's exports answer: name, version, texts, status\n"
            "  --plugin PATH      load this DLL instead of Blankwise.dll beside the program\n";

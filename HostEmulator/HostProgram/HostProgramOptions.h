@@ -24,6 +24,7 @@ struct HostProgramOptions {
     bool visible = false;
     bool log = false;
     bool stats = false;
+    bool steps = false;  // with chooseEach: each run's parts timed one by one
     bool info = false;
     std::string savePath;
     bool help = false;

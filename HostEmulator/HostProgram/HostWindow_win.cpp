@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "HostEmulator/HostProgram/StepTimes.h"
+
 namespace HostEmulator {
 namespace {
 
@@ -105,6 +107,13 @@ CommandRun HostWindow::RunCommand(const PluginLibrary& plugin, std::span<const M
     ::ClientToScreen(window_, &pointer);
     ::SetCursorPos(pointer.x, pointer.y);
     ::SetForegroundWindow(window_);
+    // What the window has to paint and the pointer's move are answered now, not in the menu's loop
+    // while the command is timed.
+    ::UpdateWindow(window_);
+    MSG pending;
+    while (::PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) {
+        ::DispatchMessageW(&pending);
+    }
 
     shownBoxes = &run.messageBoxes;
     const HHOOK hook = ::SetWindowsHookExW(WH_CBT, &AnswerMessageBoxes, nullptr, ::GetCurrentThreadId());
@@ -115,11 +124,14 @@ CommandRun HostWindow::RunCommand(const PluginLibrary& plugin, std::span<const M
     LARGE_INTEGER start;
     LARGE_INTEGER end;
     ::QueryPerformanceCounter(&start);
+    const std::uint64_t startTicks = CheapTicks();
     plugin.OnCommand(window_);
+    const std::uint64_t ticks = CheapTicks() - startTicks;
     ::QueryPerformanceCounter(&end);
 
     run.seconds = Seconds(end.QuadPart - start.QuadPart);
-    run.hostSeconds = Seconds(hostTicks_);
+    run.hostSeconds =
+        ticks == 0 ? 0 : run.seconds * static_cast<double>(hostTicks_) / static_cast<double>(ticks);
     run.hostMessages = model_.Log().size() - messagesBefore;
     ::KillTimer(window_, kMenuTimer);
     if (hook != nullptr) {
@@ -158,12 +170,11 @@ LRESULT CALLBACK HostWindow::Procedure(HWND window, UINT message, WPARAM wParam,
 LRESULT HostWindow::Answer(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= kFirstHostMessage && message <= kLastHostMessage) {
         const bool wasRedrawing = model_.Redrawing();
-        LARGE_INTEGER start;
-        LARGE_INTEGER end;
-        ::QueryPerformanceCounter(&start);
+        const std::uint64_t start = CheapTicks();
         const std::intptr_t result = model_.HandleMessage(message, wParam, lParam);
-        ::QueryPerformanceCounter(&end);
-        hostTicks_ += end.QuadPart - start.QuadPart;
+        const std::uint64_t ticks = CheapTicks() - start;
+        hostTicks_ += ticks;
+        allHostTicks_ += ticks;
         if (!wasRedrawing && model_.Redrawing()) {
             ::InvalidateRect(window_, nullptr, TRUE);
         }

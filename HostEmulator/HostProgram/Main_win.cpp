@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Blankwise/ConversionPipelines.h"
+#include "HostEmulator/HostProgram/CommandSplit_win.h"
 #include "HostEmulator/HostProgram/DocumentText.h"
 #include "HostEmulator/HostProgram/HostProgramOptions.h"
 #include "HostEmulator/HostProgram/HostWindow_win.h"
@@ -175,21 +176,52 @@ std::string Figures(const CommandRun& run, std::size_t changedLines) {
     return text;
 }
 
-// The command once for each id, each time on the document as read, with each run's figures.
+// The command once for each id, each time on the document as read, with each run's figures; with
+// --steps, first what Wine takes per message and a command cancelled in its menu, and after each
+// run its parts redone in the host.
 int RunEach(const HostProgramOptions& options, std::u16string_view text, const PluginLibrary& plugin,
             HostWindow& host) {
     HostModel& model = host.Model();
-    int status = 0;
-    for (const int id : options.chooseEach) {
+    const auto restore = [&] {
         model.SetText(text);
         model.Select(options.anchor.value_or(options.caret), options.caret);
         model.ClearLog();
-        const CommandRun run = host.RunCommand(plugin, KeysToChoose(Blankwise::ConversionMenu(), id).value());
-        if (!run.menuOpened || run.menuTimedOut || run.keysUnread != 0 || !run.messageBoxes.empty()) {
+    };
+    const auto run = [&](int id) {
+        restore();
+        const CommandRun result =
+            host.RunCommand(plugin, KeysToChoose(Blankwise::ConversionMenu(), id).value());
+        const bool ran = result.menuOpened && !result.menuTimedOut && result.keysUnread == 0 &&
+                         result.messageBoxes.empty();
+        if (!ran) {
             Complain("the command with id " + std::to_string(id) + " did not run as chosen");
-            status = 1;
         }
-        Print("id: " + std::to_string(id) + "\n" + Figures(run, CountChangedLines(text, model.Text())));
+        return std::pair{ran, result};
+    };
+    int status = 0;
+    if (options.steps) {
+        restore();
+        const auto [ran, cancelled] = run(0);
+        status = ran ? status : 1;
+        char line[96];
+        std::snprintf(line, sizeof line, "seconds of the command cancelled: %.4f\n", cancelled.seconds);
+        Print(FormatWineCosts(MeasureWineCosts(host)) + line);
+    }
+    for (const int id : options.chooseEach) {
+        const auto [ran, result] = run(id);
+        status = ran ? status : 1;
+        std::string figures =
+            "id: " + std::to_string(id) + "\n" + Figures(result, CountChangedLines(text, model.Text()));
+        if (options.steps) {
+            const std::u16string converted = model.Text();
+            restore();
+            figures += FormatCommandSplit(TimeCommandParts(host, id));
+            if (model.Text() != converted) {
+                Complain("the parts of the command with id " + std::to_string(id) + " converted otherwise");
+                status = 1;
+            }
+        }
+        Print(figures);
     }
     return status;
 }

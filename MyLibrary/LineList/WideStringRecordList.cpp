@@ -16,18 +16,18 @@ WideString& HolderAt(const TListClone& records, std::int32_t index) {
     return *static_cast<WideString*>(records.Get(index));
 }
 
-// Adds the items of one split to the list as the scan meets the delimiter occurrences. Offsets
-// are 0-based; a piece runs from the end of the previous occurrence (or the text's start) to the
-// start of the next occurrence (or the text's end).
+// Hands the items of one split to `add` as the scan meets the delimiter occurrences. Offsets are
+// 0-based; a piece runs from the end of the previous occurrence (or the text's start) to the start
+// of the next occurrence (or the text's end).
+template <typename Add>
 class PieceWriter {
   public:
-    PieceWriter(TRecordList& list, WideStringView text, std::uint8_t mode)
-        : list_(list), text_(text), mode_(mode) {}
+    PieceWriter(Add add, WideStringView text, std::uint8_t mode) : add_(add), text_(text), mode_(mode) {}
 
     void Occurrence(std::size_t position, std::size_t length) {
         switch (mode_) {
             case smAttach:
-                list_.Add(text_.substr(start_, position + length - start_));
+                add_(text_.substr(start_, position + length - start_));
                 break;
             case smKeepEmpty:
                 AddPiece(position, true);
@@ -37,11 +37,11 @@ class PieceWriter {
                 break;
             case smSeparateKeepEmpty:
                 AddPiece(position, true);
-                list_.Add(text_.substr(position, length));
+                add_(text_.substr(position, length));
                 break;
             case smSeparateSkipEmpty:
                 AddPiece(position, false);
-                list_.Add(text_.substr(position, length));
+                add_(text_.substr(position, length));
                 break;
             default:
                 break;
@@ -55,11 +55,11 @@ class PieceWriter {
   private:
     void AddPiece(std::size_t end, bool keepEmpty) {
         if (keepEmpty || end > start_) {
-            list_.Add(text_.substr(start_, end - start_));
+            add_(text_.substr(start_, end - start_));
         }
     }
 
-    TRecordList& list_;
+    Add add_;
     WideStringView text_;
     std::uint8_t mode_;
     std::size_t start_ = 0;
@@ -79,7 +79,8 @@ std::size_t UnitDelimiterAt(WideStringView text, std::size_t offset, std::span<c
 
 // With code-unit comparison a delimiter can only occur where the text holds one of the
 // delimiters' first units, so the scan jumps from one such unit to the next.
-void ScanByCodeUnit(WideStringView text, std::span<const WideString> delimiters, PieceWriter& writer) {
+template <typename Writer>
+void ScanByCodeUnit(WideStringView text, std::span<const WideString> delimiters, Writer& writer) {
     WideString firstUnits;
     for (const WideString& delimiter : delimiters) {
         if (!delimiter.empty() && firstUnits.find(delimiter.front()) == WideString::npos) {
@@ -101,10 +102,25 @@ void ScanByCodeUnit(WideStringView text, std::span<const WideString> delimiters,
     }
 }
 
-// Finds delimiters by the user locale's case-sensitive comparison, as MatchCaseAt does. Each
-// delimiter's answers are remembered by the units compared, so a document of millions of units
-// costs about one comparison per distinct unit pair instead of several per unit.
-void ScanByLocale(WideStringView text, std::span<const WideString> delimiters, PieceWriter& writer) {
+// Finds delimiters by the user locale's case-sensitive comparison, as MatchCaseAt does. The answers
+// are remembered by the units compared, so a document of millions of units costs about one
+// comparison per distinct unit pair instead of several per unit; for delimiters of up to two units
+// (the line breaks) one lookup answers for all of them at a position.
+template <typename Writer>
+void ScanByLocale(WideStringView text, std::span<const WideString> delimiters, Writer& writer) {
+    if (LocaleFirstMatchTable::Serves(delimiters)) {
+        LocaleFirstMatchTable table(CurrentTextPlatform(), delimiters, false, text.size());
+        for (std::size_t position = 0; position < text.size();) {
+            const std::size_t k = table.PatternAt(text, position);
+            if (k == LocaleFirstMatchTable::kNoPattern) {
+                ++position;
+            } else {
+                writer.Occurrence(position, delimiters[k].size());
+                position += delimiters[k].size();
+            }
+        }
+        return;
+    }
     std::vector<LocaleMatcher> matchers;
     matchers.reserve(delimiters.size());
     for (const WideString& delimiter : delimiters) {
@@ -126,6 +142,21 @@ void ScanByLocale(WideStringView text, std::span<const WideString> delimiters, P
             position += length;
         }
     }
+}
+
+// The pieces of text cut at the delimiters, in order, each handed to add.
+template <typename Add>
+void SplitInto(Add add, WideStringView text, std::span<const WideString> delimiters, std::uint8_t mode) {
+    if (mode > smSeparateSkipEmpty) {
+        return;
+    }
+    PieceWriter writer(add, text, mode);
+    if (CurrentTextPlatform().ComparesByCodeUnit()) {
+        ScanByCodeUnit(text, delimiters, writer);
+    } else {
+        ScanByLocale(text, delimiters, writer);
+    }
+    writer.Finish();
 }
 
 }  // namespace
@@ -190,16 +221,13 @@ void TRecordList::SplitLines(WideStringView text) {
 
 void TRecordList::Split(WideStringView text, std::span<const WideString> delimiters, std::uint8_t mode) {
     Clear();
-    if (mode > smSeparateSkipEmpty) {
-        return;
-    }
-    PieceWriter writer(*this, text, mode);
-    if (CurrentTextPlatform().ComparesByCodeUnit()) {
-        ScanByCodeUnit(text, delimiters, writer);
-    } else {
-        ScanByLocale(text, delimiters, writer);
-    }
-    writer.Finish();
+    SplitInto([this](WideStringView piece) { Add(piece); }, text, delimiters, mode);
+}
+
+std::vector<WideStringView> SplitLineViews(WideStringView text) {
+    std::vector<WideStringView> lines;
+    SplitInto([&lines](WideStringView piece) { lines.push_back(piece); }, text, LineBreaks(), smAttach);
+    return lines;
 }
 
 }  // namespace MyLibrary

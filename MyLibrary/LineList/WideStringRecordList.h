@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "MyLibrary/StringUnit/StringUnit.h"
 #include "MyLibrary/TemplateList/ListClone.h"
@@ -52,5 +53,9 @@ class TRecordList {
 };
 
 class TCommonStringRecordList : public TRecordList {};
+
+// The lines TRecordList::SplitLines makes of text, each with its break, as views into text: for a
+// caller that only reads them, without a copy of each.
+std::vector<WideStringView> SplitLineViews(WideStringView text);
 
 }  // namespace MyLibrary

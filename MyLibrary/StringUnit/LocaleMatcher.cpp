@@ -45,4 +45,30 @@ std::uint8_t LocaleUnitTable::Resolve(char16_t unit) {
     return entry;
 }
 
+LocaleFirstMatchTable::LocaleFirstMatchTable(const TextPlatform& platform,
+                                             std::span<const WideString> patterns, bool ignoreCase,
+                                             std::size_t textLength)
+    : platform_(platform),
+      patterns_(patterns),
+      ignoreCase_(ignoreCase),
+      slotMask_(std::bit_ceil(std::clamp(textLength, std::size_t{64}, std::size_t{1} << 16)) - 1),
+      slots_(slotMask_ + 1) {}
+
+// The comparisons MatchesAt would make at a position with this window, pattern by pattern: a
+// pattern longer than the window does not fit, an empty one never matches.
+std::size_t LocaleFirstMatchTable::Remember(WideStringView window, std::uint32_t key, std::uint8_t kind,
+                                            std::size_t slotIndex) {
+    std::size_t found = kNoPattern;
+    for (std::size_t k = 0; k < patterns_.size(); ++k) {
+        const WideString& pattern = patterns_[k];
+        if (!pattern.empty() && pattern.size() <= window.size() &&
+            platform_.LocaleEqual(pattern, window.substr(0, pattern.size()), ignoreCase_)) {
+            found = k;
+            break;
+        }
+    }
+    slots_[slotIndex] = {key, kind, found == kNoPattern ? kNone : static_cast<std::uint8_t>(found)};
+    return found;
+}
+
 }  // namespace MyLibrary

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "MyLibrary/StringUnit/StringUnit.h"
@@ -109,6 +110,61 @@ class LocaleUnitTable {
     const TWideStringDynArray& patterns_;
     bool ignoreCase_;
     std::vector<std::uint8_t> entries_;
+};
+
+// For patterns of at most two units each, the first pattern in list order that matches at a
+// position is a function of the two units there (of the one unit where the text ends), so it is
+// remembered by them: one lookup per position for all the patterns together, and the comparisons of
+// the uncached scan once per distinct window. The line breaks and the two-space pattern are such
+// patterns. Windows are remembered in a direct-mapped table sized to the text, as in LocaleMatcher.
+class LocaleFirstMatchTable {
+  public:
+    static constexpr std::size_t kMaxPatterns = 250;
+    static constexpr std::size_t kNoPattern = static_cast<std::size_t>(-1);
+
+    // True for at most kMaxPatterns patterns of at most two units each.
+    static bool Serves(std::span<const WideString> patterns) {
+        return patterns.size() <= kMaxPatterns &&
+               std::all_of(patterns.begin(), patterns.end(),
+                           [](const WideString& p) { return p.size() <= 2; });
+    }
+
+    LocaleFirstMatchTable(const TextPlatform& platform, std::span<const WideString> patterns, bool ignoreCase,
+                          std::size_t textLength);
+
+    // The first pattern in list order that the locale calls equal to the units of text at the
+    // 0-based index (index < text.size()), or kNoPattern: what asking each pattern's MatchesAt in
+    // turn would give.
+    std::size_t PatternAt(WideStringView text, std::size_t index) {
+        const bool pair = text.size() - index >= 2;
+        const std::uint32_t window = text[index] | (pair ? std::uint32_t{text[index + 1]} << 16 : 0);
+        const std::uint8_t kind = pair ? kPair : kSingle;
+        const std::size_t slotIndex = ((window * 0x9E3779B1u) >> 16) & slotMask_;
+        const Slot slot = slots_[slotIndex];
+        if (slot.kind == kind && slot.window == window) {
+            return slot.pattern == kNone ? kNoPattern : slot.pattern;
+        }
+        return Remember(text.substr(index, pair ? 2 : 1), window, kind, slotIndex);
+    }
+
+  private:
+    struct Slot {
+        std::uint32_t window = 0;
+        std::uint8_t kind = 0;  // kUnknown, or whether the window is two units or one
+        std::uint8_t pattern = 0;
+    };
+    static constexpr std::uint8_t kUnknown = 0;
+    static constexpr std::uint8_t kPair = 1;
+    static constexpr std::uint8_t kSingle = 2;
+    static constexpr std::uint8_t kNone = 0xFF;
+
+    std::size_t Remember(WideStringView window, std::uint32_t key, std::uint8_t kind, std::size_t slotIndex);
+
+    const TextPlatform& platform_;
+    std::span<const WideString> patterns_;
+    bool ignoreCase_;
+    std::size_t slotMask_;
+    std::vector<Slot> slots_;
 };
 
 }  // namespace MyLibrary

@@ -368,6 +368,12 @@ WideString ReplacePatterns(const TextPlatform& platform, WideStringView source,
         LocaleUnitTable table(platform, patterns, ignoreCase);
         return ReplaceUnitsByTable(source, replacements, replaceAll, estimate, table);
     }
+    if (LocaleFirstMatchTable::Serves(patterns)) {
+        LocaleFirstMatchTable table(platform, patterns, ignoreCase, source.size());
+        return Scan(
+            source, patterns, replacements, replaceAll, estimate, [](std::size_t index) { return index; },
+            [&](std::size_t index) { return table.PatternAt(source, index); });
+    }
     std::vector<LocaleMatcher> matchers;
     matchers.reserve(patterns.size());
     for (const WideString& pattern : patterns) {

@@ -140,7 +140,7 @@ TEST(TRecordList, SplitLinesKeepsEachBreakWithItsLine) {
 }
 
 // Both scans: by code units natively, and by the locale (the path the DLL takes) under Wine and
-// with the locale-like platform everywhere.
+// with the locale-like platform everywhere; the lines as views are the list's lines.
 TEST(TRecordList, SplitAgreesWithReferenceAndJoinRestoresText) {
     std::mt19937 random(7331);
     TCommonStringRecordList lines;
@@ -160,6 +160,8 @@ TEST(TRecordList, SplitAgreesWithReferenceAndJoinRestoresText) {
         ASSERT_EQ(SplitItems(text, kBreaks, mode), ReferenceSplit(text, kBreaks, mode)) << round;
         lines.SplitLines(text);
         ASSERT_EQ(lines.Join(), text) << round;
+        const std::vector<WideStringView> views = SplitLineViews(text);
+        ASSERT_EQ(Items(views.begin(), views.end()), ItemsOf(lines)) << round;
     }
 }
 

@@ -161,6 +161,7 @@ TEST(HostProgramOptions, RefusesWhatItCannotRun) {
         {"--print", "doc.txt", "other.txt"},
         {"--print", "--frobnicate", "doc.txt"},
         {"--print", "doc.txt", "--save"},
+        {"--choose", "6", "--stats", "--steps", "doc.txt"},
     };
     for (const auto& arguments : cases) {
         std::string joined;
@@ -170,6 +171,8 @@ TEST(HostProgramOptions, RefusesWhatItCannotRun) {
         EXPECT_THROW(ParseHostProgramOptions(arguments), UsageError) << joined;
     }
     EXPECT_NO_THROW(ParseHostProgramOptions(std::vector<std::string>{"--info"}));
+    EXPECT_NO_THROW(ParseHostProgramOptions(
+        std::vector<std::string>{"--choose-each", "1-15", "--stats", "--steps", "d"}));
 }
 
 }  // namespace

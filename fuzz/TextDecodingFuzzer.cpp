@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "Blankwise/ConversionPipelines.h"
-#include "CommandLine/StreamConversion.h"
+#include "CommandLine/Stream/StreamConversion.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 #include "fuzz/FuzzSupport.h"
 

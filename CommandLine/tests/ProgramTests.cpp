@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "CommandLine/FileAccess.h"
+#include "CommandLine/System/FileAccess.h"
 #include "CommandLine/tests/TestSupport.h"
 
 #if !defined(_WIN32)

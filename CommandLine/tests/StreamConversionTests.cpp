@@ -1,4 +1,4 @@
-#include "CommandLine/StreamConversion.h"
+#include "CommandLine/Stream/StreamConversion.h"
 
 #include <gtest/gtest.h>
 

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "Blankwise/StopColumns.h"
+#include "MyLibrary/Encoding/Utf16Facts.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
@@ -230,20 +231,15 @@ class ColumnTracker {
             const std::uint8_t columns = unitColumns_[*unit];
             if (columns != TextPlatform::kColumnsFromNeighbours) {
                 width += columns;
-            } else if (IsHighSurrogate(*unit) && unit + 1 != end_ && IsLowSurrogate(unit[1])) {
+            } else if (MyLibrary::IsHighSurrogate(*unit) && unit + 1 != end_ &&
+                       MyLibrary::IsLowSurrogate(unit[1])) {
                 width += platform_.DisplayWidth(WideStringView(unit, 2));
-            } else if (!(IsLowSurrogate(*unit) && unit != begin_ && IsHighSurrogate(unit[-1]))) {
+            } else if (!(MyLibrary::IsLowSurrogate(*unit) && unit != begin_ &&
+                         MyLibrary::IsHighSurrogate(unit[-1]))) {
                 width += platform_.DisplayWidth(WideStringView(unit, 1));
             }
         }
         return width;
-    }
-
-    static bool IsHighSurrogate(char16_t unit) {
-        return unit >= 0xD800 && unit <= 0xDBFF;
-    }
-    static bool IsLowSurrogate(char16_t unit) {
-        return unit >= 0xDC00 && unit <= 0xDFFF;
     }
 
     // Just after the last CR or LF in [first, last), or first when there is none: searched

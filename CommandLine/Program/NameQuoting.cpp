@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "MyLibrary/Encoding/TextCodec.h"
+#include "MyLibrary/Encoding/Utf8Facts.h"
 
 namespace BlankwiseCli {
 namespace {
@@ -21,25 +22,20 @@ struct NameCharacter {
 };
 
 NameCharacter CharacterAt(std::string_view name, std::size_t i) {
-    const auto lead = static_cast<std::uint8_t>(name[i]);
-    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    const std::size_t length = MyLibrary::Utf8SequenceLength(static_cast<std::uint8_t>(name[i]));
     const std::string_view bytes = name.substr(i, length);
     const MyLibrary::DecodeResult checked = MyLibrary::Validate(MyLibrary::Encoding::Utf8, bytes, true);
-    if (bytes.size() != length || checked.invalid || checked.consumed != length) {
+    if (length == 0 || bytes.size() != length || checked.invalid || checked.consumed != length) {
         return {1, false, 0};
     }
-    constexpr std::uint8_t kLeadBits[] = {0x7F, 0x1F, 0x0F, 0x07};
-    char32_t codePoint = lead & kLeadBits[length - 1];
-    for (std::size_t k = 1; k < length; ++k) {
-        codePoint = (codePoint << 6) | (static_cast<std::uint8_t>(bytes[k]) & 0x3F);
-    }
-    return {length, true, codePoint};
+    return {length, true,
+            MyLibrary::Utf8CodePointOf(reinterpret_cast<const std::uint8_t*>(bytes.data()), length)};
 }
 
 // What a terminal shows as a character of its own: not a control character, a line or paragraph
 // separator, or a noncharacter.
 bool IsPrintable(char32_t c) {
-    return c >= 0x20 && !(c >= 0x7F && c < 0xA0) && c != 0x2028 && c != 0x2029 &&
+    return c >= 0x0020 && !(c >= 0x007F && c < 0x00A0) && c != 0x2028 && c != 0x2029 &&
            !(c >= 0xFDD0 && c <= 0xFDEF) && (c & 0xFFFE) != 0xFFFE;
 }
 

@@ -8,6 +8,8 @@
 #include "Blankwise/ConversionPipelines.h"
 #include "CommandLine/Stream/UnitLayout.h"
 #include "CommandLine/Stream/Utf8Widths.h"
+#include "MyLibrary/Encoding/Cp932Facts.h"
+#include "MyLibrary/Encoding/Utf8Facts.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
@@ -125,19 +127,17 @@ BlockMasks MasksOf(const std::uint8_t* p, bool compress) {
 // The end of the spaces, tabs and full-width spaces from pos on, in UTF-8 or code page 932. Called
 // for each line with --initial, once: inlined there.
 std::size_t BlanksEnd(std::string_view text, std::size_t pos, bool utf8) {
-    const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
-    // A full-width space: E3 80 80 in UTF-8, 81 40 in code page 932, compared byte by byte, since
-    // most lines start with none and a call to compare would cost more than the rest.
-    const std::size_t fullWidthSize = utf8 ? 3 : 2;
-    const std::uint8_t fullWidthLead = utf8 ? 0xE3 : 0x81;
-    const std::uint8_t fullWidthNext = utf8 ? 0x80 : 0x40;
+    // A full-width space of two or three bytes, compared byte by byte, since most lines start with
+    // none and a call to compare would cost more than the rest.
+    const std::string_view fullWidth =
+        utf8 ? MyLibrary::kUtf8FullWidthSpace : MyLibrary::kCp932FullWidthSpace;
     while (pos < text.size()) {
-        const std::uint8_t byte = at(pos);
+        const char byte = text[pos];
         if (byte == kSpaceByte || byte == kTabByte) {
             ++pos;
-        } else if (byte == fullWidthLead && text.size() - pos >= fullWidthSize &&
-                   at(pos + 1) == fullWidthNext && (!utf8 || at(pos + 2) == 0x80)) {
-            pos += fullWidthSize;
+        } else if (byte == fullWidth[0] && text.size() - pos >= fullWidth.size() &&
+                   text[pos + 1] == fullWidth[1] && (fullWidth.size() < 3 || text[pos + 2] == fullWidth[2])) {
+            pos += fullWidth.size();
         } else {
             break;
         }

@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "Blankwise/TextTransforms.h"
-#include "MyLibrary/Encoding/Cp932.h"
+#include "MyLibrary/Encoding/Cp932Facts.h"
+#include "MyLibrary/Encoding/Utf8Facts.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace BlankwiseCli {
@@ -99,14 +100,20 @@ std::size_t PieceReader::FindCut() {
 // in the whole stream as well, so a piece that ends with them reports them at the same place.
 bool PieceReader::CanCutBefore(std::string_view bytes, std::size_t p) const {
     const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes[i]); };
+    const auto blankByte = [&](std::size_t i) { return at(i) == kTab || at(i) == kSpace; };
+    // Whether the bytes before p end with the full-width space's.
+    const auto afterFullWidthSpace = [&](std::string_view fullWidth) {
+        return p >= fullWidth.size() && bytes.substr(p - fullWidth.size(), fullWidth.size()) == fullWidth;
+    };
     switch (layout_.encoding) {
         case MyLibrary::Encoding::Utf8:
-            return (at(p) & 0xC0) != 0x80 && at(p - 1) != 0x09 && at(p - 1) != 0x20 &&
-                   !(p >= 3 && at(p - 3) == 0xE3 && at(p - 2) == 0x80 && at(p - 1) == 0x80);
+            return !MyLibrary::IsUtf8Continuation(at(p)) && !blankByte(p - 1) &&
+                   !afterFullWidthSpace(MyLibrary::kUtf8FullWidthSpace);
         case MyLibrary::Encoding::Cp932:
-            // A byte below 0x40 is never a trail; 0x81 0x40 may be a full-width space.
-            return at(p) < 0x40 && at(p - 1) != 0x09 && at(p - 1) != 0x20 &&
-                   !(p >= 2 && at(p - 2) == 0x81 && at(p - 1) == 0x40);
+            // A byte that can be no trail starts a character; the full-width space's bytes before it
+            // may be one.
+            return !MyLibrary::MayBeCp932TrailByte(at(p)) && !blankByte(p - 1) &&
+                   !afterFullWidthSpace(MyLibrary::kCp932FullWidthSpace);
         case MyLibrary::Encoding::Utf16Le:
         case MyLibrary::Encoding::Utf16Be: {
             const char16_t before = layout_.UnitAt(bytes, p - 2);
@@ -130,8 +137,8 @@ std::size_t PieceReader::ParseForCut(std::string_view bytes) {
         if (end >= bytes.size()) {
             break;
         }
-        const bool blank = lead ? first == 0x81 && static_cast<std::uint8_t>(bytes[i + 1]) == 0x40
-                                : first == 0x09 || first == 0x20;
+        const bool blank =
+            lead ? bytes.substr(i, 2) == MyLibrary::kCp932FullWidthSpace : first == kTab || first == kSpace;
         if (!blank) {
             cut = end;
         }

@@ -154,7 +154,7 @@ class Win32ReplacementFile {
                                         std::to_wstring(attempt) + L".tmp";
             // A name is at most 255 UTF-16 units: the target's is shortened, never a pair cut.
             std::size_t keep = std::min(name.size(), suffix.size() < 255 ? 255 - suffix.size() : 0);
-            if (keep > 0 && keep < name.size() && name[keep] >= 0xDC00 && name[keep] <= 0xDFFF) {
+            if (keep > 0 && keep < name.size() && MyLibrary::IsLowSurrogate(name[keep])) {
                 --keep;
             }
             path_ = folder + name.substr(0, keep) + suffix;

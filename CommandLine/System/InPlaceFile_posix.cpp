@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "CommandLine/System/FileAccess_posix.h"
+#include "MyLibrary/Encoding/Utf8Facts.h"
 
 namespace BlankwiseCli {
 namespace {
@@ -99,7 +100,7 @@ std::string TemporaryName(int folder, const std::string& name) {
     std::size_t keep = name.size();
     if (keep + fixed > limit) {
         keep = limit > fixed ? limit - fixed : 0;
-        while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) {
+        while (keep > 0 && MyLibrary::IsUtf8Continuation(static_cast<std::uint8_t>(name[keep]))) {
             --keep;
         }
     }

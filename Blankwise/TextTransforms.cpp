@@ -9,6 +9,7 @@
 
 #include "Blankwise/StopColumns.h"
 #include "MyLibrary/Encoding/Utf16Facts.h"
+#include "MyLibrary/StringUnit/BitMasks.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
@@ -94,15 +95,6 @@ void ScanUnits(WideStringView text, char16_t wanted, OnUnit onUnit) {
         }
         block += units;
     }
-}
-
-// The bits set in the low 16 bits of bits (std::popcount is a library call on processors
-// without a population count instruction).
-std::size_t BitCount16(std::uint32_t bits) {
-    bits = bits - ((bits >> 1) & 0x5555u);
-    bits = (bits & 0x3333u) + ((bits >> 2) & 0x3333u);
-    bits = (bits + (bits >> 4)) & 0x0F0Fu;
-    return (bits + (bits >> 8)) & 0x1Fu;
 }
 
 // Carries the display column, folded by the stops, from one unit of interest to the next (tabs,
@@ -194,7 +186,7 @@ class ColumnTracker {
             for (unsigned k = 0; k < kBlockUnits; ++k) {
                 doubleBytes |= static_cast<std::uint32_t>(doubleByteFlags_[window[k]]) << k;
             }
-            width += BitCount16(doubleBytes & run);
+            width += MyLibrary::CountBits(static_cast<std::uint16_t>(doubleBytes & run));
         }
         return width;
     }

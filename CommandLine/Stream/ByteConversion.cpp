@@ -16,6 +16,9 @@
 namespace BlankwiseCli {
 namespace {
 
+using MyLibrary::BitsBetween;
+using MyLibrary::CountBits;
+
 constexpr int kSpacesToTabs = 5;
 constexpr int kTabsToSpaces = 6;
 constexpr std::uint8_t kTabByte = 0x09;

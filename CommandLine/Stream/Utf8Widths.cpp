@@ -9,6 +9,8 @@
 namespace BlankwiseCli {
 namespace {
 
+using MyLibrary::BitsBetween;
+using MyLibrary::CountBits;
 using MyLibrary::kUtf8PayloadBits;
 using MyLibrary::Utf8Starts;
 using MyLibrary::Utf8StartsOf;

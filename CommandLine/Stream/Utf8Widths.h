@@ -1,38 +1,14 @@
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "MyLibrary/StringUnit/BitMasks.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace BlankwiseCli {
-
-// Bits from..to-1 of a block's mask, to at most 64.
-inline std::uint64_t BitsBetween(std::size_t from, std::size_t to) {
-    const std::uint64_t below = to >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << to) - 1;
-    return below & ~((std::uint64_t{1} << from) - 1);
-}
-
-// The set bits of a mask. A baseline x86 build has no instruction for it, and std::popcount would
-// call a library routine there; kInstruction asks for the instruction, for code compiled for it.
-template <bool kInstruction = false>
-inline unsigned CountBits(std::uint64_t bits) {
-#if defined(__POPCNT__)
-    return static_cast<unsigned>(std::popcount(bits));
-#else
-    if constexpr (kInstruction) {
-        return static_cast<unsigned>(__builtin_popcountll(bits));
-    } else {
-        bits -= (bits >> 1) & 0x5555555555555555u;
-        bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
-        bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-        return static_cast<unsigned>((bits * 0x0101010101010101u) >> 56);
-    }
-#endif
-}
 
 // The display columns of UTF-8 text a block of 64 bytes at a time, as the current text platform
 // measures them: from its code page 932 lengths (one column, two where the code page 932 form has

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "Blankwise/Blanks.h"
 #include "Blankwise/StopColumns.h"
 #include "MyLibrary/Encoding/Utf16Facts.h"
 #include "MyLibrary/StringUnit/BitMasks.h"
@@ -21,11 +22,6 @@ using detail::ListColumns;
 using detail::TabColumns;
 using MyLibrary::CurrentTextPlatform;
 using MyLibrary::TextPlatform;
-
-constexpr char16_t kTab = u'\t';
-constexpr char16_t kSpace = u' ';
-constexpr char16_t kCr = u'\r';
-constexpr char16_t kLf = u'\n';
 
 // Whether a CR or LF ends the line and starts the next at column 0 (the whole-text forms), or is
 // just a one-column character of a single line (the line forms).
@@ -238,7 +234,7 @@ class ColumnTracker {
     // backwards, so the cost is the distance from last to that break.
     static const char16_t* StartOfLastLine(const char16_t* first, const char16_t* last) {
         for (; last != first; --last) {
-            if (last[-1] == kCr || last[-1] == kLf) {
+            if (IsBreak(last[-1])) {
                 return last;
             }
         }

@@ -21,13 +21,10 @@ using MyLibrary::CountBits;
 
 constexpr int kSpacesToTabs = 5;
 constexpr int kTabsToSpaces = 6;
-constexpr std::uint8_t kTabByte = 0x09;
-constexpr std::uint8_t kSpaceByte = 0x20;
+// The tab and the space are these single bytes in UTF-8 and code page 932, as are the breaks.
+constexpr auto kTabByte = static_cast<std::uint8_t>(Blankwise::kTab);
+constexpr auto kSpaceByte = static_cast<std::uint8_t>(Blankwise::kSpace);
 constexpr std::int32_t kWidestByteTab = 1000;
-
-bool IsBreakByte(std::uint8_t byte) {
-    return byte == 0x0A || byte == 0x0D;
-}
 
 void Append(Bytes* out, std::string_view text, std::size_t from, std::size_t to) {
     if (out != nullptr) {
@@ -106,8 +103,8 @@ BlockMasks MasksOf(const std::uint8_t* p, bool compress) {
         const __m128i tab = _mm_set1_epi8(static_cast<char>(kTabByte));
         const __m128i space =
             _mm_set1_epi8(compress ? static_cast<char>(kSpaceByte) : static_cast<char>(kTabByte));
-        const __m128i lf = _mm_set1_epi8(0x0A);
-        const __m128i cr = _mm_set1_epi8(0x0D);
+        const __m128i lf = _mm_set1_epi8(static_cast<char>(Blankwise::kLf));
+        const __m128i cr = _mm_set1_epi8(static_cast<char>(Blankwise::kCr));
         for (unsigned k = 0; k < 4; ++k) {
             const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
             const auto triggers = static_cast<std::uint32_t>(
@@ -122,7 +119,7 @@ BlockMasks MasksOf(const std::uint8_t* p, bool compress) {
 #endif
     for (unsigned k = 0; k < 64; ++k) {
         masks.triggers |= std::uint64_t{p[k] == kTabByte || (compress && p[k] == kSpaceByte)} << k;
-        masks.breaks |= std::uint64_t{IsBreakByte(p[k])} << k;
+        masks.breaks |= std::uint64_t{Blankwise::IsBreak(p[k])} << k;
     }
     return masks;
 }
@@ -179,7 +176,7 @@ ByteConversion::ByteConversion(bool compress, MyLibrary::Encoding encoding, std:
       wrapMask_(std::has_single_bit(tabWidth) ? tabWidth - 1 : 0),
       initialOnly_(initialOnly),
       utf8Widths_(platform),
-      breaks_(UnitLayout(encoding), {kCr, kLf}) {}
+      breaks_(UnitLayout(encoding), {Blankwise::kCr, Blankwise::kLf}) {}
 
 bool ByteConversion::Convert(std::string_view text, std::int32_t column, bool startsMidLine,
                              Bytes* out) const {

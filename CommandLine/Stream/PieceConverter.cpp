@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "Blankwise/ConversionPipelines.h"
-#include "CommandLine/InitialBlanks.h"
+#include "Blankwise/InitialBlanks.h"
 #include "CommandLine/Stream/StreamConversion.h"
 
 namespace BlankwiseCli {
@@ -33,7 +33,7 @@ PieceConverter::PieceConverter(int conversionId, MyLibrary::Encoding encoding, b
       layout_(encoding),
       triggers_(layout_, {TriggersOf(conversionId).units[0], TriggersOf(conversionId).units[1],
                           TriggersOf(conversionId).units[2]}),
-      breaks_(layout_, {kCr, kLf}),
+      breaks_(layout_, {Blankwise::kCr, Blankwise::kLf}),
       writes_(writes) {
     if (settings.bytePaths) {
         // A list of stops goes through the pipeline.
@@ -137,8 +137,8 @@ bool PieceConverter::ConvertRun(Piece& piece, std::size_t from, std::size_t to) 
         return false;
     }
     const std::int32_t column = from == 0 ? piece.column : 0;
-    converted_ = initialOnly_ ? ConvertInitialBlanks(conversionId_, units_, column,
-                                                     from == 0 && piece.startsMidLine, tabStops_)
+    converted_ = initialOnly_ ? Blankwise::ConvertInitialBlanks(conversionId_, units_, column,
+                                                                from == 0 && piece.startsMidLine, tabStops_)
                               : Blankwise::ConvertSelection(conversionId_, units_, column, tabStops_);
     if (converted_ == units_) {
         if (writes_) {
@@ -166,14 +166,14 @@ void PieceConverter::EncodeChangedLines(std::string_view bytes, std::string& out
     const std::u16string_view before = units_;
     const std::u16string_view after = converted_;
     const auto breaks = [](std::u16string_view text) {
-        return std::count_if(text.begin(), text.end(), IsBreak);
+        return std::count_if(text.begin(), text.end(), Blankwise::IsBreak);
     };
     if (breaks(before) != breaks(after)) {
         MyLibrary::Encode(layout_.encoding, after, out);
         return;
     }
     const auto lineEnd = [](std::u16string_view text, std::size_t pos) {
-        while (pos < text.size() && !IsBreak(text[pos++])) {
+        while (pos < text.size() && !Blankwise::IsBreak(text[pos++])) {
         }
         return pos;
     };

@@ -2,12 +2,16 @@
 
 #include <algorithm>
 
-#include "Blankwise/TextTransforms.h"
+#include "Blankwise/TextColumns.h"
 #include "MyLibrary/Encoding/Cp932Facts.h"
 #include "MyLibrary/Encoding/Utf8Facts.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace BlankwiseCli {
+
+using Blankwise::IsBreak;
+using Blankwise::kSpace;
+using Blankwise::kTab;
 
 PieceReader::PieceReader(ByteSource& source, const StreamSettings& settings)
     : source_(source), settings_(settings), layout_(settings.encoding), column_(settings.startColumn) {}
@@ -117,8 +121,7 @@ bool PieceReader::CanCutBefore(std::string_view bytes, std::size_t p) const {
         case MyLibrary::Encoding::Utf16Le:
         case MyLibrary::Encoding::Utf16Be: {
             const char16_t before = layout_.UnitAt(bytes, p - 2);
-            return before != kTab && before != kSpace && before != kFullWidthSpace &&
-                   !MyLibrary::IsHighSurrogate(before);
+            return !Blankwise::IsBlank(before) && !MyLibrary::IsHighSurrogate(before);
         }
     }
     return false;
@@ -179,7 +182,7 @@ std::int32_t PieceReader::ColumnAtEnd(std::string_view bytes, std::int32_t start
     }
     std::u16string tail;
     MyLibrary::Decode(layout_.encoding, bytes.substr(p), true, tail);
-    return ColumnAfter(tail, start, settings_.tabStops);
+    return Blankwise::ColumnAfter(tail, start, settings_.tabStops);
 }
 
 }  // namespace BlankwiseCli

@@ -39,13 +39,6 @@ struct TriggerUnits {
 };
 TriggerUnits TriggersOf(int conversionId);
 
-// The display column (folded by the stops: modulo the tab width for stops every width columns)
-// after text when it starts at column startColumn and holds no line break: tabs advance to the
-// next stop, other characters by their width on the current text platform (code page 932 unless
-// --widths says otherwise).
-std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn,
-                         const Blankwise::TabStops& stops = Blankwise::TabStops::Every(Blankwise::kTabWidth));
-
 // How many threads besides the calling one convert pieces of a stream unless told otherwise: one
 // for each further processor, up to three.
 std::size_t DefaultHelperThreads();

@@ -4,19 +4,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "Blankwise/Blanks.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 
 namespace BlankwiseCli {
-
-inline constexpr char16_t kTab = u'\t';
-inline constexpr char16_t kSpace = u' ';
-inline constexpr char16_t kFullWidthSpace = u'\u3000';
-inline constexpr char16_t kCr = u'\r';
-inline constexpr char16_t kLf = u'\n';
-
-inline bool IsBreak(char16_t unit) {
-    return unit == kCr || unit == kLf;
-}
 
 // How an encoding lays out the units the stream is cut and scanned by. In UTF-8 and code page 932
 // the bytes of tabs, spaces and breaks are characters wherever they appear: no other character
@@ -43,7 +34,7 @@ struct UnitLayout {
     std::size_t LineEndAfter(std::string_view bytes, std::size_t pos) const {
         const std::size_t size = bytes.size() - (bytes.size() - pos) % unitBytes;
         for (; pos < size; pos += unitBytes) {
-            if (IsBreak(UnitAt(bytes, pos))) {
+            if (Blankwise::IsBreak(UnitAt(bytes, pos))) {
                 return pos + unitBytes;
             }
         }
@@ -52,7 +43,7 @@ struct UnitLayout {
 
     // The start of the line that holds the unit at pos, not before floor (a line start).
     std::size_t LineStart(std::string_view bytes, std::size_t pos, std::size_t floor) const {
-        while (pos > floor && !IsBreak(UnitAt(bytes, pos - unitBytes))) {
+        while (pos > floor && !Blankwise::IsBreak(UnitAt(bytes, pos - unitBytes))) {
             pos -= unitBytes;
         }
         return pos;

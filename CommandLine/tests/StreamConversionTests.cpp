@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Blankwise/ConversionPipelines.h"
+#include "Blankwise/TextColumns.h"
 #include "CommandLine/tests/TestSupport.h"
 
 namespace BlankwiseCli {
@@ -205,7 +206,7 @@ TEST(ColumnAfter, CountsDisplayColumnsModuloTheTabWidth) {
         {u"a\tb", 2, 1}, {u"\t\u3000", 3, 2}, {u"abcd", 0, 0},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(ColumnAfter(row.text, row.start), row.column)
+        EXPECT_EQ(Blankwise::ColumnAfter(row.text, row.start), row.column)
             << std::string(row.text.begin(), row.text.end());
     }
 }

@@ -172,19 +172,20 @@ std::span<const TStep> PipelineOf(int id) {
     return std::span(pipeline.steps).first(pipeline.count);
 }
 
-WideString DeleteAllSpaces(WideStringView text) {
+WideString DeleteAllSpaces(WideStringView text, const MyLibrary::TextPlatform& platform) {
     const MyLibrary::TWideStringDynArray patterns{WideString(kSpace), WideString(kFullWidthSpace),
                                                   WideString(kTab)};
     const MyLibrary::TWideStringDynArray replacements(patterns.size());
-    return MyLibrary::ReplacePatterns(text, patterns, replacements, false, true);
+    return MyLibrary::ReplacePatterns(platform, text, patterns, replacements, false, true);
 }
 
 // startColumn is the selection's start column, or nothing for the prefix's single-line forms;
-// stops the command line's, or nothing for the plug-in's every 4 columns.
+// stops the command line's, or nothing for the plug-in's every 4 columns; platform the one the
+// command line measures and compares on, the current one for the plug-in.
 // Each step reads the one before's result (the text itself for the first), so the text is not
 // copied before the first step.
-WideString Run(int id, WideStringView text, const std::int32_t* startColumn,
-               const TabStops* stops = nullptr) {
+WideString Run(int id, WideStringView text, const std::int32_t* startColumn, const TabStops* stops,
+               const MyLibrary::TextPlatform& platform) {
     const std::span<const TStep> steps = PipelineOf(id);
     if (steps.empty()) {
         return WideString(text);
@@ -199,24 +200,25 @@ WideString Run(int id, WideStringView text, const std::int32_t* startColumn,
                                       : TabsPastLastStop::BecomeSpace;
         switch (step.kind) {
             case TStepKind::Replace:
-                result = ReplacePattern(current, step.pattern, step.replacement, false);
+                result = ReplacePattern(platform, current, step.pattern, step.replacement, false);
                 break;
             case TStepKind::ExpandTabs:
                 result = startColumn == nullptr ? ExpandTabsInLine(current)
                          : stops == nullptr
                              ? ExpandTabsAfterPrefix(current, *startColumn)
-                             : ExpandTabsAfterPrefix(current, *startColumn, *stops, pastLastStop);
+                             : ExpandTabsAfterPrefix(current, *startColumn, *stops, platform, pastLastStop);
                 break;
             case TStepKind::CompressSpaces:
                 result = startColumn == nullptr ? CompressSpacesInLine(current)
-                         : stops == nullptr     ? CompressSpacesAfterPrefix(current, *startColumn)
-                                                : CompressSpacesAfterPrefix(current, *startColumn, *stops);
+                         : stops == nullptr
+                             ? CompressSpacesAfterPrefix(current, *startColumn)
+                             : CompressSpacesAfterPrefix(current, *startColumn, *stops, platform);
                 break;
             case TStepKind::CollapseRuns:
                 result = CollapseSpaceRuns(current);
                 break;
             case TStepKind::DeleteAllSpaces:
-                result = DeleteAllSpaces(current);
+                result = DeleteAllSpaces(current, platform);
                 break;
         }
         current = result;
@@ -239,15 +241,16 @@ std::string MenuCaptionBytes(std::u16string_view caption) {
 }
 
 WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth) {
-    return Run(id, text, &prefixWidth);
+    return Run(id, text, &prefixWidth, nullptr, MyLibrary::CurrentTextPlatform());
 }
 
-WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth, const TabStops& stops) {
-    return Run(id, text, &prefixWidth, &stops);
+WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth, const TabStops& stops,
+                            const MyLibrary::TextPlatform& platform) {
+    return Run(id, text, &prefixWidth, &stops, platform);
 }
 
 WideString ConvertPrefix(int id, WideStringView prefix) {
-    return Run(id, prefix, nullptr);
+    return Run(id, prefix, nullptr, nullptr, MyLibrary::CurrentTextPlatform());
 }
 
 std::array<char16_t, 3> UnitsActedOn(int id) {

@@ -8,7 +8,8 @@
 namespace Blankwise {
 
 std::u16string ConvertInitialBlanks(int conversionId, std::u16string_view text, std::int32_t startColumn,
-                                    bool firstLineMidLine, const TabStops& stops) {
+                                    bool firstLineMidLine, const TabStops& stops,
+                                    const MyLibrary::TextPlatform& platform) {
     std::u16string out;
     out.reserve(text.size());
     std::size_t pos = 0;
@@ -26,7 +27,7 @@ std::u16string ConvertInitialBlanks(int conversionId, std::u16string_view text, 
         }
         if (blanksEnd > pos) {
             out += ConvertSelection(conversionId, text.substr(pos, blanksEnd - pos), first ? startColumn : 0,
-                                    stops);
+                                    stops, platform);
         }
         out.append(text.substr(blanksEnd, lineEnd - blanksEnd));
         first = false;

@@ -1,12 +1,11 @@
 #include "Blankwise/TextColumns.h"
 
 #include "Blankwise/Blanks.h"
-#include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace Blankwise {
 
-std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn, const TabStops& stops) {
-    const MyLibrary::TextPlatform& platform = MyLibrary::CurrentTextPlatform();
+std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn, const TabStops& stops,
+                         const MyLibrary::TextPlatform& platform) {
     std::size_t column = startColumn > 0 ? stops.Fold(static_cast<std::size_t>(startColumn)) : 0;
     std::size_t from = 0;
     // A tab ends on a stop, which for stops every width columns is column 0 once folded: only the

@@ -108,9 +108,10 @@ void ScanUnits(WideStringView text, char16_t wanted, OnUnit onUnit) {
 template <typename Stop>
 class ColumnTracker {
   public:
-    ColumnTracker(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop)
+    ColumnTracker(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop,
+                  const TextPlatform& platform)
         : stop_(stop),
-          platform_(CurrentTextPlatform()),
+          platform_(platform),
           doubleByteFlags_(platform_.DoubleByteFlags()),
           unitColumns_(doubleByteFlags_ == nullptr ? platform_.UnitColumns() : nullptr),
           begin_(text.data()),
@@ -257,8 +258,9 @@ class ColumnTracker {
 // The output is sized up front (a zero fill is cheaper than appending piece by piece) and grows
 // geometrically for the rare text with many tabs.
 template <typename Stop>
-WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop) {
-    ColumnTracker columns(text, startColumn, lineBreaks, stop);
+WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop,
+                  const TextPlatform& platform) {
+    ColumnTracker columns(text, startColumn, lineBreaks, stop, platform);
     // Room for a whole block and the plug-in's four spaces beyond the last unit written; a tab at
     // other stops makes room for its own spaces, which a far stop of a list may make many.
     constexpr std::size_t slack = kBlockUnits + kTabWidth;
@@ -317,11 +319,12 @@ WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineB
 }
 
 template <typename Stop>
-WideString Compress(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop) {
+WideString Compress(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop,
+                    const TextPlatform& platform) {
     WideString out;
     out.reserve(text.size());
 
-    ColumnTracker columns(text, startColumn, lineBreaks, stop);
+    ColumnTracker columns(text, startColumn, lineBreaks, stop, platform);
     const char16_t* copied = text.data();
     const char16_t* afterLastSpace = nullptr;
     std::size_t columnAfterLastSpace = 0;
@@ -375,47 +378,55 @@ WideString AtStops(const TabStops& stops, TabsPastLastStop pastLastStop, std::in
 
 WideString ReplacePattern(WideStringView source, WideStringView pattern, WideStringView replacement,
                           bool ignoreCase) {
+    return ReplacePattern(CurrentTextPlatform(), source, pattern, replacement, ignoreCase);
+}
+
+WideString ReplacePattern(const TextPlatform& platform, WideStringView source, WideStringView pattern,
+                          WideStringView replacement, bool ignoreCase) {
     const MyLibrary::TWideStringDynArray patterns{WideString(pattern)};
     const MyLibrary::TWideStringDynArray replacements{WideString(replacement)};
-    return MyLibrary::ReplacePatterns(source, patterns, replacements, ignoreCase, true);
+    return MyLibrary::ReplacePatterns(platform, source, patterns, replacements, ignoreCase, true);
 }
 
 WideString ExpandTabsInLine(WideStringView text) {
-    return Expand(text, 0, LineBreaks::AreCharacters, FourColumns{});
+    return Expand(text, 0, LineBreaks::AreCharacters, FourColumns{}, CurrentTextPlatform());
 }
 
 WideString ExpandTabs(WideStringView text) {
-    return Expand(text, 0, LineBreaks::StartNewLine, FourColumns{});
+    return Expand(text, 0, LineBreaks::StartNewLine, FourColumns{}, CurrentTextPlatform());
 }
 
 WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn) {
-    return Expand(text, FirstLineColumn(startColumn, FourColumns{}), LineBreaks::StartNewLine, FourColumns{});
+    return Expand(text, FirstLineColumn(startColumn, FourColumns{}), LineBreaks::StartNewLine, FourColumns{},
+                  CurrentTextPlatform());
 }
 
 WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn, const TabStops& stops,
-                                 TabsPastLastStop pastLastStop) {
-    return AtStops(stops, pastLastStop, startColumn, [text](std::size_t column, auto stop) {
-        return Expand(text, column, LineBreaks::StartNewLine, stop);
+                                 const TextPlatform& platform, TabsPastLastStop pastLastStop) {
+    return AtStops(stops, pastLastStop, startColumn, [text, &platform](std::size_t column, auto stop) {
+        return Expand(text, column, LineBreaks::StartNewLine, stop, platform);
     });
 }
 
 WideString CompressSpacesInLine(WideStringView text) {
-    return Compress(text, 0, LineBreaks::AreCharacters, FourColumns{});
+    return Compress(text, 0, LineBreaks::AreCharacters, FourColumns{}, CurrentTextPlatform());
 }
 
 WideString CompressSpaces(WideStringView text) {
-    return Compress(text, 0, LineBreaks::StartNewLine, FourColumns{});
+    return Compress(text, 0, LineBreaks::StartNewLine, FourColumns{}, CurrentTextPlatform());
 }
 
 WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn) {
     return Compress(text, FirstLineColumn(startColumn, FourColumns{}), LineBreaks::StartNewLine,
-                    FourColumns{});
+                    FourColumns{}, CurrentTextPlatform());
 }
 
-WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn, const TabStops& stops) {
-    return AtStops(stops, TabsPastLastStop::BecomeSpace, startColumn, [text](std::size_t column, auto stop) {
-        return Compress(text, column, LineBreaks::StartNewLine, stop);
-    });
+WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn, const TabStops& stops,
+                                     const TextPlatform& platform) {
+    return AtStops(stops, TabsPastLastStop::BecomeSpace, startColumn,
+                   [text, &platform](std::size_t column, auto stop) {
+                       return Compress(text, column, LineBreaks::StartNewLine, stop, platform);
+                   });
 }
 
 // A run of spaces never crosses a line break, so the text needs no splitting into lines. The units

@@ -19,20 +19,6 @@ namespace {
 
 constexpr std::string_view kStandardInputName = "standard input";
 
-// Measures widths on platform for as long as it lives, then goes back to the platform before.
-class ScopedTextPlatform {
-  public:
-    explicit ScopedTextPlatform(const MyLibrary::TextPlatform& platform) {
-        MyLibrary::UseTextPlatform(platform);
-    }
-    ~ScopedTextPlatform() { MyLibrary::UseTextPlatform(previous_); }
-    ScopedTextPlatform(const ScopedTextPlatform&) = delete;
-    ScopedTextPlatform& operator=(const ScopedTextPlatform&) = delete;
-
-  private:
-    const MyLibrary::TextPlatform& previous_ = MyLibrary::CurrentTextPlatform();
-};
-
 // The code page 932 widths are those of the platform the program starts with.
 const MyLibrary::TextPlatform& PlatformForWidths(const Options& options) {
     return options.widths == Widths::Unicode ? MyLibrary::UnicodeWidthTextPlatform(options.ambiguousColumns)
@@ -183,6 +169,7 @@ class Run {
         }
         StreamSettings settings{options_.conversionId, options_.startColumn, options_.encoding};
         settings.tabStops = options_.tabStops;
+        settings.textPlatform = &PlatformForWidths(options_);
         settings.initialOnly = options_.initialOnly;
         if (options_.threads > 0) {
             settings.helperThreads = static_cast<std::size_t>(options_.threads - 1);
@@ -272,10 +259,8 @@ int RunBlankwise(std::span<const std::string> args, StandardStreams& streams) {
             case Action::List:
                 streams.messages.Write(ListText());
                 return kExitSuccess;
-            case Action::Convert: {
-                const ScopedTextPlatform widths(PlatformForWidths(options));
+            case Action::Convert:
                 return Run(options, streams).Convert();
-            }
         }
     } catch (const IoError& error) {
         WriteError(streams.errors, "blankwise: standard output: " + std::string(error.what()) + "\n");

@@ -148,8 +148,8 @@ std::size_t BlanksEnd(std::string_view text, std::size_t pos, bool utf8) {
 }  // namespace
 
 std::optional<ByteConversion> ByteConversion::For(int conversionId, MyLibrary::Encoding encoding,
-                                                  std::int32_t tabWidth, bool initialOnly) {
-    const MyLibrary::TextPlatform& platform = MyLibrary::CurrentTextPlatform();
+                                                  std::int32_t tabWidth, bool initialOnly,
+                                                  const MyLibrary::TextPlatform& platform) {
     const bool utf8 = encoding == MyLibrary::Encoding::Utf8;
     // Code page 932 bytes are as wide as they are long only with its own widths; UTF-8 is measured
     // by character, from the code page 932 lengths or from the per-unit columns of Unicode widths.

@@ -26,10 +26,11 @@ class ByteConversion {
   public:
     // The byte form of the conversion with stops every tabWidth columns, or nothing where it does
     // not apply: another conversion or encoding, no width or a very wide one, or widths that are not the code
-    // page 932 lengths of the current text platform (in UTF-8 also a platform without a fixed length for each
+    // page 932 lengths of the text platform (in UTF-8 also a platform without a fixed length for each
     // unit).
     static std::optional<ByteConversion> For(int conversionId, MyLibrary::Encoding encoding,
-                                             std::int32_t tabWidth, bool initialOnly);
+                                             std::int32_t tabWidth, bool initialOnly,
+                                             const MyLibrary::TextPlatform& platform);
 
     // Converts text (valid, whole characters) whose first line starts at display column column;
     // with --initial a first line that continues a line begun before stays as it is. Appends the

@@ -29,6 +29,7 @@ PieceConverter::PieceConverter(int conversionId, MyLibrary::Encoding encoding, b
                                const StreamSettings& settings)
     : conversionId_(conversionId),
       tabStops_(settings.tabStops),
+      platform_(*settings.textPlatform),
       initialOnly_(settings.initialOnly),
       layout_(encoding),
       triggers_(layout_, {TriggersOf(conversionId).units[0], TriggersOf(conversionId).units[1],
@@ -37,8 +38,8 @@ PieceConverter::PieceConverter(int conversionId, MyLibrary::Encoding encoding, b
       writes_(writes) {
     if (settings.bytePaths) {
         // A list of stops goes through the pipeline.
-        byteConversion_ =
-            ByteConversion::For(conversionId, encoding, settings.tabStops.EveryWidth(), settings.initialOnly);
+        byteConversion_ = ByteConversion::For(conversionId, encoding, settings.tabStops.EveryWidth(),
+                                              settings.initialOnly, platform_);
     }
 }
 
@@ -137,9 +138,10 @@ bool PieceConverter::ConvertRun(Piece& piece, std::size_t from, std::size_t to) 
         return false;
     }
     const std::int32_t column = from == 0 ? piece.column : 0;
-    converted_ = initialOnly_ ? Blankwise::ConvertInitialBlanks(conversionId_, units_, column,
-                                                                from == 0 && piece.startsMidLine, tabStops_)
-                              : Blankwise::ConvertSelection(conversionId_, units_, column, tabStops_);
+    converted_ = initialOnly_
+                     ? Blankwise::ConvertInitialBlanks(conversionId_, units_, column,
+                                                       from == 0 && piece.startsMidLine, tabStops_, platform_)
+                     : Blankwise::ConvertSelection(conversionId_, units_, column, tabStops_, platform_);
     if (converted_ == units_) {
         if (writes_) {
             Append(piece.output, bytes);

@@ -38,6 +38,7 @@ class PieceConverter {
 
     int conversionId_;
     Blankwise::TabStops tabStops_;
+    const MyLibrary::TextPlatform& platform_;
     bool initialOnly_;
     UnitLayout layout_;
     BytePatterns triggers_;

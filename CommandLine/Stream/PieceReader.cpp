@@ -174,7 +174,7 @@ std::int32_t PieceReader::ColumnAtEnd(std::string_view bytes, std::int32_t start
         p -= unit;
     }
     if (width > 0 && layout_.encoding == MyLibrary::Encoding::Cp932 &&
-        MyLibrary::CurrentTextPlatform().WidthIsMultiByteLength()) {
+        settings_.textPlatform->WidthIsMultiByteLength()) {
         // Each character of code page 932 is as wide as its code is long.
         const auto tabWidth = static_cast<std::size_t>(width);
         return static_cast<std::int32_t>(
@@ -182,7 +182,7 @@ std::int32_t PieceReader::ColumnAtEnd(std::string_view bytes, std::int32_t start
     }
     std::u16string tail;
     MyLibrary::Decode(layout_.encoding, bytes.substr(p), true, tail);
-    return Blankwise::ColumnAfter(tail, start, settings_.tabStops);
+    return Blankwise::ColumnAfter(tail, start, settings_.tabStops, *settings_.textPlatform);
 }
 
 }  // namespace BlankwiseCli

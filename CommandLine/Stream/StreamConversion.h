@@ -8,6 +8,7 @@
 #include "Blankwise/ConversionPipelines.h"
 #include "Blankwise/TabStops.h"
 #include "MyLibrary/Encoding/TextCodec.h"
+#include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace BlankwiseCli {
 
@@ -57,6 +58,9 @@ struct StreamSettings {
     // Convert on the bytes where the conversion, the encoding and the widths allow it
     // (ByteConversion); false sends every changed line through the shared pipeline.
     bool bytePaths = true;
+    // What measures display widths (and compares, in the pipeline), on every converting thread: by
+    // default the platform current when the settings are made.
+    const MyLibrary::TextPlatform* textPlatform = &MyLibrary::CurrentTextPlatform();
 };
 
 struct StreamOutcome {

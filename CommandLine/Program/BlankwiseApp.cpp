@@ -11,6 +11,7 @@
 #include "CommandLine/Program/ConversionNames.h"
 #include "CommandLine/Program/NameQuoting.h"
 #include "CommandLine/Program/UnifiedDiff.h"
+#include "CommandLine/Stream/StreamConversion.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 #include "MyLibrary/StringUnit/UnicodeWidth.h"
 

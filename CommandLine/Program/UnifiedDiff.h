@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "CommandLine/Program/Spool.h"
-#include "CommandLine/Stream/StreamConversion.h"
+#include "CommandLine/Stream/StreamTypes.h"
 
 namespace BlankwiseCli {
 

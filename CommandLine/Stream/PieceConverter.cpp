@@ -1,11 +1,12 @@
 #include "CommandLine/Stream/PieceConverter.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 
 #include "Blankwise/ConversionPipelines.h"
 #include "Blankwise/InitialBlanks.h"
-#include "CommandLine/Stream/StreamConversion.h"
+#include "CommandLine/Stream/StreamTypes.h"
 
 namespace BlankwiseCli {
 namespace {
@@ -18,6 +19,13 @@ constexpr std::size_t kJoinGap = 128;
 // Lines joined into one call of the pipeline stop at this many bytes, so that the text, its
 // conversion and their encodings stay in the processor's nearer caches.
 constexpr std::size_t kRunBytes = std::size_t{1} << 14;
+
+// The patterns of the units the conversion acts on: a line without any of them comes out of it
+// unchanged.
+BytePatterns TriggersOf(const UnitLayout& layout, int conversionId) {
+    const std::array<char16_t, 3> units = Blankwise::UnitsActedOn(conversionId);
+    return BytePatterns(layout, {units[0], units[1], units[2]});
+}
 
 void Append(Bytes& out, std::string_view bytes) {
     out.insert(out.end(), bytes.begin(), bytes.end());
@@ -32,8 +40,7 @@ PieceConverter::PieceConverter(int conversionId, MyLibrary::Encoding encoding, b
       platform_(*settings.textPlatform),
       initialOnly_(settings.initialOnly),
       layout_(encoding),
-      triggers_(layout_, {TriggersOf(conversionId).units[0], TriggersOf(conversionId).units[1],
-                          TriggersOf(conversionId).units[2]}),
+      triggers_(TriggersOf(layout_, conversionId)),
       breaks_(layout_, {Blankwise::kCr, Blankwise::kLf}),
       writes_(writes) {
     if (settings.bytePaths) {

@@ -9,11 +9,8 @@
 #include "CommandLine/Stream/ByteConversion.h"
 #include "CommandLine/Stream/BytePatterns.h"
 #include "CommandLine/Stream/Piece.h"
+#include "CommandLine/Stream/StreamTypes.h"
 #include "CommandLine/Stream/UnitLayout.h"
-
-namespace BlankwiseCli {
-struct StreamSettings;
-}
 
 namespace BlankwiseCli {
 

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "CommandLine/System/FileAccess.h"
+#include "CommandLine/System/Threads.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace BlankwiseCli {

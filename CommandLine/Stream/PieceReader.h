@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "CommandLine/Stream/Piece.h"
-#include "CommandLine/Stream/StreamConversion.h"
+#include "CommandLine/Stream/StreamTypes.h"
 #include "CommandLine/Stream/UnitLayout.h"
 
 namespace BlankwiseCli {

@@ -17,38 +17,6 @@
 
 namespace BlankwiseCli {
 
-TriggerUnits TriggersOf(int conversionId) {
-    const std::array<char16_t, 3> units = Blankwise::UnitsActedOn(conversionId);
-    return {{units[0], units[1], units[2]}};
-}
-
-std::size_t TriggerUnits::FindIn(std::u16string_view text, std::size_t from) const {
-    const char16_t* const begin = text.data();
-    const char16_t* const end = begin + text.size();
-    const char16_t* p = begin + std::min(from, text.size());
-#if BLANKWISE_HAS_SSE2
-    const __m128i first = _mm_set1_epi16(static_cast<short>(units[0]));
-    const __m128i second = _mm_set1_epi16(static_cast<short>(units[1]));
-    const __m128i third = _mm_set1_epi16(static_cast<short>(units[2]));
-    for (; end - p >= 8; p += 8) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i hits =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, first), _mm_cmpeq_epi16(block, second)),
-                         _mm_cmpeq_epi16(block, third));
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
-        if (mask != 0) {
-            return static_cast<std::size_t>(p - begin) + static_cast<std::size_t>(std::countr_zero(mask)) / 2;
-        }
-    }
-#endif
-    for (; p != end; ++p) {
-        if (*p == units[0] || *p == units[1] || *p == units[2]) {
-            return static_cast<std::size_t>(p - begin);
-        }
-    }
-    return std::u16string_view::npos;
-}
-
 std::size_t DefaultHelperThreads() {
     const unsigned processors = std::thread::hardware_concurrency();
     return processors > 1 ? std::min<std::size_t>(processors - 1, 3) : 0;

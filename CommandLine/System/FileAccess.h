@@ -6,9 +6,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <thread>
 
-#include "CommandLine/Stream/StreamConversion.h"
+#include "CommandLine/Stream/StreamTypes.h"
 
 namespace BlankwiseCli {
 
@@ -90,13 +89,6 @@ inline std::function<void(RewriteStage)>& StepBeforeReplacing() {
     static std::function<void(RewriteStage)> step;
     return step;
 }
-
-// Starts a thread other than the main one that never takes the signals that end the process (and
-// remove the temporary file): they go to the main thread only. It holds them back while it names a
-// temporary file; one taken by another thread in that moment would leave the file behind. The
-// thread has them blocked from its start, not from its first statement, which may come after the
-// main thread has named the file.
-std::thread StartThreadWithoutEndingSignals(std::function<void()> body);
 
 // The process's standard streams, set to binary where the platform would translate.
 StandardStreams& ProcessStreams();

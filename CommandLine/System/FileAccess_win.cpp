@@ -367,11 +367,6 @@ std::unique_ptr<InPlaceFile> OpenInPlaceFile(const std::string& path) {
     return std::make_unique<Win32InPlaceFile>(std::move(wide), std::move(handle));
 }
 
-// Windows sends no signals to the threads of a process.
-std::thread StartThreadWithoutEndingSignals(std::function<void()> body) {
-    return std::thread(std::move(body));
-}
-
 StandardStreams& ProcessStreams() {
     static HandleSource input(::GetStdHandle(STD_INPUT_HANDLE), false);
     static HandleSink output(::GetStdHandle(STD_OUTPUT_HANDLE));

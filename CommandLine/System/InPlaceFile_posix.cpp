@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "CommandLine/System/EndingSignals_posix.h"
 #include "CommandLine/System/FileAccess_posix.h"
 #include "MyLibrary/Encoding/Utf8Facts.h"
 
@@ -21,7 +22,6 @@ namespace {
 
 // The temporary file being written, for a signal that ends the process: a handler may not
 // allocate, so its folder and name are kept in fixed places, set while the signals are blocked.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 char pendingTemporary[NAME_MAX + 1];
 volatile sig_atomic_t pendingFolder = -1;
 volatile sig_atomic_t hasPendingTemporary = 0;
@@ -36,25 +36,6 @@ extern "C" void RemoveTemporaryAndEnd(int signal) {
     ::sigaction(signal, &standard, nullptr);
     ::raise(signal);
 }
-
-// Blocks the ending signals while it lives.
-class SignalsBlocked {
-  public:
-    SignalsBlocked() {
-        sigset_t ending;
-        sigemptyset(&ending);
-        for (const int signal : kEndingSignals) {
-            sigaddset(&ending, signal);
-        }
-        ::pthread_sigmask(SIG_BLOCK, &ending, &previous_);
-    }
-    ~SignalsBlocked() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-    SignalsBlocked(const SignalsBlocked&) = delete;
-    SignalsBlocked& operator=(const SignalsBlocked&) = delete;
-
-  private:
-    sigset_t previous_;
-};
 
 // Once per process; a signal the caller ignores (nohup) stays ignored.
 void HandleEndingSignals() {
@@ -123,7 +104,7 @@ class TemporaryFile {
   public:
     TemporaryFile(int folder, const std::string& target) : folder_(folder) {
         HandleEndingSignals();
-        const SignalsBlocked blocked;
+        const EndingSignalsBlocked blocked;
         for (int attempt = 0; fd_.Get() < 0; ++attempt) {
             name_ = TemporaryName(folder, target);
             fd_.Reset(
@@ -137,7 +118,7 @@ class TemporaryFile {
         hasPendingTemporary = 1;
     }
     ~TemporaryFile() {
-        const SignalsBlocked blocked;
+        const EndingSignalsBlocked blocked;
         fd_.Reset();
         if (!renamed_) {
             ::unlinkat(folder_, name_.c_str(), 0);
@@ -295,7 +276,7 @@ class PosixInPlaceFile final : public InPlaceFile {
             throw SystemError("cannot set the permissions of the temporary file", errno);
         }
         replacement_->Close();
-        const SignalsBlocked blocked;
+        const EndingSignalsBlocked blocked;
         RequireStillNamed();
         replacement_->RenameOver(name_);
     }
@@ -368,12 +349,6 @@ std::unique_ptr<InPlaceFile> OpenInPlaceFile(const std::string& path) {
     }
     requireRegular(status);
     return std::make_unique<PosixInPlaceFile>(path, std::move(file), status);
-}
-
-std::thread StartThreadWithoutEndingSignals(std::function<void()> body) {
-    // A new thread starts with the signal mask of the thread that creates it.
-    const SignalsBlocked blocked;
-    return std::thread(std::move(body));
 }
 
 }  // namespace BlankwiseCli

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "CommandLine/System/FileAccess.h"
+#include "CommandLine/System/Threads.h"
 #include "CommandLine/tests/TestSupport.h"
 
 #if !defined(_WIN32)

@@ -21,7 +21,8 @@ namespace BlankwiseCli {
 // count; in UTF-8 one column, or two where the platform's code page 932 form has two bytes (one
 // column for each UTF-16 unit of a character that code page 932 lacks). The result is the
 // pipeline's, byte for byte. Its loops take the kernel variant active when it is made
-// (MyLibrary::ActiveKernelVariant).
+// (MyLibrary::ActiveKernelVariant). It holds the output of a conversion asked only whether the text
+// changes: one for each converting thread.
 class ByteConversion {
   public:
     // The byte form of the conversion with stops every tabWidth columns, or nothing where it does
@@ -35,13 +36,14 @@ class ByteConversion {
     // Converts text (valid, whole characters) whose first line starts at display column column;
     // with --initial a first line that continues a line begun before stays as it is. Appends the
     // result to out unless out is null, and returns whether it differs from text.
-    bool Convert(std::string_view text, std::int32_t column, bool startsMidLine, Bytes* out) const;
+    bool Convert(std::string_view text, std::int32_t column, bool startsMidLine, Bytes* out);
 
   private:
     // A loop of ConvertRange, called through a plain pointer, which costs no more than the
     // branches that would choose it.
     using RangeLoop = bool (*)(const ByteConversion& conversion, std::string_view text, std::size_t column,
-                               Bytes* out);
+                               Bytes& out);
+    struct Wrap;
 
     ByteConversion(bool compress, MyLibrary::Encoding encoding, std::size_t tabWidth, bool initialOnly,
                    const MyLibrary::TextPlatform& platform);
@@ -49,18 +51,19 @@ class ByteConversion {
     static RangeLoop LoopFor(bool compress, bool utf8, MyLibrary::KernelVariant variant);
     template <MyLibrary::KernelVariant kVariant>
     static RangeLoop LoopFor(bool compress, bool utf8);
-    bool ConvertRange(std::string_view text, std::size_t column, Bytes* out) const;
+    bool ConvertRange(std::string_view text, std::size_t column, Bytes* out);
     template <bool kCompress, bool kUtf8, MyLibrary::KernelVariant kVariant>
     static bool RunLoop(const ByteConversion& conversion, std::string_view text, std::size_t column,
-                        Bytes* out);
+                        Bytes& out);
 #if BLANKWISE_POPCOUNT_DISPATCH
     __attribute__((target("popcnt"), flatten)) static bool RunUtf8LoopWithPopcount(
-        const ByteConversion& conversion, std::string_view text, std::size_t column, Bytes* out);
+        const ByteConversion& conversion, std::string_view text, std::size_t column, Bytes& out);
 #endif
-    template <bool kCompress, bool kUtf8, MyLibrary::KernelVariant kVariant>
-    bool ConvertRangeAs(std::string_view text, std::size_t column, Bytes* out) const;
-    bool ConvertInitialBlanks(std::string_view text, std::size_t column, bool startsMidLine,
-                              Bytes* out) const;
+    template <bool kUtf8, MyLibrary::KernelVariant kVariant>
+    bool ExpandRange(std::string_view text, std::size_t column, Bytes& out) const;
+    template <bool kUtf8, MyLibrary::KernelVariant kVariant>
+    bool CompressRange(std::string_view text, std::size_t column, Bytes& out) const;
+    bool ConvertInitialBlanks(std::string_view text, std::size_t column, bool startsMidLine, Bytes* out);
 
     RangeLoop convertRange_;  // the loop for the conversion, the encoding and the kernel variant
     bool compress_;           // spaces to tabs; the popcount loops, both in one function, branch on it
@@ -70,7 +73,7 @@ class ByteConversion {
     bool initialOnly_;
     Utf8Widths utf8Widths_;
     BytePatterns breaks_;
-    mutable Bytes scratch_;  // the output nobody reads, when only the change is asked for
+    Bytes discarded_;  // the output nobody reads, when only the change is asked for
 };
 
 }  // namespace BlankwiseCli

@@ -71,6 +71,91 @@ bool StartsWithLf(WideStringView piece) {
     return !piece.empty() && piece.front() == u'\n';
 }
 
+// The old and the new pieces of a write-back in the pairs WriteBackLines writes them in, and what is
+// left over on either side once one side has run out.
+class PiecePairs {
+  public:
+    PiecePairs(WideStringView oldText, WideStringView newText) {
+        oldLines_.SplitLines(oldText);
+        newLines_.SplitLines(newText);
+        oldCount_ = oldLines_.Count();
+        newCount_ = newLines_.Count();
+    }
+
+    bool HasPair() const { return OldLeft() && NewLeft(); }
+    bool OldLeft() const { return oldIndex_ < oldCount_; }
+    bool NewLeft() const { return newIndex_ < newCount_; }
+    std::int32_t NewTaken() const { return newIndex_; }
+    bool OneSideEmpty() const { return (oldCount_ == 0) != (newCount_ == 0); }
+
+    // The next pair, joined with the pairs after it while the new piece ends in a lone CR and the
+    // next old piece starts with LF; where the old pieces run out there, the new pieces left join it.
+    void Take(WideString& oldPiece, WideString& newPiece) {
+        oldPiece = oldLines_.Get(oldIndex_++);
+        newPiece = newLines_.Get(newIndex_++);
+        while (LineEndingKind(newPiece) == TLineEnding::Cr && oldIndex_ < oldCount_ &&
+               StartsWithLf(oldLines_.Get(oldIndex_))) {
+            oldPiece += oldLines_.Get(oldIndex_++);
+            if (newIndex_ < newCount_) {
+                newPiece += newLines_.Get(newIndex_++);
+            }
+        }
+        if (oldIndex_ == oldCount_ && newIndex_ < newCount_ && LineEndingKind(newPiece) == TLineEnding::Cr &&
+            LineEndingKind(oldPiece) != TLineEnding::Cr) {
+            newPiece += NewSurplus();
+        }
+    }
+
+    // The new pieces not taken, as one text.
+    WideString NewSurplus() {
+        WideString surplus;
+        while (newIndex_ < newCount_) {
+            surplus += newLines_.Get(newIndex_++);
+        }
+        return surplus;
+    }
+
+    // The length of the old pieces not taken.
+    std::size_t OldSurplusLength() {
+        std::size_t length = 0;
+        while (oldIndex_ < oldCount_) {
+            length += oldLines_.Get(oldIndex_++).size();
+        }
+        return length;
+    }
+
+  private:
+    MyLibrary::TCommonStringRecordList oldLines_;
+    MyLibrary::TCommonStringRecordList newLines_;
+    std::int32_t oldCount_ = 0;
+    std::int32_t newCount_ = 0;
+    std::int32_t oldIndex_ = 0;
+    std::int32_t newIndex_ = 0;
+};
+
+// Writes newPiece over oldPiece, which starts at current, and leaves the caret at next, where the
+// pair after it starts, but after an edit that may have joined lines. Returns whether the edit
+// joined a first new piece's LF to a CR before the selection, which mayJoinBefore (the first pair,
+// at the start of its line) allows.
+bool WritePair(HostPort& host, const WideString& oldPiece, const WideString& newPiece, TCaretPos current,
+               TCaretPos next, bool mayJoinBefore) {
+    if (oldPiece == newPiece) {
+        PlaceCaret(host, kPositionKindUnits, next);
+        return false;
+    }
+    PlaceCaret(host, kPositionKindUnits, current);
+    if (LineEndingKind(oldPiece) == TLineEnding::CrLf && LineEndingKind(newPiece) == TLineEnding::CrLf) {
+        SelectUnits(host, oldPiece.size() - 2);
+        InsertText(host, WideStringView(newPiece).substr(0, newPiece.size() - 2));
+        PlaceCaret(host, kPositionKindUnits, next);
+        return false;
+    }
+    SelectUnits(host, oldPiece.size());
+    InsertText(host, newPiece);
+    return mayJoinBefore && StartsWithLf(newPiece) && !StartsWithLf(oldPiece) &&
+           ReadPosition(host, HostGetCaretPos, kPositionKindUnits).line < next.line;
+}
+
 }  // namespace
 
 WideString GetSelectedText(HostPort& host) {
@@ -132,7 +217,7 @@ void RestoreCaretSide(HostPort& host, bool caretAtEnd) {
 // end in CR LF keeps the document's CR LF. What one list has beyond the other goes in, or out, in
 // one edit at the caret the last pair left.
 //
-// Two things the plain pairing gets wrong are handled here:
+// Three things the plain pairing gets wrong are handled here:
 // - a new piece ending in a lone CR written before an old piece that begins with LF would join them
 //   into one CR LF, so the next pieces would no longer start on the lines counted for them. Such
 //   pieces are written together with the following ones, old and new, until nothing joins; and when
@@ -151,76 +236,32 @@ void WriteBackLines(HostPort& host, WideStringView newText, std::optional<WideSt
     TCaretPos start;
     std::int32_t joinedLines = 0;  // 1 when the first new piece's LF joined a CR before the selection
     {
-        MyLibrary::TCommonStringRecordList oldLines;
-        MyLibrary::TCommonStringRecordList newLines;
         const WideString oldText = GetSelectedText(host);
         if (capturedText && oldText != *capturedText) {
             return;
         }
-        oldLines.SplitLines(oldText);
-        newLines.SplitLines(newText);
+        PiecePairs pairs(oldText, newText);
         start = ReadPosition(host, HostGetSelStart, kPositionKindUnits);
         caretAtEnd = IsCaretAtSelectionEnd(host);
-
-        const std::int32_t oldCount = oldLines.Count();
-        const std::int32_t newCount = newLines.Count();
-        std::int32_t oldIndex = 0;
-        std::int32_t newIndex = 0;
-        while (oldIndex < oldCount && newIndex < newCount) {
-            const bool first = newIndex == 0;
-            const TCaretPos current{first ? start.column : 0, LineBelow(start.line, newIndex - joinedLines)};
-            WideString oldPiece = oldLines.Get(oldIndex++);
-            WideString newPiece = newLines.Get(newIndex++);
-            while (LineEndingKind(newPiece) == TLineEnding::Cr && oldIndex < oldCount &&
-                   StartsWithLf(oldLines.Get(oldIndex))) {
-                oldPiece += oldLines.Get(oldIndex++);
-                if (newIndex < newCount) {
-                    newPiece += newLines.Get(newIndex++);
-                }
-            }
-            if (oldIndex == oldCount && newIndex < newCount && LineEndingKind(newPiece) == TLineEnding::Cr &&
-                LineEndingKind(oldPiece) != TLineEnding::Cr) {
-                while (newIndex < newCount) {
-                    newPiece += newLines.Get(newIndex++);
-                }
-            }
-            const TCaretPos next{0, LineBelow(start.line, newIndex - joinedLines)};
-
-            if (oldPiece == newPiece) {
-                PlaceCaret(host, kPositionKindUnits, next);
-                continue;
-            }
-            PlaceCaret(host, kPositionKindUnits, current);
-            if (LineEndingKind(oldPiece) == TLineEnding::CrLf &&
-                LineEndingKind(newPiece) == TLineEnding::CrLf) {
-                SelectUnits(host, oldPiece.size() - 2);
-                InsertText(host, WideStringView(newPiece).substr(0, newPiece.size() - 2));
-                PlaceCaret(host, kPositionKindUnits, next);
-            } else {
-                SelectUnits(host, oldPiece.size());
-                InsertText(host, newPiece);
-                if (first && start.column == 0 && StartsWithLf(newPiece) && !StartsWithLf(oldPiece) &&
-                    ReadPosition(host, HostGetCaretPos, kPositionKindUnits).line < next.line) {
-                    joinedLines = 1;
-                }
+        WideString oldPiece;
+        WideString newPiece;
+        while (pairs.HasPair()) {
+            const bool first = pairs.NewTaken() == 0;
+            const TCaretPos current{first ? start.column : 0,
+                                    LineBelow(start.line, pairs.NewTaken() - joinedLines)};
+            pairs.Take(oldPiece, newPiece);
+            const TCaretPos next{0, LineBelow(start.line, pairs.NewTaken() - joinedLines)};
+            if (WritePair(host, oldPiece, newPiece, current, next, first && start.column == 0)) {
+                joinedLines = 1;
             }
         }
-
-        if ((oldCount == 0) != (newCount == 0)) {
+        if (pairs.OneSideEmpty()) {
             PlaceCaret(host, kPositionKindUnits, start);
         }
-        if (newIndex < newCount) {
-            WideString surplus;
-            while (newIndex < newCount) {
-                surplus += newLines.Get(newIndex++);
-            }
-            InsertText(host, surplus);
-        } else if (oldIndex < oldCount) {
-            std::size_t surplusLength = 0;
-            while (oldIndex < oldCount) {
-                surplusLength += oldLines.Get(oldIndex++).size();
-            }
-            SelectUnits(host, surplusLength);
+        if (pairs.NewLeft()) {
+            InsertText(host, pairs.NewSurplus());
+        } else if (pairs.OldLeft()) {
+            SelectUnits(host, pairs.OldSurplusLength());
             InsertText(host, u"");
         }
     }

@@ -9,16 +9,6 @@
 namespace Blankwise {
 namespace {
 
-template <typename T>
-std::intptr_t AddressOf(T* value) {
-    return reinterpret_cast<std::intptr_t>(value);
-}
-
-template <typename T>
-std::uintptr_t WordOf(T* value) {
-    return reinterpret_cast<std::uintptr_t>(value);
-}
-
 // The host's size answer, in UTF-16 units with the terminating zero. The request record carries
 // sizes as int32, so nothing larger is asked for.
 constexpr std::intptr_t kLargestRead = std::numeric_limits<std::int32_t>::max();

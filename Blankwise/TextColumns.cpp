@@ -1,6 +1,7 @@
 #include "Blankwise/TextColumns.h"
 
 #include "Blankwise/Blanks.h"
+#include "MyLibrary/StringUnit/Assertion.h"
 
 namespace Blankwise {
 
@@ -21,7 +22,7 @@ std::int32_t ColumnAfter(std::u16string_view text, std::int32_t startColumn, con
         column = stops.Fold(column + stops.SpacesFrom(column));
         from = tab + 1;
     }
-    return static_cast<std::int32_t>(stops.Fold(column + platform.DisplayWidth(text.substr(from))));
+    return MyLibrary::Narrowed<std::int32_t>(stops.Fold(column + platform.DisplayWidth(text.substr(from))));
 }
 
 }  // namespace Blankwise

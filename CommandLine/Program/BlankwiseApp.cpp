@@ -13,6 +13,7 @@
 #include "CommandLine/Program/UnifiedDiff.h"
 #include "CommandLine/Stream/StreamConversion.h"
 #include "MyLibrary/Encoding/TextCodec.h"
+#include "MyLibrary/StringUnit/Assertion.h"
 #include "MyLibrary/StringUnit/UnicodeWidth.h"
 
 namespace BlankwiseCli {
@@ -173,7 +174,7 @@ class Run {
         settings.textPlatform = &PlatformForWidths(options_);
         settings.initialOnly = options_.initialOnly;
         if (options_.threads > 0) {
-            settings.helperThreads = static_cast<std::size_t>(options_.threads - 1);
+            settings.helperThreads = MyLibrary::Narrowed<std::size_t>(options_.threads - 1);
         }
         StreamOutcome outcome;
         switch (options_.mode) {
@@ -267,6 +268,9 @@ int RunBlankwise(std::span<const std::string> args, StandardStreams& streams) {
         WriteError(streams.errors, "blankwise: standard output: " + std::string(error.what()) + "\n");
     } catch (const std::bad_alloc&) {
         WriteError(streams.errors, "blankwise: out of memory\n");
+    } catch (const MyLibrary::TAssertionFailure& failure) {
+        // A state the code holds cannot happen: the run stops, a file being rewritten left as it was.
+        WriteError(streams.errors, "blankwise: internal error: " + std::string(failure.what()) + "\n");
     }
     return kExitError;
 }

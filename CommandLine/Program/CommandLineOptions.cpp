@@ -8,6 +8,7 @@
 
 #include "CommandLine/Program/ConversionNames.h"
 #include "CommandLine/Program/TabStopList.h"
+#include "MyLibrary/StringUnit/Assertion.h"
 
 namespace BlankwiseCli {
 namespace {
@@ -303,7 +304,7 @@ class ArgumentVector {
         }
         pointers_.push_back(nullptr);
     }
-    int Count() const { return static_cast<int>(pointers_.size() - 1); }
+    int Count() const { return MyLibrary::Narrowed<int>(pointers_.size() - 1); }
     char** Pointers() { return pointers_.data(); }
 
   private:

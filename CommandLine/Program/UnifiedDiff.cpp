@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CommandLine/Program/NameQuoting.h"
+#include "MyLibrary/StringUnit/Assertion.h"
 
 namespace BlankwiseCli {
 namespace {
@@ -53,9 +54,8 @@ void UnifiedDiffSink::Write(std::string_view bytes, bool /*sameAsInput*/) {
     std::size_t used = 0;
     for (std::size_t end = output_.find('\n'); end != std::string::npos; end = output_.find('\n', used)) {
         const std::size_t inputEnd = input_.find('\n', inputUsed_);
-        if (inputEnd == std::string::npos) {
-            break;  // cannot be: the input is read ahead of its conversion
-        }
+        // No conversion adds a line, and the input is read ahead of its conversion.
+        BLANKWISE_ASSERT(inputEnd != std::string::npos);
         Pair(std::string_view(input_).substr(inputUsed_, inputEnd + 1 - inputUsed_),
              std::string_view(output_).substr(used, end + 1 - used));
         inputUsed_ = inputEnd + 1;

@@ -102,7 +102,7 @@ std::size_t Utf8Widths::CharacterWidth(const std::uint8_t* p) const {
 std::size_t Utf8Widths::OneByOne(const std::uint8_t* from, const std::uint8_t* to) const {
     std::size_t columns = 0;
     for (const std::uint8_t* p = from; p != to;) {
-        if (*p < 0x80) {
+        if (MyLibrary::IsUtf8SingleByte(*p)) {
             ++columns;
             ++p;
         } else {

@@ -9,6 +9,7 @@
 #include "Blankwise/Win32/UniqueHandle.h"
 #include "CommandLine/System/FileAccess.h"
 #include "MyLibrary/Encoding/TextCodec.h"
+#include "MyLibrary/StringUnit/Assertion.h"
 
 namespace BlankwiseCli {
 namespace {
@@ -119,7 +120,7 @@ class HandleTextWriter final : public TextWriter {
     void Write(std::string_view utf8) override {
         const auto units = MyLibrary::Utf8ToUtf16(utf8).value_or(u"?");
         const auto* wide = reinterpret_cast<const wchar_t*>(units.data());
-        const int length = static_cast<int>(units.size());
+        const int length = MyLibrary::Narrowed<int>(units.size());
         DWORD mode = 0;
         if (::GetConsoleMode(handle_, &mode)) {
             DWORD written = 0;

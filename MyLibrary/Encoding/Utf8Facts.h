@@ -21,6 +21,11 @@ inline constexpr std::string_view kUtf8FullWidthSpace = "\xE3\x80\x80";
 // or four bytes carries fewer, those of one of two as many.
 inline constexpr std::uint8_t kUtf8PayloadBits = 0x3F;
 
+// A character of one byte: ASCII.
+constexpr bool IsUtf8SingleByte(std::uint8_t byte) {
+    return byte < 0x80;
+}
+
 // A continuation byte (10xxxxxx), which goes on with the character before it.
 constexpr bool IsUtf8Continuation(std::uint8_t byte) {
     return (byte & 0xC0) == 0x80;
@@ -46,7 +51,7 @@ constexpr std::size_t Utf8SequenceLength(std::uint8_t lead) {
 
 // The length of a character of valid text, from its first byte.
 constexpr std::size_t Utf8LengthOfValidLead(std::uint8_t lead) {
-    return lead < 0x80 ? 1 : static_cast<std::size_t>(std::countl_one(lead));
+    return IsUtf8SingleByte(lead) ? 1 : static_cast<std::size_t>(std::countl_one(lead));
 }
 
 // The UTF-16 unit of the valid character of two or three bytes at p.

@@ -169,6 +169,15 @@ class Run {
         if (writesOutput && ReadsItsOwnOutput(*source, streams_.output)) {
             throw IoError("input file is output file");  // it would grow for as long as it was read
         }
+        const StreamOutcome outcome = ConvertInMode(*source, rewritten.get(), file, input);
+        if (outcome.invalid) {
+            Fail(name, "bytes not valid in " + std::string(MyLibrary::EncodingName(outcome.encoding)) +
+                           " at byte offset " + std::to_string(outcome.errorOffset) +
+                           (options_.mode == OutputMode::InPlace ? "; the file is left as it was" : ""));
+        }
+    }
+
+    StreamSettings Settings() const {
         StreamSettings settings{options_.conversionId, options_.startColumn, options_.encoding};
         settings.tabStops = options_.tabStops;
         settings.textPlatform = &PlatformForWidths(options_);
@@ -176,15 +185,23 @@ class Run {
         if (options_.threads > 0) {
             settings.helperThreads = MyLibrary::Narrowed<std::size_t>(options_.threads - 1);
         }
+        return settings;
+    }
+
+    // Converts one input (the file being rewritten, with --in-place) as the output mode writes it;
+    // `input` counts the inputs from 0, for --label.
+    StreamOutcome ConvertInMode(ByteSource& source, InPlaceFile* rewritten, const std::string& file,
+                                std::size_t input) {
+        const StreamSettings settings = Settings();
         StreamOutcome outcome;
         switch (options_.mode) {
             case OutputMode::StandardOutput: {
                 StandardOutputSink sink(streams_.output);
-                outcome = ConvertStream(*source, &sink, settings);
+                outcome = ConvertStream(source, &sink, settings);
                 break;
             }
             case OutputMode::Check:
-                outcome = ConvertStream(*source, nullptr, settings);
+                outcome = ConvertStream(source, nullptr, settings);
                 if (outcome.changed && !outcome.invalid) {
                     anyWouldChange_ = true;
                     WriteMessage(QuotedName(file, NameUse::Listing) + "\n");
@@ -192,7 +209,7 @@ class Run {
                 break;
             case OutputMode::Diff: {
                 std::string recorded;
-                RecordingSource recording(*source, recorded);
+                RecordingSource recording(source, recorded);
                 UnifiedDiffSink diff(input < options_.labels.size() ? options_.labels[input] : file,
                                      recorded);
                 outcome = ConvertStream(recording, &diff, settings);
@@ -206,18 +223,14 @@ class Run {
             }
             case OutputMode::InPlace: {
                 InPlaceSink sink(*rewritten);
-                outcome = ConvertStream(*source, &sink, settings);
+                outcome = ConvertStream(source, &sink, settings);
                 if (!outcome.invalid) {
                     sink.Finish();
                 }
                 break;
             }
         }
-        if (outcome.invalid) {
-            Fail(name, "bytes not valid in " + std::string(MyLibrary::EncodingName(outcome.encoding)) +
-                           " at byte offset " + std::to_string(outcome.errorOffset) +
-                           (options_.mode == OutputMode::InPlace ? "; the file is left as it was" : ""));
-        }
+        return outcome;
     }
 
     // A listing on standard output: its failure is standard output's, not the file's.

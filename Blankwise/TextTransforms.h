@@ -15,8 +15,8 @@ WideString ReplacePattern(WideStringView source, WideStringView pattern, WideStr
                           bool ignoreCase);
 
 // The transforms measure display widths, and the replacement compares, on the current text platform
-// (MyLibrary::CurrentTextPlatform()); the forms that take the platform, which the command line's
-// other stops come with, on that one.
+// (MyLibrary::CurrentTextPlatform()), but for the forms given a platform: the command line's, which
+// come with its other stops.
 WideString ReplacePattern(const MyLibrary::TextPlatform& platform, WideStringView source,
                           WideStringView pattern, WideStringView replacement, bool ignoreCase);
 

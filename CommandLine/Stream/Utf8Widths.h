@@ -10,7 +10,7 @@
 
 namespace BlankwiseCli {
 
-// The display columns of UTF-8 text a block of 64 bytes at a time, as the current text platform
+// The display columns of UTF-8 text a block of 64 bytes at a time, as the given text platform
 // measures them: from its code page 932 lengths (one column, two where the code page 932 form has
 // two bytes, one for each UTF-16 unit of a character code page 932 lacks), or, without them, from
 // its Unicode widths. A block's columns are one bit mask, so that the columns of any stretch in it

@@ -9,6 +9,7 @@
 
 #include "Blankwise/Blanks.h"
 #include "Blankwise/StopColumns.h"
+#include "Blankwise/UnitBlocks.h"
 #include "MyLibrary/Encoding/Utf16Facts.h"
 #include "MyLibrary/StringUnit/BitMasks.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
@@ -18,8 +19,16 @@ namespace Blankwise {
 namespace {
 
 using detail::FourColumns;
+using detail::FullBlockMask;
+using detail::kBlockUnits;
 using detail::ListColumns;
+using detail::ScanUnits;
 using detail::TabColumns;
+#if BLANKWISE_HAS_SSE2
+using detail::LoadUnits;
+using detail::MaskOf;
+using detail::NonAsciiMaskOf;
+#endif
 using MyLibrary::CurrentTextPlatform;
 using MyLibrary::TextPlatform;
 
@@ -37,60 +46,6 @@ std::size_t FirstLineColumn(std::int32_t startColumn, Stop stop) {
 // Pointer and count: the iterator-pair overload of append copies the range into a temporary first.
 void AppendRange(WideString& out, const char16_t* first, const char16_t* last) {
     out.append(first, static_cast<std::size_t>(last - first));
-}
-
-// The text is walked in blocks of 16 units, each summed up as a bit mask (bit k for unit k) of the
-// units that matter, so that the units in between cost no branch of their own.
-constexpr std::size_t kBlockUnits = 16;
-
-std::uint32_t PartialBlockMask(const char16_t* block, std::size_t units, char16_t wanted) {
-    std::uint32_t mask = 0;
-    for (std::size_t k = 0; k < units; ++k) {
-        mask |= static_cast<std::uint32_t>(block[k] == wanted) << k;
-    }
-    return mask;
-}
-
-#if BLANKWISE_HAS_SSE2
-__m128i LoadUnits(const char16_t* units) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
-}
-
-// Bit k set where unit k of the 16 in low and high equals wanted.
-std::uint32_t MaskOf(__m128i low, __m128i high, char16_t wanted) {
-    const __m128i repeated = _mm_set1_epi16(static_cast<short>(wanted));
-    return static_cast<std::uint32_t>(
-        _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(low, repeated), _mm_cmpeq_epi16(high, repeated))));
-}
-
-// Bit k set where unit k of the 16 in low and high lies outside ASCII.
-std::uint32_t NonAsciiMaskOf(__m128i low, __m128i high) {
-    const __m128i highBits = _mm_set1_epi16(static_cast<short>(0xFF80));
-    return ~MaskOf(_mm_and_si128(low, highBits), _mm_and_si128(high, highBits), 0) & 0xFFFFu;
-}
-
-std::uint32_t FullBlockMask(const char16_t* block, char16_t wanted) {
-    return MaskOf(LoadUnits(block), LoadUnits(block + 8), wanted);
-}
-#else
-std::uint32_t FullBlockMask(const char16_t* block, char16_t wanted) {
-    return PartialBlockMask(block, kBlockUnits, wanted);
-}
-#endif
-
-// Calls onUnit(position) for every unit equal to wanted, in order.
-template <typename OnUnit>
-void ScanUnits(WideStringView text, char16_t wanted, OnUnit onUnit) {
-    const char16_t* const end = text.data() + text.size();
-    for (const char16_t* block = text.data(); block != end;) {
-        const std::size_t units = std::min(kBlockUnits, static_cast<std::size_t>(end - block));
-        std::uint32_t mask =
-            units == kBlockUnits ? FullBlockMask(block, wanted) : PartialBlockMask(block, units, wanted);
-        for (; mask != 0; mask &= mask - 1) {
-            onUnit(block + std::countr_zero(mask));
-        }
-        block += units;
-    }
 }
 
 // Carries the display column, folded by the stops, from one unit of interest to the next (tabs,

@@ -1,7 +1,6 @@
 #include "CommandLine/Stream/StreamConversion.h"
 
 #include <algorithm>
-#include <bit>
 #include <exception>
 #include <memory>
 #include <thread>
@@ -11,9 +10,6 @@
 #include "CommandLine/Stream/PieceConverter.h"
 #include "CommandLine/Stream/PieceQueue.h"
 #include "CommandLine/Stream/PieceReader.h"
-#include "CommandLine/Stream/UnitLayout.h"
-#include "MyLibrary/StringUnit/TextPlatform.h"
-#include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace BlankwiseCli {
 

@@ -9,11 +9,6 @@
 namespace Blankwise {
 namespace {
 
-template <typename T>
-std::intptr_t AddressOf(T* value) {
-    return reinterpret_cast<std::intptr_t>(value);
-}
-
 // Stops repainting for its lifetime and resumes it on every way out, failures included.
 class RedrawSuspension {
   public:

@@ -172,40 +172,41 @@ std::span<const TStep> PipelineOf(int id) {
     return std::span(pipeline.steps).first(pipeline.count);
 }
 
-WideString DeleteAllSpaces(WideStringView text) {
+WideString DeleteAllSpaces(WideStringView text, const MyLibrary::TextPlatform& platform) {
     const MyLibrary::TWideStringDynArray patterns{WideString(kSpace), WideString(kFullWidthSpace),
                                                   WideString(kTab)};
     const MyLibrary::TWideStringDynArray replacements(patterns.size());
-    return MyLibrary::ReplacePatterns(text, patterns, replacements, false, true);
+    return MyLibrary::ReplacePatterns(platform, text, patterns, replacements, false, true);
 }
 
 // startColumn is the selection's start column, or nothing for the prefix's single-line forms;
-// stops the command line's, or nothing for the plug-in's every 4 columns.
+// stops the command line's, or nothing for the plug-in's every 4 columns; platform the one the
+// command line measures and compares on, the current one for the plug-in.
 WideString RunStep(const TStep& step, WideStringView text, const std::int32_t* startColumn,
-                   const TabStops* stops, TabsPastLastStop pastLastStop) {
+                   const TabStops* stops, TabsPastLastStop pastLastStop, const MyLibrary::TextPlatform& platform) {
     switch (step.kind) {
         case TStepKind::Replace:
-            return ReplacePattern(text, step.pattern, step.replacement, false);
+            return ReplacePattern(platform, text, step.pattern, step.replacement, false);
         case TStepKind::ExpandTabs:
             return startColumn == nullptr ? ExpandTabsInLine(text)
                    : stops == nullptr     ? ExpandTabsAfterPrefix(text, *startColumn)
-                                          : ExpandTabsAfterPrefix(text, *startColumn, *stops, pastLastStop);
+                                          : ExpandTabsAfterPrefix(text, *startColumn, *stops, platform, pastLastStop);
         case TStepKind::CompressSpaces:
             return startColumn == nullptr ? CompressSpacesInLine(text)
                    : stops == nullptr     ? CompressSpacesAfterPrefix(text, *startColumn)
-                                          : CompressSpacesAfterPrefix(text, *startColumn, *stops);
+                                          : CompressSpacesAfterPrefix(text, *startColumn, *stops, platform);
         case TStepKind::CollapseRuns:
             return CollapseSpaceRuns(text);
         case TStepKind::DeleteAllSpaces:
-            return DeleteAllSpaces(text);
+            return DeleteAllSpaces(text, platform);
     }
     return WideString(text);
 }
 
 // Each step reads the one before's result (the text itself for the first), so the text is not
 // copied before the first step.
-WideString Run(int id, WideStringView text, const std::int32_t* startColumn,
-               const TabStops* stops = nullptr) {
+WideString Run(int id, WideStringView text, const std::int32_t* startColumn, const TabStops* stops,
+               const MyLibrary::TextPlatform& platform) {
     const std::span<const TStep> steps = PipelineOf(id);
     if (steps.empty()) {
         return WideString(text);
@@ -217,7 +218,7 @@ WideString Run(int id, WideStringView text, const std::int32_t* startColumn,
         const auto pastLastStop = k + 1 < steps.size() && steps[k + 1].kind == TStepKind::CompressSpaces
                                       ? TabsPastLastStop::Stay
                                       : TabsPastLastStop::BecomeSpace;
-        result = RunStep(steps[k], current, startColumn, stops, pastLastStop);
+        result = RunStep(steps[k], current, startColumn, stops, pastLastStop, platform);
         current = result;
     }
     return result;
@@ -254,15 +255,16 @@ std::string MenuCaptionBytes(std::u16string_view caption) {
 }
 
 WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth) {
-    return Run(id, text, &prefixWidth);
+    return Run(id, text, &prefixWidth, nullptr, MyLibrary::CurrentTextPlatform());
 }
 
-WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth, const TabStops& stops) {
-    return Run(id, text, &prefixWidth, &stops);
+WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth, const TabStops& stops,
+                            const MyLibrary::TextPlatform& platform) {
+    return Run(id, text, &prefixWidth, &stops, platform);
 }
 
 WideString ConvertPrefix(int id, WideStringView prefix) {
-    return Run(id, prefix, nullptr);
+    return Run(id, prefix, nullptr, nullptr, MyLibrary::CurrentTextPlatform());
 }
 
 std::vector<TStepDescription> ConversionSteps(int id) {
@@ -274,7 +276,8 @@ std::vector<TStepDescription> ConversionSteps(int id) {
 }
 
 WideString RunConversionStep(int id, std::size_t step, WideStringView text, std::int32_t prefixWidth) {
-    return RunStep(PipelineOf(id)[step], text, &prefixWidth, nullptr, TabsPastLastStop::BecomeSpace);
+    return RunStep(PipelineOf(id)[step], text, &prefixWidth, nullptr, TabsPastLastStop::BecomeSpace,
+                   MyLibrary::CurrentTextPlatform());
 }
 
 std::array<char16_t, 3> UnitsActedOn(int id) {

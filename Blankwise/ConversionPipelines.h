@@ -40,9 +40,11 @@ std::string MenuCaptionBytes(std::u16string_view caption);
 // The chosen conversion run over the selected text, whose first line begins at display column
 // prefixWidth of its document line. An id outside 1..15 raises the "例外" assertion.
 WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth);
-// The same with other tab stops for the steps that expand and compress: the command line's
-// --tabs. The plug-in's are every kTabWidth columns.
-WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth, const TabStops& stops);
+// The same with other tab stops for the steps that expand and compress, the command line's --tabs
+// (the plug-in's are every kTabWidth columns), measuring and comparing on the given text platform
+// rather than the current one: the command line's, which its helper threads take from there.
+WideString ConvertSelection(int id, WideStringView text, std::int32_t prefixWidth, const TabStops& stops,
+                            const MyLibrary::TextPlatform& platform);
 // The same conversion, step for step, over the text before the selection on its line (which begins
 // at column 0).
 WideString ConvertPrefix(int id, WideStringView prefix);

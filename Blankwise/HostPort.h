@@ -100,4 +100,15 @@ class HostPort {
     virtual int MessageBox(std::string_view text, std::string_view caption, std::uint32_t style) = 0;
 };
 
+// A pointer as a message's lParam (AddressOf) or wParam (WordOf), for a host message that reads or
+// fills what it points to.
+template <typename T>
+std::intptr_t AddressOf(T* value) {
+    return reinterpret_cast<std::intptr_t>(value);
+}
+template <typename T>
+std::uintptr_t WordOf(T* value) {
+    return reinterpret_cast<std::uintptr_t>(value);
+}
+
 }  // namespace Blankwise

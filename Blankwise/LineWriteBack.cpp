@@ -10,16 +10,6 @@
 namespace Blankwise {
 namespace {
 
-template <typename T>
-std::intptr_t AddressOf(T* value) {
-    return reinterpret_cast<std::intptr_t>(value);
-}
-
-template <typename T>
-std::uintptr_t WordOf(T* value) {
-    return reinterpret_cast<std::uintptr_t>(value);
-}
-
 // The host's size answer, in UTF-16 units with the terminating zero. The request record carries
 // sizes as int32, so nothing larger is asked for.
 constexpr std::intptr_t kLargestRead = std::numeric_limits<std::int32_t>::max();
@@ -100,6 +90,91 @@ bool StartsWithLf(WideStringView piece) {
     return !piece.empty() && piece.front() == u'\n';
 }
 
+// The old and the new pieces of a write-back in the pairs WriteBackLines writes them in, and what is
+// left over on either side once one side has run out; views of the two texts, which outlive it.
+class PiecePairs {
+  public:
+    PiecePairs(WideStringView oldText, WideStringView newText)
+        : oldText_(oldText),
+          newText_(newText),
+          oldLines_(SplitLinesAsTheListDoes(oldText)),
+          newLines_(SplitLinesAsTheListDoes(newText)) {}
+
+    bool HasPair() const { return OldLeft() && NewLeft(); }
+    bool OldLeft() const { return oldIndex_ < oldLines_.size(); }
+    bool NewLeft() const { return newIndex_ < newLines_.size(); }
+    std::int32_t NewTaken() const { return static_cast<std::int32_t>(newIndex_); }
+    bool OneSideEmpty() const { return oldLines_.empty() != newLines_.empty(); }
+
+    // The next pair, joined with the pairs after it while the new piece ends in a lone CR and the
+    // next old piece starts with LF; where the old pieces run out there, the new pieces left join it.
+    void Take(WideStringView& oldPiece, WideStringView& newPiece) {
+        oldPiece = oldLines_[oldIndex_++];
+        newPiece = newLines_[newIndex_++];
+        while (LineEndingKind(newPiece) == TLineEnding::Cr && OldLeft() &&
+               StartsWithLf(oldLines_[oldIndex_])) {
+            oldPiece = ThroughNextLine(oldPiece, oldLines_[oldIndex_++]);
+            if (NewLeft()) {
+                newPiece = ThroughNextLine(newPiece, newLines_[newIndex_++]);
+            }
+        }
+        if (!OldLeft() && NewLeft() && LineEndingKind(newPiece) == TLineEnding::Cr &&
+            LineEndingKind(oldPiece) != TLineEnding::Cr) {
+            newPiece = ThroughNextLine(newPiece, newLines_.back());
+            newIndex_ = newLines_.size();
+        }
+    }
+
+    // The new pieces not taken, as one text.
+    WideStringView NewSurplus() {
+        const WideStringView surplus = newText_.substr(Offset(newText_, newLines_[newIndex_]));
+        newIndex_ = newLines_.size();
+        return surplus;
+    }
+
+    // The length of the old pieces not taken.
+    std::size_t OldSurplusLength() {
+        const std::size_t length = oldText_.size() - Offset(oldText_, oldLines_[oldIndex_]);
+        oldIndex_ = oldLines_.size();
+        return length;
+    }
+
+  private:
+    static std::size_t Offset(WideStringView text, WideStringView line) {
+        return static_cast<std::size_t>(line.data() - text.data());
+    }
+
+    WideStringView oldText_;
+    WideStringView newText_;
+    std::vector<WideStringView> oldLines_;
+    std::vector<WideStringView> newLines_;
+    std::size_t oldIndex_ = 0;
+    std::size_t newIndex_ = 0;
+};
+
+// Writes newPiece over oldPiece, which starts at current, and leaves the caret at next, where the
+// pair after it starts, but after an edit that may have joined lines. Returns whether the edit
+// joined a first new piece's LF to a CR before the selection, which mayJoinBefore (the first pair,
+// at the start of its line) allows.
+bool WritePair(HostPort& host, WideStringView oldPiece, WideStringView newPiece, TCaretPos current,
+               TCaretPos next, bool mayJoinBefore, WideString& terminated) {
+    if (oldPiece == newPiece) {
+        PlaceCaret(host, kPositionKindUnits, next);
+        return false;
+    }
+    PlaceCaret(host, kPositionKindUnits, current);
+    if (LineEndingKind(oldPiece) == TLineEnding::CrLf && LineEndingKind(newPiece) == TLineEnding::CrLf) {
+        SelectUnits(host, oldPiece.size() - 2);
+        InsertText(host, newPiece.substr(0, newPiece.size() - 2), terminated);
+        PlaceCaret(host, kPositionKindUnits, next);
+        return false;
+    }
+    SelectUnits(host, oldPiece.size());
+    InsertText(host, newPiece, terminated);
+    return mayJoinBefore && StartsWithLf(newPiece) && !StartsWithLf(oldPiece) &&
+           ReadPosition(host, HostGetCaretPos, kPositionKindUnits).line < next.line;
+}
+
 }  // namespace
 
 WideString GetSelectedText(HostPort& host) {
@@ -161,7 +236,7 @@ void RestoreCaretSide(HostPort& host, bool caretAtEnd) {
 // end in CR LF keeps the document's CR LF. What one list has beyond the other goes in, or out, in
 // one edit at the caret the last pair left.
 //
-// Two things the plain pairing gets wrong are handled here:
+// Three things the plain pairing gets wrong are handled here:
 // - a new piece ending in a lone CR written before an old piece that begins with LF would join them
 //   into one CR LF, so the next pieces would no longer start on the lines counted for them. Such
 //   pieces are written together with the following ones, old and new, until nothing joins; and when
@@ -184,68 +259,29 @@ void WriteBackLines(HostPort& host, WideStringView newText, std::optional<WideSt
         if (capturedText && oldText != *capturedText) {
             return;
         }
-        const std::vector<WideStringView> oldLines = SplitLinesAsTheListDoes(oldText);
-        const std::vector<WideStringView> newLines = SplitLinesAsTheListDoes(newText);
+        PiecePairs pairs(oldText, newText);
         start = ReadPosition(host, HostGetSelStart, kPositionKindUnits);
         caretAtEnd = IsCaretAtSelectionEnd(host);
-
         WideString terminated;  // the text of each insertion, zero-terminated, one buffer for all
-        const auto oldCount = static_cast<std::int32_t>(oldLines.size());
-        const auto newCount = static_cast<std::int32_t>(newLines.size());
-        const auto oldLine = [&](std::int32_t index) { return oldLines[static_cast<std::size_t>(index)]; };
-        const auto newLine = [&](std::int32_t index) { return newLines[static_cast<std::size_t>(index)]; };
-        std::int32_t oldIndex = 0;
-        std::int32_t newIndex = 0;
-        while (oldIndex < oldCount && newIndex < newCount) {
-            const bool first = newIndex == 0;
-            const TCaretPos current{first ? start.column : 0, LineBelow(start.line, newIndex - joinedLines)};
-            WideStringView oldPiece = oldLine(oldIndex++);
-            WideStringView newPiece = newLine(newIndex++);
-            while (LineEndingKind(newPiece) == TLineEnding::Cr && oldIndex < oldCount &&
-                   StartsWithLf(oldLine(oldIndex))) {
-                oldPiece = ThroughNextLine(oldPiece, oldLine(oldIndex++));
-                if (newIndex < newCount) {
-                    newPiece = ThroughNextLine(newPiece, newLine(newIndex++));
-                }
-            }
-            if (oldIndex == oldCount && newIndex < newCount && LineEndingKind(newPiece) == TLineEnding::Cr &&
-                LineEndingKind(oldPiece) != TLineEnding::Cr) {
-                newPiece = ThroughNextLine(newPiece, newLines.back());
-                newIndex = newCount;
-            }
-            const TCaretPos next{0, LineBelow(start.line, newIndex - joinedLines)};
-
-            if (oldPiece == newPiece) {
-                PlaceCaret(host, kPositionKindUnits, next);
-                continue;
-            }
-            PlaceCaret(host, kPositionKindUnits, current);
-            if (LineEndingKind(oldPiece) == TLineEnding::CrLf &&
-                LineEndingKind(newPiece) == TLineEnding::CrLf) {
-                SelectUnits(host, oldPiece.size() - 2);
-                InsertText(host, newPiece.substr(0, newPiece.size() - 2), terminated);
-                PlaceCaret(host, kPositionKindUnits, next);
-            } else {
-                SelectUnits(host, oldPiece.size());
-                InsertText(host, newPiece, terminated);
-                if (first && start.column == 0 && StartsWithLf(newPiece) && !StartsWithLf(oldPiece) &&
-                    ReadPosition(host, HostGetCaretPos, kPositionKindUnits).line < next.line) {
-                    joinedLines = 1;
-                }
+        WideStringView oldPiece;
+        WideStringView newPiece;
+        while (pairs.HasPair()) {
+            const bool first = pairs.NewTaken() == 0;
+            const TCaretPos current{first ? start.column : 0,
+                                    LineBelow(start.line, pairs.NewTaken() - joinedLines)};
+            pairs.Take(oldPiece, newPiece);
+            const TCaretPos next{0, LineBelow(start.line, pairs.NewTaken() - joinedLines)};
+            if (WritePair(host, oldPiece, newPiece, current, next, first && start.column == 0, terminated)) {
+                joinedLines = 1;
             }
         }
-
-        if ((oldCount == 0) != (newCount == 0)) {
+        if (pairs.OneSideEmpty()) {
             PlaceCaret(host, kPositionKindUnits, start);
         }
-        // The lines not paired are the rest of their text.
-        if (newIndex < newCount) {
-            InsertText(host,
-                       newText.substr(static_cast<std::size_t>(newLine(newIndex).data() - newText.data())),
-                       terminated);
-        } else if (oldIndex < oldCount) {
-            SelectUnits(host,
-                        oldText.size() - static_cast<std::size_t>(oldLine(oldIndex).data() - oldText.data()));
+        if (pairs.NewLeft()) {
+            InsertText(host, pairs.NewSurplus(), terminated);
+        } else if (pairs.OldLeft()) {
+            SelectUnits(host, pairs.OldSurplusLength());
             InsertText(host, u"", terminated);
         }
     }

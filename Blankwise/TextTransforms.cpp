@@ -7,7 +7,11 @@
 #include <cstring>
 #include <type_traits>
 
+#include "Blankwise/Blanks.h"
 #include "Blankwise/StopColumns.h"
+#include "Blankwise/UnitBlocks.h"
+#include "MyLibrary/Encoding/Utf16Facts.h"
+#include "MyLibrary/StringUnit/BitMasks.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
@@ -15,15 +19,18 @@ namespace Blankwise {
 namespace {
 
 using detail::FourColumns;
+using detail::FullBlockMask;
+using detail::kBlockUnits;
 using detail::ListColumns;
+using detail::ScanUnits;
 using detail::TabColumns;
+#if BLANKWISE_HAS_SSE2
+using detail::LoadUnits;
+using detail::MaskOf;
+using detail::NonAsciiMaskOf;
+#endif
 using MyLibrary::CurrentTextPlatform;
 using MyLibrary::TextPlatform;
-
-constexpr char16_t kTab = u'\t';
-constexpr char16_t kSpace = u' ';
-constexpr char16_t kCr = u'\r';
-constexpr char16_t kLf = u'\n';
 
 // Whether a CR or LF ends the line and starts the next at column 0 (the whole-text forms), or is
 // just a one-column character of a single line (the line forms).
@@ -41,69 +48,6 @@ void AppendRange(WideString& out, const char16_t* first, const char16_t* last) {
     out.append(first, static_cast<std::size_t>(last - first));
 }
 
-// The text is walked in blocks of 16 units, each summed up as a bit mask (bit k for unit k) of the
-// units that matter, so that the units in between cost no branch of their own.
-constexpr std::size_t kBlockUnits = 16;
-
-std::uint32_t PartialBlockMask(const char16_t* block, std::size_t units, char16_t wanted) {
-    std::uint32_t mask = 0;
-    for (std::size_t k = 0; k < units; ++k) {
-        mask |= static_cast<std::uint32_t>(block[k] == wanted) << k;
-    }
-    return mask;
-}
-
-#if BLANKWISE_HAS_SSE2
-__m128i LoadUnits(const char16_t* units) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
-}
-
-// Bit k set where unit k of the 16 in low and high equals wanted.
-std::uint32_t MaskOf(__m128i low, __m128i high, char16_t wanted) {
-    const __m128i repeated = _mm_set1_epi16(static_cast<short>(wanted));
-    return static_cast<std::uint32_t>(
-        _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(low, repeated), _mm_cmpeq_epi16(high, repeated))));
-}
-
-// Bit k set where unit k of the 16 in low and high lies outside ASCII.
-std::uint32_t NonAsciiMaskOf(__m128i low, __m128i high) {
-    const __m128i highBits = _mm_set1_epi16(static_cast<short>(0xFF80));
-    return ~MaskOf(_mm_and_si128(low, highBits), _mm_and_si128(high, highBits), 0) & 0xFFFFu;
-}
-
-std::uint32_t FullBlockMask(const char16_t* block, char16_t wanted) {
-    return MaskOf(LoadUnits(block), LoadUnits(block + 8), wanted);
-}
-#else
-std::uint32_t FullBlockMask(const char16_t* block, char16_t wanted) {
-    return PartialBlockMask(block, kBlockUnits, wanted);
-}
-#endif
-
-// Calls onUnit(position) for every unit equal to wanted, in order.
-template <typename OnUnit>
-void ScanUnits(WideStringView text, char16_t wanted, OnUnit onUnit) {
-    const char16_t* const end = text.data() + text.size();
-    for (const char16_t* block = text.data(); block != end;) {
-        const std::size_t units = std::min(kBlockUnits, static_cast<std::size_t>(end - block));
-        std::uint32_t mask =
-            units == kBlockUnits ? FullBlockMask(block, wanted) : PartialBlockMask(block, units, wanted);
-        for (; mask != 0; mask &= mask - 1) {
-            onUnit(block + std::countr_zero(mask));
-        }
-        block += units;
-    }
-}
-
-// The bits set in the low 16 bits of bits (std::popcount is a library call on processors
-// without a population count instruction).
-std::size_t BitCount16(std::uint32_t bits) {
-    bits = bits - ((bits >> 1) & 0x5555u);
-    bits = (bits & 0x3333u) + ((bits >> 2) & 0x3333u);
-    bits = (bits + (bits >> 4)) & 0x0F0Fu;
-    return (bits + (bits >> 8)) & 0x1Fu;
-}
-
 // Carries the display column, folded by the stops, from one unit of interest to the next (tabs,
 // or spaces), which the transform passes in order. The column before a unit is the column set
 // after the previous one plus the width of the units in between, or, when a line break lies in
@@ -119,9 +63,10 @@ std::size_t BitCount16(std::uint32_t bits) {
 template <typename Stop>
 class ColumnTracker {
   public:
-    ColumnTracker(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop)
+    ColumnTracker(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop,
+                  const TextPlatform& platform)
         : stop_(stop),
-          platform_(CurrentTextPlatform()),
+          platform_(platform),
           doubleByteFlags_(platform_.DoubleByteFlags()),
           unitColumns_(doubleByteFlags_ == nullptr ? platform_.UnitColumns() : nullptr),
           begin_(text.data()),
@@ -193,7 +138,7 @@ class ColumnTracker {
             for (unsigned k = 0; k < kBlockUnits; ++k) {
                 doubleBytes |= static_cast<std::uint32_t>(doubleByteFlags_[window[k]]) << k;
             }
-            width += BitCount16(doubleBytes & run);
+            width += MyLibrary::CountBits(static_cast<std::uint16_t>(doubleBytes & run));
         }
         return width;
     }
@@ -230,27 +175,22 @@ class ColumnTracker {
             const std::uint8_t columns = unitColumns_[*unit];
             if (columns != TextPlatform::kColumnsFromNeighbours) {
                 width += columns;
-            } else if (IsHighSurrogate(*unit) && unit + 1 != end_ && IsLowSurrogate(unit[1])) {
+            } else if (MyLibrary::IsHighSurrogate(*unit) && unit + 1 != end_ &&
+                       MyLibrary::IsLowSurrogate(unit[1])) {
                 width += platform_.DisplayWidth(WideStringView(unit, 2));
-            } else if (!(IsLowSurrogate(*unit) && unit != begin_ && IsHighSurrogate(unit[-1]))) {
+            } else if (!(MyLibrary::IsLowSurrogate(*unit) && unit != begin_ &&
+                         MyLibrary::IsHighSurrogate(unit[-1]))) {
                 width += platform_.DisplayWidth(WideStringView(unit, 1));
             }
         }
         return width;
     }
 
-    static bool IsHighSurrogate(char16_t unit) {
-        return unit >= 0xD800 && unit <= 0xDBFF;
-    }
-    static bool IsLowSurrogate(char16_t unit) {
-        return unit >= 0xDC00 && unit <= 0xDFFF;
-    }
-
     // Just after the last CR or LF in [first, last), or first when there is none: searched
     // backwards, so the cost is the distance from last to that break.
     static const char16_t* StartOfLastLine(const char16_t* first, const char16_t* last) {
         for (; last != first; --last) {
-            if (last[-1] == kCr || last[-1] == kLf) {
+            if (IsBreak(last[-1])) {
                 return last;
             }
         }
@@ -273,8 +213,9 @@ class ColumnTracker {
 // The output is sized up front (a zero fill is cheaper than appending piece by piece) and grows
 // geometrically for the rare text with many tabs.
 template <typename Stop>
-WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop) {
-    ColumnTracker columns(text, startColumn, lineBreaks, stop);
+WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop,
+                  const TextPlatform& platform) {
+    ColumnTracker columns(text, startColumn, lineBreaks, stop, platform);
     // Room for a whole block and the plug-in's four spaces beyond the last unit written; a tab at
     // other stops makes room for its own spaces, which a far stop of a list may make many.
     constexpr std::size_t slack = kBlockUnits + kTabWidth;
@@ -333,11 +274,12 @@ WideString Expand(WideStringView text, std::size_t startColumn, LineBreaks lineB
 }
 
 template <typename Stop>
-WideString Compress(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop) {
+WideString Compress(WideStringView text, std::size_t startColumn, LineBreaks lineBreaks, Stop stop,
+                    const TextPlatform& platform) {
     WideString out;
     out.reserve(text.size());
 
-    ColumnTracker columns(text, startColumn, lineBreaks, stop);
+    ColumnTracker columns(text, startColumn, lineBreaks, stop, platform);
     const char16_t* copied = text.data();
     const char16_t* afterLastSpace = nullptr;
     std::size_t columnAfterLastSpace = 0;
@@ -391,47 +333,55 @@ WideString AtStops(const TabStops& stops, TabsPastLastStop pastLastStop, std::in
 
 WideString ReplacePattern(WideStringView source, WideStringView pattern, WideStringView replacement,
                           bool ignoreCase) {
+    return ReplacePattern(CurrentTextPlatform(), source, pattern, replacement, ignoreCase);
+}
+
+WideString ReplacePattern(const TextPlatform& platform, WideStringView source, WideStringView pattern,
+                          WideStringView replacement, bool ignoreCase) {
     const MyLibrary::TWideStringDynArray patterns{WideString(pattern)};
     const MyLibrary::TWideStringDynArray replacements{WideString(replacement)};
-    return MyLibrary::ReplacePatterns(source, patterns, replacements, ignoreCase, true);
+    return MyLibrary::ReplacePatterns(platform, source, patterns, replacements, ignoreCase, true);
 }
 
 WideString ExpandTabsInLine(WideStringView text) {
-    return Expand(text, 0, LineBreaks::AreCharacters, FourColumns{});
+    return Expand(text, 0, LineBreaks::AreCharacters, FourColumns{}, CurrentTextPlatform());
 }
 
 WideString ExpandTabs(WideStringView text) {
-    return Expand(text, 0, LineBreaks::StartNewLine, FourColumns{});
+    return Expand(text, 0, LineBreaks::StartNewLine, FourColumns{}, CurrentTextPlatform());
 }
 
 WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn) {
-    return Expand(text, FirstLineColumn(startColumn, FourColumns{}), LineBreaks::StartNewLine, FourColumns{});
+    return Expand(text, FirstLineColumn(startColumn, FourColumns{}), LineBreaks::StartNewLine, FourColumns{},
+                  CurrentTextPlatform());
 }
 
 WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn, const TabStops& stops,
-                                 TabsPastLastStop pastLastStop) {
-    return AtStops(stops, pastLastStop, startColumn, [text](std::size_t column, auto stop) {
-        return Expand(text, column, LineBreaks::StartNewLine, stop);
+                                 const TextPlatform& platform, TabsPastLastStop pastLastStop) {
+    return AtStops(stops, pastLastStop, startColumn, [text, &platform](std::size_t column, auto stop) {
+        return Expand(text, column, LineBreaks::StartNewLine, stop, platform);
     });
 }
 
 WideString CompressSpacesInLine(WideStringView text) {
-    return Compress(text, 0, LineBreaks::AreCharacters, FourColumns{});
+    return Compress(text, 0, LineBreaks::AreCharacters, FourColumns{}, CurrentTextPlatform());
 }
 
 WideString CompressSpaces(WideStringView text) {
-    return Compress(text, 0, LineBreaks::StartNewLine, FourColumns{});
+    return Compress(text, 0, LineBreaks::StartNewLine, FourColumns{}, CurrentTextPlatform());
 }
 
 WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn) {
     return Compress(text, FirstLineColumn(startColumn, FourColumns{}), LineBreaks::StartNewLine,
-                    FourColumns{});
+                    FourColumns{}, CurrentTextPlatform());
 }
 
-WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn, const TabStops& stops) {
-    return AtStops(stops, TabsPastLastStop::BecomeSpace, startColumn, [text](std::size_t column, auto stop) {
-        return Compress(text, column, LineBreaks::StartNewLine, stop);
-    });
+WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn, const TabStops& stops,
+                                     const TextPlatform& platform) {
+    return AtStops(stops, TabsPastLastStop::BecomeSpace, startColumn,
+                   [text, &platform](std::size_t column, auto stop) {
+                       return Compress(text, column, LineBreaks::StartNewLine, stop, platform);
+                   });
 }
 
 // A run of spaces never crosses a line break, so the text needs no splitting into lines. The units

@@ -14,6 +14,12 @@ using MyLibrary::WideStringView;
 WideString ReplacePattern(WideStringView source, WideStringView pattern, WideStringView replacement,
                           bool ignoreCase);
 
+// The transforms measure display widths, and the replacement compares, on the current text platform
+// (MyLibrary::CurrentTextPlatform()), but for the forms given a platform: the command line's, which
+// come with its other stops.
+WideString ReplacePattern(const MyLibrary::TextPlatform& platform, WideStringView source,
+                          WideStringView pattern, WideStringView replacement, bool ignoreCase);
+
 // Tab stops lie at every fourth display column, counted from 0; a character is as many columns
 // wide as the bytes of its multi-byte form (two for a full-width character in code page 932).
 inline constexpr std::int32_t kTabWidth = 4;
@@ -30,6 +36,7 @@ WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn);
 // writes it, or stays, as GNU unexpand leaves it.
 enum class TabsPastLastStop : std::uint8_t { BecomeSpace, Stay };
 WideString ExpandTabsAfterPrefix(WideStringView text, std::int32_t startColumn, const TabStops& stops,
+                                 const MyLibrary::TextPlatform& platform,
                                  TabsPastLastStop pastLastStop = TabsPastLastStop::BecomeSpace);
 
 // The input as one line: each space that ends on a stop, with the up to 3 spaces before it,
@@ -39,7 +46,8 @@ WideString CompressSpaces(WideStringView text);
 WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn);
 // The same with other stops: each space that ends on a stop, with the spaces before it since the
 // stop before, becomes one tab; past the last stop of a list spaces stay.
-WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn, const TabStops& stops);
+WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColumn, const TabStops& stops,
+                                     const MyLibrary::TextPlatform& platform);
 
 // Each maximal run of U+0020 becomes one tab; every other unit stays.
 WideString CollapseSpaceRuns(WideStringView text);

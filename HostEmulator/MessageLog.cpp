@@ -78,38 +78,6 @@ std::string DescribeView(const std::optional<ViewBlock>& view) {
 
 }  // namespace
 
-std::string EscapeText(std::u16string_view text) {
-    std::string out;
-    for (char16_t unit : text) {
-        switch (unit) {
-            case u'\r':
-                out += "\\r";
-                break;
-            case u'\n':
-                out += "\\n";
-                break;
-            case u'\t':
-                out += "\\t";
-                break;
-            case u'\\':
-                out += "\\\\";
-                break;
-            case u'"':
-                out += "\\\"";
-                break;
-            default:
-                if (unit >= 0x20 && unit < 0x7F) {
-                    out += static_cast<char>(unit);
-                } else {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(unit));
-                    out += escaped;
-                }
-        }
-    }
-    return out;
-}
-
 std::string Describe(const LogEntry& entry) {
     const std::string_view name = MessageName(entry.message) != nullptr ? MessageName(entry.message) : "";
     const std::string wParam = std::to_string(entry.wParam);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "HostEmulator/HostMessages.h"
+#include "MyLibrary/Encoding/EscapedText.h"
 
 namespace HostEmulator {
 
@@ -27,6 +28,6 @@ struct LogEntry {
 // "GetSelStart 2 -> (3,1)", "InsertText \"a\\tb\\r\\n\"", ...: one line per message for tests and
 // for the host program's trace. Texts are shown with C escapes, non-ASCII units as \uXXXX.
 std::string Describe(const LogEntry& entry);
-std::string EscapeText(std::u16string_view text);
+using MyLibrary::EscapeText;
 
 }  // namespace HostEmulator

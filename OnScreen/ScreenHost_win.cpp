@@ -65,13 +65,9 @@ struct CommandState {
 class ScreenWindow {
   public:
     ScreenWindow(std::wstring shotDir) : shots_(std::move(shotDir)) {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = &ScreenWindow::Procedure;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        windowClass.lpszClassName = kClassName;
-        ::RegisterClassW(&windowClass);
+        HostEmulator::RegisterWindowClass(kClassName, &ScreenWindow::Procedure,
+                                          ::LoadCursorW(nullptr, IDC_ARROW),
+                                          reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
         window_ = ::CreateWindowExW(0, kClassName, L"Blankwise", WS_OVERLAPPEDWINDOW, 0, 0, 720, 300, nullptr,
                                     nullptr, ::GetModuleHandleW(nullptr), this);
         if (window_ == nullptr) {

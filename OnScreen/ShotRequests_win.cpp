@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "HostEmulator/HostProgram/HostProgram_win.h"
+
 namespace OnScreen {
 namespace {
 
@@ -31,9 +33,7 @@ std::string RectLine(const char* what, const RECT& rect) {
 }
 
 BOOL CALLBACK CollectMenuWindow(HWND window, LPARAM found) {
-    wchar_t className[16] = {};
-    ::GetClassNameW(window, className, 16);
-    if (std::wstring_view(className) == L"#32768" && ::IsWindowVisible(window)) {
+    if (HostEmulator::HasWindowClass(window, HostEmulator::kPopupMenuClass) && ::IsWindowVisible(window)) {
         RECT rect{};
         ::GetWindowRect(window, &rect);
         reinterpret_cast<std::vector<RECT>*>(found)->push_back(rect);

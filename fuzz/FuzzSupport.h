@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "MyLibrary/Encoding/EscapedText.h"
+
 // What the fuzz targets share: a reader that turns libFuzzer's bytes into texts made mostly of the
 // units the code under test treats specially, and the check that ends the run on a broken property.
 namespace Fuzzing {
@@ -50,26 +52,8 @@ class FuzzInput {
     std::size_t position_ = 0;
 };
 
-// A text with C escapes and \uXXXX for units outside printable ASCII, for failure reports.
-inline std::string Escape(std::u16string_view text) {
-    std::string out;
-    for (const char16_t unit : text) {
-        if (unit == u'\r') {
-            out += "\\r";
-        } else if (unit == u'\n') {
-            out += "\\n";
-        } else if (unit == u'\t') {
-            out += "\\t";
-        } else if (unit >= 0x20 && unit < 0x7F && unit != u'\\') {
-            out += static_cast<char>(unit);
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(unit));
-            out += escaped;
-        }
-    }
-    return out;
-}
+// Texts in failure reports: one line of ASCII.
+using MyLibrary::EscapeText;
 
 // Ends the run as a finding when a property does not hold; libFuzzer keeps the input that did it.
 inline void Check(bool holds, std::string_view property, const std::string& details = {}) {

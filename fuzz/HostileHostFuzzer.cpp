@@ -22,7 +22,7 @@
 namespace {
 
 using Fuzzing::Check;
-using Fuzzing::Escape;
+using Fuzzing::EscapeText;
 using HostEmulator::Hostility;
 using HostEmulator::HostModel;
 using HostEmulator::Position;
@@ -132,18 +132,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string where = "conversion " + std::to_string(id) + ", lie " +
                               std::to_string(static_cast<int>(lie)) + " (" + std::to_string(shape[0]) + "," +
                               std::to_string(shape[1]) + "," + std::to_string(shape[2]) +
-                              "), selection kind " + std::to_string(selectionKind) + ": " + Escape(before) +
-                              " [" + Escape(selected) + "] " + Escape(after);
+                              "), selection kind " + std::to_string(selectionKind) + ": " +
+                              EscapeText(before) + " [" + EscapeText(selected) + "] " + EscapeText(after);
 
     const Outcome faithful = Run(document, anchor, caret, id, {}, where + " (faithful host)");
     const Outcome hostile = Run(document, anchor, caret, id, hostility, where);
     switch (lie) {
         case Lie::Larger:
         case Lie::NoZero:
-            Check(hostile.text == faithful.text && hostile.anchor == faithful.anchor &&
-                      hostile.caret == faithful.caret,
-                  "an intact text read converts as with a faithful host",
-                  where + "\nfaithful " + Escape(faithful.text) + "\nhostile  " + Escape(hostile.text));
+            Check(
+                hostile.text == faithful.text && hostile.anchor == faithful.anchor &&
+                    hostile.caret == faithful.caret,
+                "an intact text read converts as with a faithful host",
+                where + "\nfaithful " + EscapeText(faithful.text) + "\nhostile  " + EscapeText(hostile.text));
             break;
         case Lie::Unusable:
             Check(hostile.text == document, "nothing read, nothing converted", where);
@@ -162,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(hostile.text.size() >= head.size() + tail.size() && hostile.text.starts_with(head) &&
                       hostile.text.ends_with(tail),
                   "a text read short leaves the document around the selection alone",
-                  where + "\nhostile " + Escape(hostile.text));
+                  where + "\nhostile " + EscapeText(hostile.text));
             break;
         }
         default:

@@ -12,7 +12,7 @@
 namespace {
 
 using Fuzzing::Check;
-using Fuzzing::Escape;
+using Fuzzing::EscapeText;
 using MyLibrary::TCommonStringRecordList;
 using MyLibrary::WideString;
 
@@ -40,10 +40,10 @@ void CheckLines(const WideString& text) {
     TCommonStringRecordList lines;
     lines.SplitLines(text);
     const std::vector<WideString> pieces = Items(lines);
-    Check(lines.Join() == text, "Join after SplitLines gives the text back", Escape(text));
+    Check(lines.Join() == text, "Join after SplitLines gives the text back", EscapeText(text));
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         const WideString& piece = pieces[i];
-        const std::string where = Escape(text) + " piece " + std::to_string(i) + ": " + Escape(piece);
+        const std::string where = EscapeText(text) + " piece " + std::to_string(i) + ": " + EscapeText(piece);
         Check(!piece.empty(), "no piece is empty", where);
         const std::size_t breakLength = FinalBreakLength(piece);
         Check(breakLength > 0 || i + 1 == pieces.size(), "every piece but the last ends in a break", where);
@@ -59,7 +59,7 @@ void CheckLines(const WideString& text) {
 
 // Separate-keep-empty gives piece, delimiter, piece, ..., piece; the other modes are views of it.
 void CheckSplitModes(const WideString& text, const std::vector<WideString>& delimiters) {
-    const std::string where = Escape(text);
+    const std::string where = EscapeText(text);
     std::vector<WideString> modes[5];
     for (std::uint8_t mode = 0; mode < 5; ++mode) {
         TCommonStringRecordList list;

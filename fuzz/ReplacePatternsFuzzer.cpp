@@ -14,7 +14,7 @@
 namespace {
 
 using Fuzzing::Check;
-using Fuzzing::Escape;
+using Fuzzing::EscapeText;
 using MyLibrary::TextPlatform;
 using MyLibrary::TWideStringDynArray;
 using MyLibrary::WideString;
@@ -66,10 +66,10 @@ WideString NaiveReplace(const WideString& source, const TWideStringDynArray& pat
 
 std::string Describe(const WideString& source, const TWideStringDynArray& patterns,
                      const TWideStringDynArray& replacements, bool replaceAll) {
-    std::string out = "source \"" + Escape(source) + "\"" + (replaceAll ? " replace all" : " first only");
+    std::string out = "source \"" + EscapeText(source) + "\"" + (replaceAll ? " replace all" : " first only");
     for (std::size_t k = 0; k < patterns.size() || k < replacements.size(); ++k) {
-        out += "\n  \"" + (k < patterns.size() ? Escape(patterns[k]) : "-") + "\" -> \"" +
-               (k < replacements.size() ? Escape(replacements[k]) : "-") + "\"";
+        out += "\n  \"" + (k < patterns.size() ? EscapeText(patterns[k]) : "-") + "\" -> \"" +
+               (k < replacements.size() ? EscapeText(replacements[k]) : "-") + "\"";
     }
     return out;
 }

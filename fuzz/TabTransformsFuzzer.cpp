@@ -17,7 +17,7 @@ namespace {
 
 using Blankwise::WideString;
 using Fuzzing::Check;
-using Fuzzing::Escape;
+using Fuzzing::EscapeText;
 
 WideString Without(WideString text, std::u16string_view units) {
     std::erase_if(text, [units](char16_t unit) { return units.find(unit) != std::u16string_view::npos; });
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Fuzzing::FuzzInput input(data, size);
     const auto startColumn = static_cast<std::int32_t>(static_cast<std::int8_t>(input.Byte()));
     const WideString text = input.Text(u"a \t \t\u3000\r\n\uFF71\u3042A");
-    const std::string where = "\"" + Escape(text) + "\" from column " + std::to_string(startColumn);
+    const std::string where = "\"" + EscapeText(text) + "\" from column " + std::to_string(startColumn);
     CheckExpansion(text, where);
     CheckStartColumn(text, startColumn, where);
     CheckCollapse(text, where);

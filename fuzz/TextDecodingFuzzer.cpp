@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "Blankwise/ConversionPipelines.h"
-#include "CommandLine/StreamConversion.h"
+#include "CommandLine/Stream/StreamConversion.h"
 #include "MyLibrary/Encoding/EucJp.h"
 #include "MyLibrary/Encoding/Iso2022Jp.h"
 #include "MyLibrary/Encoding/TextCodec.h"

@@ -19,7 +19,7 @@
 namespace {
 
 using Fuzzing::Check;
-using Fuzzing::Escape;
+using Fuzzing::EscapeText;
 
 bool Joins(std::u16string_view left, std::u16string_view right) {
     return left.ends_with(u'\r') && right.starts_with(u'\n');
@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const bool edgeJoins = Joins(before, newText + after) || Joins(before + newText, after);
-    const std::string where = Escape(before) + " [" + Escape(oldText) + " -> " + Escape(newText) + "] " +
-                              Escape(after) + (backwards ? " backwards" : " forwards");
+    const std::string where = EscapeText(before) + " [" + EscapeText(oldText) + " -> " + EscapeText(newText) +
+                              "] " + EscapeText(after) + (backwards ? " backwards" : " forwards");
 
     HostEmulator::HostModel model(before + oldText + after);
     HostEmulator::EmulatedHostPort port(model);
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Blankwise::WriteBackLines(port, newText);
 
     Check(model.Text() == before + newText + after, "the new text stands in place of the old",
-          where + "\ndocument " + Escape(model.Text()));
+          where + "\ndocument " + EscapeText(model.Text()));
     if (edgeJoins) {
         return 0;
     }

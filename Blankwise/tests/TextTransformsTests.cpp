@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Blankwise/TextColumns.h"
 #include "Blankwise/TextTransforms.h"
 #include "MyLibrary/LineList/WideStringRecordList.h"
 #include "MyLibrary/StringUnit/StringUnit.h"
@@ -375,6 +376,21 @@ TEST(ReplacePattern, ReplacesEveryOccurrenceLeftToRight) {
         SCOPED_TRACE(testing::Message() << "row " << i);
         const ReplaceRow& row = rows[i];
         EXPECT_EQ(ReplacePattern(row.source, row.pattern, row.replacement, row.ignoreCase), row.expected);
+    }
+}
+
+TEST(ColumnAfter, CountsDisplayColumnsModuloTheTabWidth) {
+    const struct {
+        std::u16string_view text;
+        std::int32_t start;
+        std::int32_t column;
+    } rows[] = {
+        {u"", 3, 3},     {u"", 9, 1},         {u"a", 0, 1},    {u"\u6F22", 3, 1}, {u"\uFF71\uFF71", 1, 3},
+        {u"a\tb", 2, 1}, {u"\t\u3000", 3, 2}, {u"abcd", 0, 0},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ColumnAfter(row.text, row.start), row.column)
+            << std::string(row.text.begin(), row.text.end());
     }
 }
 

@@ -1,4 +1,4 @@
-#include "CommandLine/BlankwiseApp.h"
+#include "CommandLine/Program/BlankwiseApp.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "CommandLine/StreamConversion.h"
+#include "CommandLine/Stream/StreamConversion.h"
 #include "CommandLine/tests/TestSupport.h"
 #include "MyLibrary/StringUnit/KernelVariants.h"
 #include "MyLibrary/StringUnit/UnicodeWidth.h"

@@ -1,8 +1,8 @@
-#include "CommandLine/CommandLineOptions.h"
+#include "CommandLine/Program/CommandLineOptions.h"
 
 #include <gtest/gtest.h>
 
-#include "CommandLine/ConversionNames.h"
+#include "CommandLine/Program/ConversionNames.h"
 
 namespace BlankwiseCli {
 namespace {

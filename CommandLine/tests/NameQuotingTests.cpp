@@ -1,4 +1,4 @@
-#include "CommandLine/NameQuoting.h"
+#include "CommandLine/Program/NameQuoting.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,8 @@
 
 #include <cstdlib>
 
-#include "CommandLine/FileAccess.h"
+#include "CommandLine/System/FileAccess.h"
+#include "CommandLine/System/Threads.h"
 #include "CommandLine/tests/TestSupport.h"
 
 #if !defined(_WIN32)

@@ -1,4 +1,4 @@
-#include "CommandLine/StreamConversion.h"
+#include "CommandLine/Stream/StreamConversion.h"
 
 #include <gtest/gtest.h>
 
@@ -193,48 +193,6 @@ TEST(ConvertStream, InvalidBytesAreReportedAtTheirOffsetInTheInput) {
         EXPECT_TRUE(streamed.outcome.invalid) << row.name;
         EXPECT_EQ(streamed.outcome.errorOffset, row.offset) << row.name;
     }
-}
-
-TEST(ColumnAfter, CountsDisplayColumnsModuloTheTabWidth) {
-    const struct {
-        std::u16string_view text;
-        std::int32_t start;
-        std::int32_t column;
-    } rows[] = {
-        {u"", 3, 3},     {u"", 9, 1},         {u"a", 0, 1},    {u"\u6F22", 3, 1}, {u"\uFF71\uFF71", 1, 3},
-        {u"a\tb", 2, 1}, {u"\t\u3000", 3, 2}, {u"abcd", 0, 0},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(ColumnAfter(row.text, row.start), row.column)
-            << std::string(row.text.begin(), row.text.end());
-    }
-}
-
-// Lines without the units a conversion acts on are not run through it: it must leave them as
-// they are.
-TEST(TriggersOf, TextsWithoutTheUnitsComeOutUnchanged) {
-    RandomTexts texts(5);
-    for (int id = Blankwise::kFirstConversionId; id <= Blankwise::kLastConversionId; ++id) {
-        const TriggerUnits triggers = TriggersOf(id);
-        for (int round = 0; round < 200; ++round) {
-            std::u16string text = texts.Text(texts.Between(0, 40));
-            std::erase_if(text, [&](char16_t unit) {
-                return unit == triggers.units[0] || unit == triggers.units[1] || unit == triggers.units[2];
-            });
-            ASSERT_EQ(triggers.FindIn(text, 0), std::u16string_view::npos);
-            ASSERT_EQ(Blankwise::ConvertSelection(id, text, static_cast<std::int32_t>(round % 4)), text)
-                << id;
-        }
-    }
-}
-
-TEST(TriggersOf, FindInReportsTheFirstOfTheUnitsFromAPosition) {
-    const TriggerUnits triggers{{u'\t', u'\u3000', TriggerUnits::kNone}};
-    const std::u16string text = u"abcdefghijklmnopq\u3000rst\tu";
-    EXPECT_EQ(triggers.FindIn(text, 0), 17u);
-    EXPECT_EQ(triggers.FindIn(text, 18), 21u);
-    EXPECT_EQ(triggers.FindIn(text, 22), std::u16string_view::npos);
-    EXPECT_EQ(triggers.FindIn(text, 99), std::u16string_view::npos);
 }
 
 }  // namespace

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "CommandLine/BlankwiseApp.h"
-#include "CommandLine/FileAccess.h"
-#include "CommandLine/StreamConversion.h"
+#include "CommandLine/Program/BlankwiseApp.h"
+#include "CommandLine/Stream/StreamConversion.h"
+#include "CommandLine/System/FileAccess.h"
 #include "MyLibrary/tests/RandomTexts.h"
 
 namespace BlankwiseCli::Testing {

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "HostEmulator/HostProgram/StepTimes.h"
+#include "HostEmulator/HostProgram/WindowBasics_win.h"
 
 namespace HostEmulator {
 namespace {
@@ -13,28 +14,7 @@ constexpr UINT kFirstHostMessage = 2049;
 constexpr UINT kLastHostMessage = 2100;
 constexpr UINT_PTR kMenuTimer = 1;
 constexpr UINT kMenuTimeoutMs = 20000;
-constexpr int kMessageBoxTextId = 0xFFFF;
 constexpr std::size_t kPaintedUnits = 4096;
-
-void RegisterWindowClass(WNDPROC procedure) {
-    static const ATOM atom = [procedure] {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_IBEAM);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        windowClass.lpszClassName = kClassName;
-        return ::RegisterClassW(&windowClass);
-    }();
-    (void)atom;
-}
-
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 // The message boxes of the command running on this thread land here.
 thread_local std::vector<std::wstring>* shownBoxes = nullptr;
@@ -43,9 +23,7 @@ thread_local std::vector<std::wstring>* shownBoxes = nullptr;
 LRESULT CALLBACK AnswerMessageBoxes(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE && shownBoxes != nullptr) {
         const auto box = reinterpret_cast<HWND>(wParam);
-        wchar_t className[16] = {};
-        ::GetClassNameW(box, className, 16);
-        if (std::wstring_view(className) == L"#32770") {
+        if (HasWindowClass(box, kMessageBoxClass)) {
             shownBoxes->push_back(WindowText(::GetDlgItem(box, kMessageBoxTextId)));
             const int button = ::GetDlgItem(box, IDOK) != nullptr ? IDOK : IDNO;
             ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
@@ -79,7 +57,8 @@ WPARAM VirtualKey(MenuKey key) {
 }
 
 HostWindow::HostWindow(std::u16string_view text) : model_(text) {
-    RegisterWindowClass(&HostWindow::Procedure);
+    RegisterWindowClass(kClassName, &HostWindow::Procedure, ::LoadCursorW(nullptr, IDC_IBEAM),
+                        reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
     window_ = ::CreateWindowExW(0, kClassName, L"Blankwise host", WS_OVERLAPPEDWINDOW, 40, 40, 640, 400,
                                 nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
     if (window_ == nullptr) {

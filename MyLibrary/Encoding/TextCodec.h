@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "MyLibrary/Encoding/Utf16Facts.h"
+
 // The text codec: UTF-8, UTF-16 in both byte orders and code page 932, between their bytes and
 // UTF-16 units, with their byte order marks. The plug-in, the command-line tool and the host
 // program all read and write text through it.
@@ -28,13 +30,6 @@ constexpr char16_t Utf16UnitAt(std::string_view bytes, std::size_t i, bool bigEn
     const auto first = static_cast<std::uint8_t>(bytes[i]);
     const auto second = static_cast<std::uint8_t>(bytes[i + 1]);
     return static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
-}
-
-constexpr bool IsHighSurrogate(std::uint32_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-constexpr bool IsLowSurrogate(std::uint32_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
 // The byte order mark of a Unicode encoding; empty for code page 932, which has none.

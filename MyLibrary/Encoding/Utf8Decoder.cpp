@@ -5,26 +5,13 @@
 #include <optional>
 
 #include "MyLibrary/Encoding/CodecDetail.h"
+#include "MyLibrary/Encoding/Utf8Facts.h"
 #include "MyLibrary/StringUnit/KernelVariants.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace MyLibrary {
 namespace CodecDetail {
 namespace {
-
-// The length of the sequence a byte leads: 1 for ASCII, 2 for C2-DF, 3 for E0-EF, 4 for F0-F4; 0
-// for a byte that leads none (a continuation byte, C0, C1, F5-FF).
-constexpr std::size_t SequenceLength(std::uint8_t lead) {
-    return lead < 0x80                    ? 1
-           : lead >= 0xC2 && lead <= 0xDF ? 2
-           : lead >= 0xE0 && lead <= 0xEF ? 3
-           : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                          : 0;
-}
-
-bool IsContinuation(std::uint8_t byte) {
-    return (byte & 0xC0) == 0x80;
-}
 
 // One character at bytes[i], checked in full. Returns the bytes it took; 0 when the bytes there
 // are invalid, or incomplete at the end (then `incomplete` is set).
@@ -35,7 +22,7 @@ std::size_t DecodeOneUtf8(std::string_view bytes, std::size_t i, char16_t*& writ
         *write++ = lead;
         return 1;
     }
-    const std::size_t length = SequenceLength(lead);
+    const std::size_t length = Utf8SequenceLength(lead);
     if (length == 0) {
         return 0;
     }
@@ -60,40 +47,20 @@ std::size_t DecodeOneUtf8(std::string_view bytes, std::size_t i, char16_t*& writ
         if (next < low || next > high) {
             return 0;
         }
-        value = (value << 6) | (next & 0x3Fu);
+        value = (value << 6) | (next & kUtf8PayloadBits);
     }
     if (k < length) {
         incomplete = true;
         return 0;
     }
-    if (value >= 0x10000) {
-        value -= 0x10000;
-        *write++ = static_cast<char16_t>(0xD800 + (value >> 10));
-        *write++ = static_cast<char16_t>(0xDC00 + (value & 0x3FF));
+    if (value >= kFirstSupplementaryCodePoint) {
+        const SurrogatePair pair = SurrogatePairOf(value);
+        *write++ = pair.high;
+        *write++ = pair.low;
     } else {
         *write++ = static_cast<char16_t>(value);
     }
     return length;
-}
-
-// Bit j set for each byte p[j] of 64 that starts a character (is no continuation byte 10xxxxxx).
-std::uint64_t Utf8StartMask(const std::uint8_t* p) {
-#if BLANKWISE_HAS_SSE2
-    std::uint64_t mask = 0;
-    for (unsigned part = 0; part < 4; ++part) {
-        // As signed bytes, the continuation bytes 0x80-0xBF are exactly those below -64.
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
-        const __m128i continuation = _mm_cmplt_epi8(bytes, _mm_set1_epi8(-64));
-        mask |= std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(continuation))} << (16 * part);
-    }
-    return ~mask;
-#else
-    std::uint64_t mask = 0;
-    for (unsigned j = 0; j < 64; ++j) {
-        mask |= std::uint64_t{(p[j] & 0xC0) != 0x80} << j;
-    }
-    return mask;
-#endif
 }
 
 // The length of a character with this lead byte when it needs no check beyond "its continuation
@@ -125,7 +92,7 @@ std::size_t DecodePlainUtf8(const std::uint8_t* p, std::size_t i, std::size_t si
             i += 16;
             continue;
         }
-        const std::uint64_t starts = Utf8StartMask(p + i);
+        const std::uint64_t starts = Utf8StartsOf<true>(p + i).all;
         std::size_t expected = 0;  // where the next character starts
         for (std::uint64_t rest = starts; rest != 0; rest &= rest - 1) {
             const auto j = static_cast<std::size_t>(std::countr_zero(rest));
@@ -135,13 +102,13 @@ std::size_t DecodePlainUtf8(const std::uint8_t* p, std::size_t i, std::size_t si
             // the block they are read from the bytes themselves.
             const std::uint64_t inner = (std::uint64_t{1} << length) - 2;
             const bool continued = j + length <= 64 ? ((starts >> j) & inner) == 0
-                                                    : (length < 2 || (p[i + j + 1] & 0xC0) == 0x80) &&
-                                                          (length < 3 || (p[i + j + 2] & 0xC0) == 0x80);
+                                                    : (length < 2 || IsUtf8Continuation(p[i + j + 1])) &&
+                                                          (length < 3 || IsUtf8Continuation(p[i + j + 2]));
             if (j != expected || length == 0 || !continued) {
                 return i + expected;
             }
-            const std::uint32_t b1 = p[i + j + 1] & 0x3Fu;
-            const std::uint32_t b2 = p[i + j + 2] & 0x3Fu;
+            const std::uint32_t b1 = p[i + j + 1] & kUtf8PayloadBits;
+            const std::uint32_t b2 = p[i + j + 2] & kUtf8PayloadBits;
             const std::uint32_t two = (lead & 0x1Fu) << 6 | b1;
             const std::uint32_t three = (lead & 0x0Fu) << 12 | b1 << 6 | b2;
             const std::uint32_t isTwo = 0u - static_cast<std::uint32_t>(length == 2);
@@ -182,9 +149,9 @@ DecodeResult DecodeUtf8At(std::string_view bytes, bool atEnd, char16_t*& write) 
 // when it leads no sequence, else the lead and the continuation bytes that follow it, up to the
 // sequence's length.
 std::size_t MalformedLength(std::string_view bytes, std::size_t i) {
-    const std::size_t length = SequenceLength(ByteAt(bytes, i));
+    const std::size_t length = Utf8SequenceLength(ByteAt(bytes, i));
     std::size_t taken = 1;
-    while (taken < length && i + taken < bytes.size() && IsContinuation(ByteAt(bytes, i + taken))) {
+    while (taken < length && i + taken < bytes.size() && IsUtf8Continuation(ByteAt(bytes, i + taken))) {
         ++taken;
     }
     return taken;
@@ -300,8 +267,8 @@ DecodeResult ValidateUtf8(std::string_view bytes, bool atEnd) {
             ++i;
             continue;
         }
-        if (length != 0 && size - i >= length && (p[i + 1] & 0xC0) == 0x80 &&
-            (length == 2 || (p[i + 2] & 0xC0) == 0x80)) {
+        if (length != 0 && size - i >= length && IsUtf8Continuation(p[i + 1]) &&
+            (length == 2 || IsUtf8Continuation(p[i + 2]))) {
             i += length;
             continue;
         }

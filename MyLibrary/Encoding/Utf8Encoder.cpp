@@ -4,38 +4,31 @@
 #include <memory>
 
 #include "MyLibrary/Encoding/CodecDetail.h"
+#include "MyLibrary/Encoding/Utf8Facts.h"
 
 namespace MyLibrary::CodecDetail {
 namespace {
 
 // The UTF-8 bytes of every BMP unit, copied four at a time (the length byte and any unused one are
-// overwritten by the next character); surrogates, marked with length 0, take the slow way.
-struct Utf8Code {
-    char bytes[3];
-    std::uint8_t length;
-};
+// overwritten by the next character); surrogates, marked with length 0, take the slow way. Built a
+// range of one length at a time, and apart from the encoding loop (not inlined into it), whose code
+// the compiler otherwise laid out worse around it.
+[[gnu::noinline]] std::unique_ptr<std::array<Utf8Code, 0x10000>> BuildUtf8Codes() {
+    auto table = std::make_unique<std::array<Utf8Code, 0x10000>>();
+    const auto fill = [&table](std::uint32_t first, std::uint32_t end) {
+        for (std::uint32_t unit = first; unit < end; ++unit) {
+            (*table)[unit] = Utf8CodeOf(static_cast<char16_t>(unit));
+        }
+    };
+    fill(0, 0x80);
+    fill(0x80, 0x800);
+    fill(0x800, kFirstSurrogate);
+    fill(kLastSurrogate + 1, 0x10000);
+    return table;
+}
 
 const std::array<Utf8Code, 0x10000>& Utf8Codes() {
-    static const auto codes = [] {
-        auto table = std::make_unique<std::array<Utf8Code, 0x10000>>();
-        for (std::uint32_t unit = 0; unit < 0x10000; ++unit) {
-            Utf8Code& code = (*table)[unit];
-            if (unit < 0x80) {
-                code = {{static_cast<char>(unit), 0, 0}, 1};
-            } else if (unit < 0x800) {
-                code = {{static_cast<char>(0xC0 | (unit >> 6)), static_cast<char>(0x80 | (unit & 0x3F)), 0},
-                        2};
-            } else if ((unit & 0xF800) == 0xD800) {
-                code = {{0, 0, 0}, 0};
-            } else {
-                code = {
-                    {static_cast<char>(0xE0 | (unit >> 12)), static_cast<char>(0x80 | ((unit >> 6) & 0x3F)),
-                     static_cast<char>(0x80 | (unit & 0x3F))},
-                    3};
-            }
-        }
-        return table;
-    }();
+    static const auto codes = BuildUtf8Codes();
     return *codes;
 }
 
@@ -50,10 +43,10 @@ void EncodeUtf8(std::u16string_view units, std::string& out) {
         const Utf8Code& code = codes[units[i]];
         std::memcpy(write, &code, sizeof code);
         write += code.length;
-        if (code.length == 0) {
+        if (code.length == 0) [[unlikely]] {  // a surrogate, out of the loop's way
             std::uint32_t value = units[i];
             if (IsHighSurrogate(value) && i + 1 < size && IsLowSurrogate(units[i + 1])) {
-                value = 0x10000 + ((value - 0xD800) << 10) + (units[++i] - 0xDC00u);
+                value = CodePointOfPair(value, units[++i]);
                 *write++ = static_cast<char>(0xF0 | (value >> 18));
                 *write++ = static_cast<char>(0x80 | ((value >> 12) & 0x3F));
                 *write++ = static_cast<char>(0x80 | ((value >> 6) & 0x3F));

@@ -6,9 +6,10 @@
 namespace MyLibrary {
 
 // The forms the byte path's block kernels are compiled in: the masks of blanks and breaks
-// (CommandLine/ByteConversion), the starts and widths of UTF-8 characters (CommandLine/Utf8Widths)
-// and the UTF-8 validator's check of whole blocks (Encoding/Utf8Decoder). The library's other
-// kernels take their SSE2 paths wherever the build has them.
+// (CommandLine/Stream/ByteBlocks.h), the starts and widths of UTF-8 characters (Encoding/Utf8Facts.h,
+// CommandLine/Stream/Utf8Widths) and the UTF-8 validator's check of whole blocks
+// (Encoding/Utf8Decoder). The library's other kernels take their SSE2 paths wherever the build has
+// them.
 enum class KernelVariant : std::uint8_t {
     Scalar,        // portable code, a byte at a time
     Sse2,          // SSE2, a mask's bits counted by arithmetic

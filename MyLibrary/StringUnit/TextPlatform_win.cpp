@@ -77,7 +77,8 @@ std::optional<UnitForms> ReadUnitForms(UINT codePage) {
         forms.bytes[unit] = static_cast<std::uint16_t>(first | second << 8);
         at += lead ? 2 : 1;
     }
-    const bool asciiIsOneByte = std::all_of(forms.lengths.begin(), forms.lengths.begin() + 0x80,
+    constexpr std::ptrdiff_t kAsciiUnits = 128;
+    const bool asciiIsOneByte = std::all_of(forms.lengths.begin(), forms.lengths.begin() + kAsciiUnits,
                                             [](std::uint8_t unitLength) { return unitLength == 1; });
     if (at != static_cast<std::size_t>(length) || !asciiIsOneByte) {
         return std::nullopt;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <iterator>
 
+#include "MyLibrary/Encoding/Utf16Facts.h"
 #include "MyLibrary/StringUnit/UnicodeWidth.h"
 
 namespace MyLibrary {
@@ -32,14 +33,6 @@ constexpr unsigned ColumnsOf(WidthClass widthClass, unsigned ambiguousColumns) {
     return 1;
 }
 
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 // The BMP's widths come from a table by unit; a surrogate pair is looked up in the ranges.
 class UnicodeWidthPlatform final : public TextPlatform {
   public:
@@ -52,7 +45,8 @@ class UnicodeWidthPlatform final : public TextPlatform {
                     static_cast<std::uint8_t>(ColumnsOf(range.widthClass, ambiguousColumns));
             }
         }
-        std::fill(columnsOfUnit_.begin() + 0xD800, columnsOfUnit_.begin() + 0xE000, kColumnsFromNeighbours);
+        std::fill(columnsOfUnit_.begin() + kFirstSurrogate, columnsOfUnit_.begin() + kLastSurrogate + 1,
+                  kColumnsFromNeighbours);
     }
 
     unsigned CodePage() const override { return cp932_.CodePage(); }
@@ -72,9 +66,7 @@ class UnicodeWidthPlatform final : public TextPlatform {
             if (columns != kColumnsFromNeighbours) {
                 width += columns;
             } else if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-                const char32_t codePoint =
-                    0x10000 + ((char32_t{text[i]} - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-                width += CodePointColumns(codePoint, ambiguousColumns_);
+                width += CodePointColumns(CodePointOfPair(text[i], text[i + 1]), ambiguousColumns_);
                 ++i;
             } else {
                 width += 1;

@@ -1,35 +1,23 @@
 #include "Blankwise/Win32/tests/TestDesktop.h"
 
+#include "HostEmulator/HostProgram/WindowBasics_win.h"
+
 namespace Blankwise {
 namespace {
 
+using HostEmulator::HasWindowClass;
+using HostEmulator::kMessageBoxClass;
+using HostEmulator::kMessageBoxTextId;
+using HostEmulator::WindowText;
+
 constexpr wchar_t kHostClassName[] = L"BlankwiseTestHost";
-constexpr int kMessageBoxTextId = 0xFFFF;
-
-void RegisterHostClass(WNDPROC procedure) {
-    static const ATOM atom = [procedure] {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kHostClassName;
-        return ::RegisterClassW(&windowClass);
-    }();
-    (void)atom;
-}
-
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 MessageBoxAnswerer* activeAnswerer = nullptr;
 
 }  // namespace
 
 TestHostWindow::TestHostWindow(Answer answer) : answer_(std::move(answer)) {
-    RegisterHostClass(&TestHostWindow::Procedure);
+    HostEmulator::RegisterWindowClass(kHostClassName, &TestHostWindow::Procedure);
     window_.Reset(::CreateWindowExW(0, kHostClassName, L"Host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
                                     nullptr, ::GetModuleHandleW(nullptr), this));
 }
@@ -73,9 +61,7 @@ MessageBoxAnswerer::~MessageBoxAnswerer() {
 LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE && activeAnswerer != nullptr) {
         const auto window = reinterpret_cast<HWND>(wParam);
-        wchar_t className[16] = {};
-        ::GetClassNameW(window, className, 16);
-        if (std::wstring(className) == L"#32770") {
+        if (HasWindowClass(window, kMessageBoxClass)) {
             activeAnswerer->Answer(window);
         }
     }

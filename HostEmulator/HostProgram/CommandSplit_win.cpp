@@ -53,11 +53,6 @@ HostExchange Exchange(HostWindow& host, Part part) {
     return {seconds, ticks > 0 ? seconds * hostTicks / ticks : 0, host.Model().Log().size() - messagesBefore};
 }
 
-template <typename T>
-std::intptr_t AddressOf(T* value) {
-    return reinterpret_cast<std::intptr_t>(value);
-}
-
 void AppendExchange(std::string& out, const char* name, const HostExchange& exchange) {
     char line[256];
     std::snprintf(line, sizeof line, "%s: %.4f\n%s answering: %.4f\n%s messages: %zu\n", name,
@@ -75,7 +70,7 @@ CommandSplit TimeCommandParts(HostWindow& host, int id) {
     std::u16string prefix;
     std::u16string selected;
     split.read = Exchange(host, [&] {
-        port.Send(Blankwise::HostGetSelStart, Blankwise::kPositionKindUnits, AddressOf(&selectionStart));
+        port.Send(Blankwise::HostGetSelStart, Blankwise::kPositionKindUnits, Blankwise::AddressOf(&selectionStart));
         wholeDocument = port.Send(Blankwise::HostHasSelection, 0, 0) == 0;
         prefix = Blankwise::GetLineText(port, selectionStart.line, Blankwise::kLineOptionLogical);
         prefix.resize(std::min(prefix.size(), static_cast<std::size_t>(std::max(selectionStart.column, 0))));

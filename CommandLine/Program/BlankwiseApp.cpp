@@ -206,13 +206,21 @@ class Run {
     }
 
     // How one input converts: with the command line's settings, or with --editorconfig as the
-    // sections of its .editorconfig files say (standard input's found by --assume-filename).
+    // sections of its .editorconfig files say (standard input's found by --assume-filename). A
+    // .editorconfig that does not parse refuses the input, which is then left as it is.
     EditorConfigPlan PlanFor(const std::string& file) const {
+        EditorConfigPlan plan;
         if (!options_.editorConfig) {
-            return {Settings(), false, {}};
+            plan.settings = Settings();
+            return plan;
         }
-        return PlanFromEditorConfig(file == "-" ? options_.assumedFileName : file, Settings(),
-                                    options_.encodingGiven);
+        try {
+            return PlanFromEditorConfig(file == "-" ? options_.assumedFileName : file, Settings(),
+                                        options_.encodingGiven);
+        } catch (const IoError& error) {
+            plan.refusal = error.what();
+            return plan;
+        }
     }
 
     // An input that is not converted (no indent_style, or refused): written out as it is to standard

@@ -17,9 +17,8 @@ struct HandleDestroyer {
 };
 using UniqueHandle = std::unique_ptr<void, HandleDestroyer>;
 
-// libeditorconfig takes a full path, and finds the .editorconfig files in the folders its text
-// names: "a/../b/f" would bring in a/.editorconfig. So the path is made absolute and its "." and
-// ".." folded away, as EditorConfig's other cores do it (Python's os.path.abspath).
+// libeditorconfig refuses a relative path: the name given is made absolute, its "." and ".." folded
+// away as EditorConfig's other cores do it (Python's os.path.abspath).
 std::string FullPath(const std::string& path) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), error);

@@ -21,7 +21,7 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev llvm googletest libgtest-dev libbenchmark-dev
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine32:i386 wine64 xvfb x11-apps imagemagick fonts-ipafont-gothic locales python3 zip unzip
-    pre-commit acl attr
+    pre-commit acl attr libeditorconfig-dev python3-editorconfig
     dpkg-dev lintian man-db mandoc zsh fish
 )
 simulate="${BLANKWISE_SETUP_SIMULATE:-}"

@@ -9,6 +9,7 @@
 #include "Blankwise/ConversionPipelines.h"
 #include "CommandLine/Program/CommandLineOptions.h"
 #include "CommandLine/Program/ConversionNames.h"
+#include "CommandLine/Program/EditorConfig.h"
 #include "CommandLine/Program/NameQuoting.h"
 #include "CommandLine/Program/UnifiedDiff.h"
 #include "CommandLine/Stream/StreamConversion.h"
@@ -154,6 +155,7 @@ class Run {
   private:
     void ConvertOne(const std::string& file, const std::string& name) {
         const std::size_t input = inputsStarted_++;  // before anything can fail: --label counts inputs
+        const EditorConfigPlan plan = PlanFor(file);
         std::unique_ptr<ByteSource> opened;
         std::unique_ptr<InPlaceFile> rewritten;
         ByteSource* source = &streams_.input;
@@ -169,7 +171,22 @@ class Run {
         if (writesOutput && ReadsItsOwnOutput(*source, streams_.output)) {
             throw IoError("input file is output file");  // it would grow for as long as it was read
         }
-        const StreamOutcome outcome = ConvertInMode(*source, rewritten.get(), file, input);
+        std::optional<Utf8MarkCheck> markChecked;
+        if (plan.utf8MarkRequired) {
+            source = &markChecked.emplace(*source);
+        }
+        const std::string refusal = markChecked && !markChecked->Marked()
+                                        ? "charset utf-8-bom (.editorconfig) asks for a byte order mark, "
+                                          "which it lacks; left as it is"
+                                        : plan.refusal;
+        if (!plan.settings || !refusal.empty()) {
+            LeaveAsItIs(*source);
+            if (!refusal.empty()) {
+                Fail(name, refusal);
+            }
+            return;
+        }
+        const StreamOutcome outcome = ConvertInMode(*source, rewritten.get(), *plan.settings, file, input);
         if (outcome.invalid) {
             Fail(name, "bytes not valid in " + std::string(MyLibrary::EncodingName(outcome.encoding)) +
                            " at byte offset " + std::to_string(outcome.errorOffset) +
@@ -188,11 +205,41 @@ class Run {
         return settings;
     }
 
+    // How one input converts: with the command line's settings, or with --editorconfig as the
+    // sections of its .editorconfig files say (standard input's found by --assume-filename). A
+    // .editorconfig that does not parse refuses the input, which is then left as it is.
+    EditorConfigPlan PlanFor(const std::string& file) const {
+        EditorConfigPlan plan;
+        if (!options_.editorConfig) {
+            plan.settings = Settings();
+            return plan;
+        }
+        try {
+            return PlanFromEditorConfig(file == "-" ? options_.assumedFileName : file, Settings(),
+                                        options_.encodingGiven);
+        } catch (const IoError& error) {
+            plan.refusal = error.what();
+            return plan;
+        }
+    }
+
+    // An input that is not converted (no indent_style, or refused): written out as it is to standard
+    // output, and in the other modes neither listed, nor diffed, nor rewritten.
+    void LeaveAsItIs(ByteSource& source) {
+        if (options_.mode != OutputMode::StandardOutput) {
+            return;
+        }
+        StandardOutputSink output(streams_.output);
+        std::string block(std::size_t{1} << 16, '\0');
+        while (const std::size_t got = source.Read(block.data(), block.size())) {
+            output.Write(std::string_view(block.data(), got), true);
+        }
+    }
+
     // Converts one input (the file being rewritten, with --in-place) as the output mode writes it;
     // `input` counts the inputs from 0, for --label.
-    StreamOutcome ConvertInMode(ByteSource& source, InPlaceFile* rewritten, const std::string& file,
-                                std::size_t input) {
-        const StreamSettings settings = Settings();
+    StreamOutcome ConvertInMode(ByteSource& source, InPlaceFile* rewritten, const StreamSettings& settings,
+                                const std::string& file, std::size_t input) {
         StreamOutcome outcome;
         switch (options_.mode) {
             case OutputMode::StandardOutput: {

@@ -2,11 +2,13 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <utility>
 
 #include "CommandLine/Program/ConversionNames.h"
+#include "CommandLine/Program/EditorConfig.h"
 #include "CommandLine/Program/TabStopList.h"
 #include "MyLibrary/StringUnit/Assertion.h"
 
@@ -25,6 +27,8 @@ enum LongOnly : int {
     kWidths,
     kAmbiguousWidth,
     kThreads,
+    kEditorConfig,
+    kAssumeFilename,
 };
 
 // The leading ':' has a missing value reported apart from an unknown option. getopt prints no
@@ -47,6 +51,8 @@ constexpr option kLongOptions[] = {
     {"widths", required_argument, nullptr, kWidths},
     {"ambiguous-width", required_argument, nullptr, kAmbiguousWidth},
     {"threads", required_argument, nullptr, kThreads},
+    {"editorconfig", no_argument, nullptr, kEditorConfig},
+    {"assume-filename", required_argument, nullptr, kAssumeFilename},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -144,6 +150,7 @@ class OptionReading {
 
   private:
     std::optional<std::string> ApplyValue(int code, std::string_view value);
+    std::optional<std::string> EditorConfigConflict() const;
 
     Options options_;
     TabStopList tabs_;
@@ -155,6 +162,7 @@ class OptionReading {
     bool diff_ = false;
     bool conversionGiven_ = false;
     bool ambiguousGiven_ = false;
+    bool tabsGiven_ = false;
 };
 
 std::optional<std::string> OptionReading::Apply(int code, std::string_view value) {
@@ -183,7 +191,14 @@ std::optional<std::string> OptionReading::Apply(int code, std::string_view value
         case kLabel:
             options_.labels.emplace_back(value);
             return std::nullopt;
+        case kEditorConfig:
+            options_.editorConfig = true;
+            return std::nullopt;
+        case kAssumeFilename:
+            options_.assumedFileName = value;
+            return std::nullopt;
         case 't':
+            tabsGiven_ = true;
             return tabs_.Add(value);
         default:
             return ApplyValue(code, value);
@@ -217,6 +232,7 @@ std::optional<std::string> OptionReading::ApplyValue(int code, std::string_view 
                        " (utf-8, utf-16le, utf-16be or cp932; see --help for other names)";
             }
             options_.encoding = *encoding;
+            options_.encodingGiven = true;
             return std::nullopt;
         }
         case kThreads: {
@@ -258,7 +274,10 @@ std::variant<Options, UsageError> OptionReading::Finish(std::vector<std::string>
         return UsageError{*error};
     }
     options_.tabStops = std::get<Blankwise::TabStops>(std::move(stops));
-    if (!conversionGiven_) {
+    if (auto conflict = EditorConfigConflict()) {
+        return UsageError{std::move(*conflict)};
+    }
+    if (!conversionGiven_ && !options_.editorConfig) {
         return UsageError{"no conversion given: --conversion NAME or ID (see --list)"};
     }
     if (ambiguousGiven_ && options_.widths != Widths::Unicode) {
@@ -291,6 +310,34 @@ std::variant<Options, UsageError> OptionReading::Finish(std::vector<std::string>
                     : check_ ? OutputMode::Check
                              : OutputMode::StandardOutput;
     return options_;
+}
+
+// What --editorconfig, and --assume-filename with it, cannot go with; files_ are known by now.
+std::optional<std::string> OptionReading::EditorConfigConflict() const {
+    if (!options_.editorConfig) {
+        if (!options_.assumedFileName.empty()) {
+            return "--assume-filename names standard input for --editorconfig, and there is no "
+                   "--editorconfig";
+        }
+        return std::nullopt;
+    }
+    if (!EditorConfigAvailable()) {
+        return "--editorconfig is not available: this build has no libeditorconfig (the Windows builds "
+               "have none)";
+    }
+    if (conversionGiven_ || tabsGiven_) {
+        return std::string(conversionGiven_ ? "--conversion" : "--tabs") +
+               " and --editorconfig exclude each other: each file's .editorconfig gives its " +
+               (conversionGiven_ ? "conversion" : "tab stops");
+    }
+    const bool readsStandardInput =
+        options_.files.empty() ||
+        std::find(options_.files.begin(), options_.files.end(), "-") != options_.files.end();
+    if (readsStandardInput && options_.assumedFileName.empty()) {
+        return "--editorconfig needs --assume-filename NAME for standard input: the .editorconfig "
+               "sections that match NAME apply";
+    }
+    return std::nullopt;
 }
 
 // The arguments as getopt_long takes them: a program name first, and copies it may reorder

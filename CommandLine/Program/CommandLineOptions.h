@@ -33,6 +33,9 @@ struct Options {
     OutputMode mode = OutputMode::StandardOutput;
     std::vector<std::string> files;   // "-" is standard input; none means standard input
     std::vector<std::string> labels;  // --label, with --diff: the names of the first inputs
+    bool editorConfig = false;        // --editorconfig: each file as its .editorconfig says
+    bool encodingGiven = false;       // -e, which wins over a charset of .editorconfig
+    std::string assumedFileName;      // --assume-filename: standard input's name for .editorconfig
 };
 
 // A command line that cannot run: the one-line reason.

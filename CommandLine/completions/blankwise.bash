@@ -29,6 +29,10 @@ _blankwise() {
         --widths) values=(cp932 unicode) ;;
         --ambiguous-width) values=(1 2) ;;
         --threads) values=(1 2 3 4) ;;
+        --assume-filename)
+            compopt -o filenames 2>/dev/null
+            mapfile -t COMPREPLY < <(compgen -P "$prefix" -f -- "$cur")
+            return 0 ;;
         -t | --tabs | --start-column | --label) return 0 ;;
     esac
     if ((${#values[@]} > 0)); then
@@ -44,7 +48,7 @@ _blankwise() {
     if ((!options_end)) && [[ "$cur" == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "-c --conversion --list --start-column -t --tabs
             --initial --widths --ambiguous-width -e --encoding -i --in-place --check --diff
-            --label --threads -h --help --version" -- "$cur")
+            --label --threads --editorconfig --assume-filename -h --help --version" -- "$cur")
         return 0
     fi
     compopt -o filenames 2>/dev/null

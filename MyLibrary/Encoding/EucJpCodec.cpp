@@ -132,13 +132,14 @@ const EucJpTables& Tables() {
 // it is cut short by the end.
 std::size_t LengthAt(const std::uint8_t* p, std::size_t k, std::size_t size) {
     const std::uint8_t first = p[k];
-    const std::size_t length = first == kEucJpPlane2Shift ? 3 : 2;
+    const std::size_t length = EucJpCodeLength(first);
     if (first != kEucJpKatakanaShift && first != kEucJpPlane2Shift && !IsEucJpCodeByte(first)) {
         return 0;
     }
     for (std::size_t j = 1; j < length && k + j < size; ++j) {
         const std::uint8_t next = p[k + j];
-        if (first == kEucJpKatakanaShift ? next < 0xA1 || next > 0xDF : !IsEucJpCodeByte(next)) {
+        if (first == kEucJpKatakanaShift ? next < kEucJpFirstCodeByte || next > kEucJpLastKatakanaByte
+                                         : !IsEucJpCodeByte(next)) {
             return 0;
         }
     }

@@ -24,6 +24,12 @@ constexpr bool IsEucJpCodeByte(std::uint8_t byte) {
     return byte >= kEucJpFirstCodeByte && byte <= kEucJpLastCodeByte;
 }
 
+// A byte that starts a code wherever it stands: ASCII or a shift (a row or cell byte may be a
+// code's first or its last).
+constexpr bool AlwaysStartsEucJpCode(std::uint8_t byte) {
+    return byte < 0x80 || byte == kEucJpKatakanaShift || byte == kEucJpPlane2Shift;
+}
+
 // The bytes of a code that starts with `first`: 1 below 0x80, 3 after the second plane's shift,
 // else 2 (the code may still be invalid).
 constexpr std::size_t EucJpCodeLength(std::uint8_t first) {

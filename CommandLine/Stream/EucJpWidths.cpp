@@ -1,0 +1,69 @@
+#include "CommandLine/Stream/EucJpWidths.h"
+
+#include <string>
+
+#include "MyLibrary/Encoding/EucJp.h"
+
+namespace BlankwiseCli {
+namespace {
+
+constexpr std::size_t kCellsPerRow = 94;
+
+std::size_t RowCellIndex(std::uint8_t rowByte, std::uint8_t cellByte) {
+    return (std::size_t{rowByte} - MyLibrary::kEucJpFirstCodeByte) * kCellsPerRow +
+           (std::size_t{cellByte} - MyLibrary::kEucJpFirstCodeByte);
+}
+
+// The unit a code decodes to, or U+0000 for a code that is not valid.
+char16_t UnitOf(const std::string& code) {
+    std::u16string units;
+    bool recoded = false;
+    const MyLibrary::DecodeResult decoded = MyLibrary::DecodeEucJp(code, true, units, recoded);
+    return decoded.invalid || units.size() != 1 ? u'\0' : units[0];
+}
+
+}  // namespace
+
+EucJpWidths::EucJpWidths(const MyLibrary::TextPlatform& platform)
+    : secondPlaneWide_(kCellsPerRow * kCellsPerRow, 0) {
+    const std::uint8_t* doubleByte = platform.DoubleByteFlags();
+    if (doubleByte == nullptr || !platform.WidthIsMultiByteLength()) {
+        return;
+    }
+    exact_ = true;
+    for (int row = 1; row <= static_cast<int>(kCellsPerRow); ++row) {
+        for (int cell = 1; cell <= static_cast<int>(kCellsPerRow); ++cell) {
+            const std::uint8_t rowByte = MyLibrary::EucJpRowCellByte(row);
+            const std::uint8_t cellByte = MyLibrary::EucJpRowCellByte(cell);
+            const std::string twoBytes{static_cast<char>(rowByte), static_cast<char>(cellByte)};
+            const char16_t first = UnitOf(twoBytes);
+            exact_ = exact_ && (first == u'\0' || doubleByte[first] == 1);
+            const char16_t second = UnitOf(static_cast<char>(MyLibrary::kEucJpPlane2Shift) + twoBytes);
+            secondPlaneWide_[RowCellIndex(rowByte, cellByte)] = second != u'\0' && doubleByte[second] == 1;
+        }
+    }
+    for (unsigned byte = MyLibrary::kEucJpFirstCodeByte; byte <= MyLibrary::kEucJpLastKatakanaByte; ++byte) {
+        const char16_t unit =
+            UnitOf({static_cast<char>(MyLibrary::kEucJpKatakanaShift), static_cast<char>(byte)});
+        exact_ = exact_ && unit != u'\0' && doubleByte[unit] == 0;
+    }
+}
+
+std::size_t EucJpWidths::Between(const std::uint8_t* bytes, std::size_t from, std::size_t to) const {
+    std::size_t columns = 0;
+    for (std::size_t k = from; k < to;) {
+        const std::uint8_t first = bytes[k];
+        const std::size_t length = MyLibrary::EucJpCodeLength(first);
+        if (first == MyLibrary::kEucJpKatakanaShift) {
+            columns += 1;
+        } else if (length == 3) {
+            columns += std::size_t{1} + secondPlaneWide_[RowCellIndex(bytes[k + 1], bytes[k + 2])];
+        } else {
+            columns += length;
+        }
+        k += length;
+    }
+    return columns;
+}
+
+}  // namespace BlankwiseCli

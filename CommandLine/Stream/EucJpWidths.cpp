@@ -1,6 +1,7 @@
 #include "CommandLine/Stream/EucJpWidths.h"
 
 #include <string>
+#include <string_view>
 
 #include "MyLibrary/Encoding/EucJp.h"
 
@@ -14,9 +15,9 @@ std::size_t RowCellIndex(std::uint8_t rowByte, std::uint8_t cellByte) {
            (std::size_t{cellByte} - MyLibrary::kEucJpFirstCodeByte);
 }
 
-// The unit a code decodes to, or U+0000 for a code that is not valid.
-char16_t UnitOf(const std::string& code) {
-    std::u16string units;
+// The unit a code decodes to, or U+0000 for a code that is not valid; units is scratch space.
+char16_t UnitOf(std::string_view code, std::u16string& units) {
+    units.clear();
     bool recoded = false;
     const MyLibrary::DecodeResult decoded = MyLibrary::DecodeEucJp(code, true, units, recoded);
     return decoded.invalid || units.size() != 1 ? u'\0' : units[0];
@@ -31,20 +32,22 @@ EucJpWidths::EucJpWidths(const MyLibrary::TextPlatform& platform)
         return;
     }
     exact_ = true;
+    std::u16string units;
     for (int row = 1; row <= static_cast<int>(kCellsPerRow); ++row) {
         for (int cell = 1; cell <= static_cast<int>(kCellsPerRow); ++cell) {
             const std::uint8_t rowByte = MyLibrary::EucJpRowCellByte(row);
             const std::uint8_t cellByte = MyLibrary::EucJpRowCellByte(cell);
-            const std::string twoBytes{static_cast<char>(rowByte), static_cast<char>(cellByte)};
-            const char16_t first = UnitOf(twoBytes);
+            const char code[3] = {static_cast<char>(MyLibrary::kEucJpPlane2Shift), static_cast<char>(rowByte),
+                                  static_cast<char>(cellByte)};
+            const char16_t first = UnitOf({code + 1, 2}, units);
             exact_ = exact_ && (first == u'\0' || doubleByte[first] == 1);
-            const char16_t second = UnitOf(static_cast<char>(MyLibrary::kEucJpPlane2Shift) + twoBytes);
+            const char16_t second = UnitOf({code, 3}, units);
             secondPlaneWide_[RowCellIndex(rowByte, cellByte)] = second != u'\0' && doubleByte[second] == 1;
         }
     }
     for (unsigned byte = MyLibrary::kEucJpFirstCodeByte; byte <= MyLibrary::kEucJpLastKatakanaByte; ++byte) {
-        const char16_t unit =
-            UnitOf({static_cast<char>(MyLibrary::kEucJpKatakanaShift), static_cast<char>(byte)});
+        const char code[2] = {static_cast<char>(MyLibrary::kEucJpKatakanaShift), static_cast<char>(byte)};
+        const char16_t unit = UnitOf({code, 2}, units);
         exact_ = exact_ && unit != u'\0' && doubleByte[unit] == 0;
     }
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <memory>
 
 #include "MyLibrary/Encoding/CodecDetail.h"
@@ -127,18 +128,22 @@ class EucJpTables {
     // kRecoded.
     static constexpr std::uint8_t kUndecodable = 1;
     static constexpr std::uint8_t kRecoded = 2;
-    std::uint8_t TwoByteFlags(std::uint8_t rowByte, std::uint8_t cellByte) const {
-        return twoByteFlags_[FlagsKey(rowByte, cellByte)];
+    std::uint8_t TwoByteFlagsAt(const std::uint8_t* p) const {
+        std::uint16_t key;
+        std::memcpy(&key, p, sizeof key);
+        return twoByteFlags_[key];
     }
     const EucJpCode& CodeOf(char16_t unit) const {
         return codes_[unit];
     }
 
   private:
-    // The low seven bits of each byte: a key without a multiplication, for the validation's lookups
-    // (the katakana shift's are below every row byte's).
-    static std::size_t FlagsKey(std::uint8_t rowByte, std::uint8_t cellByte) {
-        return std::size_t{rowByte & 0x7Fu} << 7 | (cellByte & 0x7Fu);
+    // The two bytes as one load reads them: a key without arithmetic, for the validation's lookups.
+    static std::size_t FlagsKey(std::uint8_t first, std::uint8_t second) {
+        const std::uint8_t bytes[2] = {first, second};
+        std::uint16_t key;
+        std::memcpy(&key, bytes, sizeof key);
+        return key;
     }
     static RowCell CellAt(std::size_t index) {
         return {static_cast<int>(index / kCellsPerRow) + 1, static_cast<int>(index % kCellsPerRow) + 1};
@@ -146,7 +151,7 @@ class EucJpTables {
 
     std::array<char16_t, 2 * kPlaneCells> unitAt_;
     std::array<bool, 2 * kPlaneCells> recoded_;
-    std::array<std::uint8_t, std::size_t{1} << 14> twoByteFlags_;
+    std::array<std::uint8_t, std::size_t{1} << 16> twoByteFlags_;
     std::array<EucJpCode, 0x10000> codes_;
 };
 
@@ -279,7 +284,7 @@ DecodeResult ValidateEucJp(std::string_view bytes, bool atEnd, bool& recoded) {
         if (block.high == leadRange && (trails & ~block.codeBytes) == 0) {
             for (std::uint64_t rest = leadRange & ~trails; rest != 0; rest &= rest - 1) {
                 const std::size_t at = k + static_cast<std::size_t>(std::countr_zero(rest));
-                flags |= tables.TwoByteFlags(p[at], p[at + 1]);
+                flags |= tables.TwoByteFlagsAt(p + at);
             }
             if ((flags & EucJpTables::kUndecodable) == 0) {
                 recoded = recoded || (flags & EucJpTables::kRecoded) != 0;

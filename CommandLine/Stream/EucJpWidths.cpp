@@ -23,6 +23,38 @@ char16_t UnitOf(std::string_view code, std::u16string& units) {
     return decoded.invalid || units.size() != 1 ? u'\0' : units[0];
 }
 
+// The unit of every code of both planes (by RowCellIndex, the second plane's after the first's)
+// and of every half-width katakana code: the same for every platform, so decoded once.
+struct CodeUnits {
+    std::vector<char16_t> rowCells;
+    std::vector<char16_t> katakana;
+};
+
+const CodeUnits& AllCodeUnits() {
+    static const CodeUnits units = [] {
+        CodeUnits all;
+        std::u16string scratch;
+        for (std::size_t plane = 0; plane < 2; ++plane) {
+            for (int row = 1; row <= static_cast<int>(kCellsPerRow); ++row) {
+                for (int cell = 1; cell <= static_cast<int>(kCellsPerRow); ++cell) {
+                    const char code[3] = {static_cast<char>(MyLibrary::kEucJpPlane2Shift),
+                                          static_cast<char>(MyLibrary::EucJpRowCellByte(row)),
+                                          static_cast<char>(MyLibrary::EucJpRowCellByte(cell))};
+                    all.rowCells.push_back(plane == 0 ? UnitOf({code + 1, 2}, scratch)
+                                                      : UnitOf({code, 3}, scratch));
+                }
+            }
+        }
+        for (unsigned byte = MyLibrary::kEucJpFirstCodeByte; byte <= MyLibrary::kEucJpLastKatakanaByte;
+             ++byte) {
+            const char code[2] = {static_cast<char>(MyLibrary::kEucJpKatakanaShift), static_cast<char>(byte)};
+            all.katakana.push_back(UnitOf({code, 2}, scratch));
+        }
+        return all;
+    }();
+    return units;
+}
+
 }  // namespace
 
 EucJpWidths::EucJpWidths(const MyLibrary::TextPlatform& platform)
@@ -31,23 +63,16 @@ EucJpWidths::EucJpWidths(const MyLibrary::TextPlatform& platform)
     if (doubleByte == nullptr || !platform.WidthIsMultiByteLength()) {
         return;
     }
+    const CodeUnits& units = AllCodeUnits();
+    const std::size_t planeCells = secondPlaneWide_.size();
     exact_ = true;
-    std::u16string units;
-    for (int row = 1; row <= static_cast<int>(kCellsPerRow); ++row) {
-        for (int cell = 1; cell <= static_cast<int>(kCellsPerRow); ++cell) {
-            const std::uint8_t rowByte = MyLibrary::EucJpRowCellByte(row);
-            const std::uint8_t cellByte = MyLibrary::EucJpRowCellByte(cell);
-            const char code[3] = {static_cast<char>(MyLibrary::kEucJpPlane2Shift), static_cast<char>(rowByte),
-                                  static_cast<char>(cellByte)};
-            const char16_t first = UnitOf({code + 1, 2}, units);
-            exact_ = exact_ && (first == u'\0' || doubleByte[first] == 1);
-            const char16_t second = UnitOf({code, 3}, units);
-            secondPlaneWide_[RowCellIndex(rowByte, cellByte)] = second != u'\0' && doubleByte[second] == 1;
-        }
+    for (std::size_t index = 0; index < planeCells; ++index) {
+        const char16_t first = units.rowCells[index];
+        const char16_t second = units.rowCells[planeCells + index];
+        exact_ = exact_ && (first == u'\0' || doubleByte[first] == 1);
+        secondPlaneWide_[index] = second != u'\0' && doubleByte[second] == 1;
     }
-    for (unsigned byte = MyLibrary::kEucJpFirstCodeByte; byte <= MyLibrary::kEucJpLastKatakanaByte; ++byte) {
-        const char code[2] = {static_cast<char>(MyLibrary::kEucJpKatakanaShift), static_cast<char>(byte)};
-        const char16_t unit = UnitOf({code, 2}, units);
+    for (const char16_t unit : units.katakana) {
         exact_ = exact_ && unit != u'\0' && doubleByte[unit] == 0;
     }
 }

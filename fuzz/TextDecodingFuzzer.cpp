@@ -39,8 +39,8 @@ std::string Hex(std::string_view bytes) {
     return out;
 }
 
-// A decoder and its encoder: the text codec's for an encoding, or EUC-JP's or ISO-2022-JP's, which
-// the command-line program does not offer yet. ISO-2022-JP's decoder starts in the default state.
+// A decoder and its encoder, the text codec's for an encoding (ISO-2022-JP's from a stream's
+// start state).
 struct Codec {
     std::function<DecodeResult(std::string_view, bool, std::u16string&, bool&)> decode;
     std::function<DecodeResult(std::string_view, bool, bool&)> validate;
@@ -49,26 +49,10 @@ struct Codec {
     bool stateful;            // units encode back to the bytes line by line, from each line's states
 };
 
-Codec CodecOf(std::uint8_t selector) {
-    if (selector == 4) {
-        return {MyLibrary::DecodeEucJp, MyLibrary::ValidateEucJp, MyLibrary::EncodeEucJp, 2, false};
-    }
-    if (selector == 5) {
-        // An escape sequence waits with the incomplete one, or the row-cell's first byte, after it.
-        return {[](std::string_view bytes, bool atEnd, std::u16string& out, bool& recoded) {
-                    MyLibrary::Iso2022JpState state;
-                    return MyLibrary::DecodeIso2022Jp(bytes, atEnd, state, out, recoded);
-                },
-                [](std::string_view bytes, bool atEnd, bool& recoded) {
-                    MyLibrary::Iso2022JpState state;
-                    return MyLibrary::ValidateIso2022Jp(bytes, atEnd, state, recoded);
-                },
-                [](std::u16string_view units, std::string& out) {
-                    MyLibrary::EncodeIso2022Jp(units, {}, {}, out);
-                },
-                5, true};
-    }
-    const auto encoding = static_cast<Encoding>(selector);
+Codec CodecOf(Encoding encoding) {
+    // In ISO-2022-JP an escape sequence waits with the incomplete one, or the row-cell's first byte,
+    // after it.
+    const bool stateful = encoding == Encoding::Iso2022Jp;
     return {
         [encoding](std::string_view bytes, bool atEnd, std::u16string& out, bool& recoded) {
             return MyLibrary::Decode(encoding, bytes, atEnd, out, recoded);
@@ -77,7 +61,10 @@ Codec CodecOf(std::uint8_t selector) {
             return MyLibrary::Validate(encoding, bytes, atEnd, recoded);
         },
         [encoding](std::u16string_view units, std::string& out) { MyLibrary::Encode(encoding, units, out); },
-        3, false};
+        stateful                      ? 5u
+        : encoding == Encoding::EucJp ? 2u
+                                      : 3u,
+        stateful};
 }
 
 // Bytes handed out in pieces of at most the given size.
@@ -227,38 +214,30 @@ void CheckStream(std::string_view input, const BlankwiseCli::StreamSettings& set
 
 }  // namespace
 
-// Input: the encoding, the conversion, the start column, the read size and the piece size, one
-// byte each, then the bytes to decode.
-// Input: the encoding (4 EUC-JP, 5 ISO-2022-JP, which go through the decoders alone), the
-// conversion, the start column, the read size and the piece size, one byte each, then the bytes to
-// decode.
+// Input: the encoding (0 UTF-8, 1 UTF-16LE, 2 UTF-16BE, 3 code page 932, 4 EUC-JP, 5 ISO-2022-JP),
+// the conversion, the start column, the read size and the piece size, one byte each, then the
+// bytes to decode.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Fuzzing::FuzzInput input(data, size);
-    const std::uint8_t selector = input.Byte() % 6;
+    const auto encoding = static_cast<Encoding>(input.Byte() % 6);
     const int conversionId = Blankwise::kFirstConversionId + input.Byte() % Blankwise::kLastConversionId;
     const std::int32_t startColumn = input.Byte() % 10;
     const std::size_t readSize = 8 + input.Byte() % 40;
     const std::size_t pieceSize = 1 + input.Byte() % 16;
     const std::size_t header = std::min<std::size_t>(size, 5);
     const std::string_view bytes(reinterpret_cast<const char*>(data) + header, size - header);
-    const std::string name = selector == 4 ? "euc-jp"
-                             : selector == 5
-                                 ? "iso-2022-jp"
-                                 : std::string(MyLibrary::EncodingName(static_cast<Encoding>(selector)));
+    const std::string name(MyLibrary::EncodingName(encoding));
     const std::string where = name + " conversion " + std::to_string(conversionId) + " column " +
                               std::to_string(startColumn) + " read " + std::to_string(readSize) + " pieces " +
                               std::to_string(pieceSize) + ": " + Hex(bytes);
-    CheckDecode(CodecOf(selector), bytes, where);
-    if (selector == 5) {
+    CheckDecode(CodecOf(encoding), bytes, where);
+    if (encoding == Encoding::Iso2022Jp) {
         CheckIso2022JpState(bytes, pieceSize, where);
-    }
-    if (selector >= 4) {
-        return 0;
     }
     BlankwiseCli::StreamSettings settings;
     settings.conversionId = conversionId;
     settings.startColumn = startColumn;
-    settings.encoding = static_cast<Encoding>(selector);
+    settings.encoding = encoding;
     settings.readSize = readSize;
     settings.chunkUnits = 1 + readSize % 7;
     CheckStream(bytes, settings, pieceSize, where);

@@ -91,6 +91,8 @@ std::string CanonicalEncodingName(std::string_view name) {
         {"utf-16-le", "utf-16le"}, {"utf-16-be", "utf-16be"}, {"sjis", "cp932"},
         {"shift_jis", "cp932"},    {"shift-jis", "cp932"},    {"shiftjis", "cp932"},
         {"windows-31j", "cp932"},  {"ms932", "cp932"},        {"windows-932", "cp932"},
+        {"eucjp", "euc-jp"},       {"euc_jp", "euc-jp"},      {"ujis", "euc-jp"},
+        {"cp51932", "euc-jp"},     {"jis", "iso-2022-jp"},    {"csiso2022jp", "iso-2022-jp"},
     };
     for (const auto& [alias, canonical] : kAliases) {
         if (lower == alias) {

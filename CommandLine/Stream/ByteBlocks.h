@@ -13,15 +13,19 @@
 #include <string_view>
 
 #include "Blankwise/Blanks.h"
+#include "CommandLine/Stream/ByteConversion.h"
+#include "CommandLine/Stream/EucJpWidths.h"
 #include "CommandLine/Stream/Piece.h"
 #include "CommandLine/Stream/Utf8Widths.h"
+#include "MyLibrary/Encoding/EucJpFacts.h"
 #include "MyLibrary/StringUnit/BitMasks.h"
 #include "MyLibrary/StringUnit/KernelVariants.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace BlankwiseCli::ByteBlocks {
 
-// The tab and the space are these single bytes in UTF-8 and code page 932, as are the breaks.
+// The tab and the space are these single bytes in UTF-8, code page 932 and EUC-JP, as are the
+// breaks.
 inline constexpr auto kTabByte = static_cast<std::uint8_t>(Blankwise::kTab);
 inline constexpr auto kSpaceByte = static_cast<std::uint8_t>(Blankwise::kSpace);
 
@@ -82,17 +86,20 @@ class Output {
 };
 
 // Bit k of each mask set where byte k of the 64 at p is a trigger (a tab, or a space when
-// compressing) or a break.
+// compressing), a break, or (where asked for) an EUC-JP shift.
 struct BlockMasks {
     std::uint64_t triggers = 0;
     std::uint64_t breaks = 0;
+    std::uint64_t shifts = 0;
 };
 
-template <bool kSse2>
+template <bool kSse2, bool kShifts>
 BlockMasks MasksOf(const std::uint8_t* p, bool compress) {
     BlockMasks masks;
 #if BLANKWISE_HAS_SSE2
     if constexpr (kSse2) {
+        const __m128i katakana = _mm_set1_epi8(static_cast<char>(MyLibrary::kEucJpKatakanaShift));
+        const __m128i plane2 = _mm_set1_epi8(static_cast<char>(MyLibrary::kEucJpPlane2Shift));
         const __m128i tab = _mm_set1_epi8(static_cast<char>(kTabByte));
         const __m128i space =
             _mm_set1_epi8(compress ? static_cast<char>(kSpaceByte) : static_cast<char>(kTabByte));
@@ -106,6 +113,11 @@ BlockMasks MasksOf(const std::uint8_t* p, bool compress) {
                 _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_cmpeq_epi8(block, cr))));
             masks.triggers |= std::uint64_t{triggers} << (16 * k);
             masks.breaks |= std::uint64_t{breaks} << (16 * k);
+            if constexpr (kShifts) {
+                const auto shifts = static_cast<std::uint32_t>(_mm_movemask_epi8(
+                    _mm_or_si128(_mm_cmpeq_epi8(block, katakana), _mm_cmpeq_epi8(block, plane2))));
+                masks.shifts |= std::uint64_t{shifts} << (16 * k);
+            }
         }
         return masks;
     }
@@ -113,6 +125,11 @@ BlockMasks MasksOf(const std::uint8_t* p, bool compress) {
     for (unsigned k = 0; k < 64; ++k) {
         masks.triggers |= std::uint64_t{p[k] == kTabByte || (compress && p[k] == kSpaceByte)} << k;
         masks.breaks |= std::uint64_t{Blankwise::IsBreak(p[k])} << k;
+        if constexpr (kShifts) {
+            masks.shifts |=
+                std::uint64_t{p[k] == MyLibrary::kEucJpKatakanaShift || p[k] == MyLibrary::kEucJpPlane2Shift}
+                << k;
+        }
     }
     return masks;
 }
@@ -122,18 +139,22 @@ inline std::size_t AfterLastBreak(std::size_t block, std::uint64_t breaks) {
     return block + 64 - static_cast<std::size_t>(std::countl_zero(breaks));
 }
 
-// The blocks of a text in order, for a loop of one conversion (kCompress), encoding (kUtf8) and
+// The blocks of a text in order, for a loop of one conversion (kCompress), encoding (kText) and
 // kernel variant: each block's masks, and the columns of the characters of a stretch that ends in
-// it. A block's widths are measured when a stretch in it first needs them; those of the block
-// before, when they were measured, serve a stretch that starts there.
-template <bool kCompress, bool kUtf8, MyLibrary::KernelVariant kVariant>
+// it. A block's UTF-8 widths are measured when a stretch in it first needs them; those of the
+// block before, when they were measured, serve a stretch that starts there. An EUC-JP stretch is
+// as wide as it is long unless it holds a shift, which the blocks' masks tell.
+template <bool kCompress, ByteText kText, MyLibrary::KernelVariant kVariant>
 class BlockScanner {
   public:
     static constexpr bool kSse2 = kVariant != MyLibrary::KernelVariant::Scalar;
     static constexpr bool kPopcount = kVariant == MyLibrary::KernelVariant::Sse2Popcount;
+    static constexpr bool kUtf8 = kText == ByteText::Utf8;
+    static constexpr bool kEucJp = kText == ByteText::EucJp;
 
-    BlockScanner(const Utf8Widths& utf8Widths, std::string_view text)
+    BlockScanner(const Utf8Widths& utf8Widths, const EucJpWidths& eucJpWidths, std::string_view text)
         : utf8Widths_(utf8Widths),
+          eucJpWidths_(eucJpWidths),
           bytes_(reinterpret_cast<const std::uint8_t*>(text.data())),
           size_(text.size()) {}
 
@@ -152,7 +173,11 @@ class BlockScanner {
         previousKnown_ = widthsKnown_ && widthsBlock_ + 64 == block;
         previousWidths_ = widths_;
         widthsKnown_ = false;
-        return MasksOf<kSse2>(at64, kCompress);
+        const BlockMasks masks = MasksOf<kSse2, kEucJp>(at64, kCompress);
+        if (kEucJp && masks.shifts != 0) {
+            afterLastShift_ = block + 64 - static_cast<std::size_t>(std::countl_zero(masks.shifts));
+        }
+        return masks;
     }
 
     // The columns of the characters from `from` to `to`, which ends in the block entered and holds
@@ -181,6 +206,8 @@ class BlockScanner {
             const Utf8Widths::Block previousWidths = previousWidths_;
             return utf8Widths_.Between<kSse2>(bytes_, size_, from, to, block_, widths,
                                               previousKnown_ ? &previousWidths : nullptr);
+        } else if constexpr (kEucJp) {
+            return afterLastShift_ <= from ? to - from : eucJpWidths_.Between(bytes_, from, to);
         } else {
             return to - from;
         }
@@ -188,6 +215,7 @@ class BlockScanner {
 
   private:
     const Utf8Widths& utf8Widths_;
+    const EucJpWidths& eucJpWidths_;
     const std::uint8_t* bytes_;
     std::size_t size_;
     std::size_t block_ = 0;
@@ -196,6 +224,9 @@ class BlockScanner {
     bool widthsKnown_ = false;
     bool previousKnown_ = false;
     std::size_t widthsBlock_ = 0;  // where widths_ were measured
+    // After the last EUC-JP shift up to the end of the block entered: no stretch from here on
+    // holds one.
+    std::size_t afterLastShift_ = 0;
 };
 
 }  // namespace BlankwiseCli::ByteBlocks

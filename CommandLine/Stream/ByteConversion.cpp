@@ -8,6 +8,7 @@
 #include "CommandLine/Stream/UnitLayout.h"
 #include "CommandLine/Stream/Utf8Widths.h"
 #include "MyLibrary/Encoding/Cp932Facts.h"
+#include "MyLibrary/Encoding/EucJpFacts.h"
 #include "MyLibrary/Encoding/Utf8Facts.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
@@ -32,13 +33,11 @@ void Append(Bytes* out, std::string_view text, std::size_t from, std::size_t to)
     }
 }
 
-// The end of the spaces, tabs and full-width spaces from pos on, in UTF-8 or code page 932. Called
-// for each line with --initial, once: inlined there.
-std::size_t BlanksEnd(std::string_view text, std::size_t pos, bool utf8) {
+// The end of the spaces, tabs and full-width spaces (fullWidth's bytes) from pos on. Called for
+// each line with --initial, once: inlined there.
+std::size_t BlanksEnd(std::string_view text, std::size_t pos, std::string_view fullWidth) {
     // A full-width space of two or three bytes, compared byte by byte, since most lines start with
     // none and a call to compare would cost more than the rest.
-    const std::string_view fullWidth =
-        utf8 ? MyLibrary::kUtf8FullWidthSpace : MyLibrary::kCp932FullWidthSpace;
     while (pos < text.size()) {
         const char byte = text[pos];
         if (byte == kSpaceByte || byte == kTabByte) {
@@ -58,33 +57,57 @@ std::size_t BlanksEnd(std::string_view text, std::size_t pos, bool utf8) {
 std::optional<ByteConversion> ByteConversion::For(int conversionId, MyLibrary::Encoding encoding,
                                                   std::int32_t tabWidth, bool initialOnly,
                                                   const MyLibrary::TextPlatform& platform) {
-    const bool utf8 = encoding == MyLibrary::Encoding::Utf8;
-    // Code page 932 bytes are as wide as they are long only with its own widths; UTF-8 is measured
-    // by character, from the code page 932 lengths or from the per-unit columns of Unicode widths.
-    const bool measurable = utf8
-                                ? Utf8Widths::Available(platform)
-                                : encoding == MyLibrary::Encoding::Cp932 && platform.WidthIsMultiByteLength();
     // The loops make room for a tab's spaces for every byte of a block: wider stops go through
     // the pipeline, as do lists of stops (no width).
     if ((conversionId != kSpacesToTabs && conversionId != kTabsToSpaces) || tabWidth < 1 ||
-        tabWidth > kWidestByteTab || !measurable) {
+        tabWidth > kWidestByteTab) {
         return std::nullopt;
     }
-    return ByteConversion(conversionId == kSpacesToTabs, encoding, static_cast<std::size_t>(tabWidth),
-                          initialOnly, platform);
+    // Code page 932 bytes are as wide as they are long only with its own widths, EUC-JP's but for
+    // their shifted codes; UTF-8 is measured by character, from the code page 932 lengths or from
+    // the per-unit columns of Unicode widths.
+    EucJpWidths eucJpWidths;
+    ByteText byteText = ByteText::Cp932;
+    switch (encoding) {
+        case MyLibrary::Encoding::Utf8:
+            if (!Utf8Widths::Available(platform)) {
+                return std::nullopt;
+            }
+            byteText = ByteText::Utf8;
+            break;
+        case MyLibrary::Encoding::Cp932:
+            if (!platform.WidthIsMultiByteLength()) {
+                return std::nullopt;
+            }
+            break;
+        case MyLibrary::Encoding::EucJp:
+            eucJpWidths = EucJpWidths(platform);
+            if (!eucJpWidths.Exact()) {
+                return std::nullopt;
+            }
+            byteText = ByteText::EucJp;
+            break;
+        default:
+            return std::nullopt;
+    }
+    return ByteConversion(conversionId == kSpacesToTabs, byteText, static_cast<std::size_t>(tabWidth),
+                          initialOnly, platform, std::move(eucJpWidths));
 }
 
-ByteConversion::ByteConversion(bool compress, MyLibrary::Encoding encoding, std::size_t tabWidth,
-                               bool initialOnly, const MyLibrary::TextPlatform& platform)
-    : convertRange_(
-          LoopFor(compress, encoding == MyLibrary::Encoding::Utf8, MyLibrary::ActiveKernelVariant())),
+ByteConversion::ByteConversion(bool compress, ByteText byteText, std::size_t tabWidth, bool initialOnly,
+                               const MyLibrary::TextPlatform& platform, EucJpWidths eucJpWidths)
+    : convertRange_(LoopFor(compress, byteText, MyLibrary::ActiveKernelVariant())),
       compress_(compress),
-      utf8_(encoding == MyLibrary::Encoding::Utf8),
+      fullWidthSpace_(byteText == ByteText::Utf8    ? MyLibrary::kUtf8FullWidthSpace
+                      : byteText == ByteText::EucJp ? MyLibrary::kEucJpFullWidthSpace
+                                                    : MyLibrary::kCp932FullWidthSpace),
       stop_(tabWidth),
       wrapMask_(std::has_single_bit(tabWidth) ? tabWidth - 1 : 0),
       initialOnly_(initialOnly),
       utf8Widths_(platform),
-      breaks_(UnitLayout(encoding), {Blankwise::kCr, Blankwise::kLf}) {}
+      eucJpWidths_(std::move(eucJpWidths)),
+      // The same single bytes in every encoding the byte path reads.
+      breaks_(UnitLayout(MyLibrary::Encoding::Utf8), {Blankwise::kCr, Blankwise::kLf}) {}
 
 bool ByteConversion::Convert(std::string_view text, std::int32_t column, bool startsMidLine, Bytes* out) {
     const std::size_t start = column > 0 ? static_cast<std::size_t>(column) % stop_ : 0;
@@ -101,40 +124,49 @@ bool ByteConversion::ConvertRange(std::string_view text, std::size_t column, Byt
 }
 
 // The loop for the conversion and the encoding in the kernel variant, chosen once: the code page 932
-// loops count no bits, so they take the plain SSE2 loop for the popcount variant.
-ByteConversion::RangeLoop ByteConversion::LoopFor(bool compress, bool utf8,
+// and EUC-JP loops count no bits, so they take the plain SSE2 loop for the popcount variant.
+ByteConversion::RangeLoop ByteConversion::LoopFor(bool compress, ByteText byteText,
                                                   [[maybe_unused]] MyLibrary::KernelVariant variant) {
     using MyLibrary::KernelVariant;
 #if BLANKWISE_POPCOUNT_DISPATCH
-    if (variant == KernelVariant::Sse2Popcount && utf8) {
+    if (variant == KernelVariant::Sse2Popcount && byteText == ByteText::Utf8) {
         return &ByteConversion::RunUtf8LoopWithPopcount;
     }
 #endif
 #if BLANKWISE_HAS_SSE2
     if (variant != KernelVariant::Scalar) {
-        return LoopFor<KernelVariant::Sse2>(compress, utf8);
+        return LoopFor<KernelVariant::Sse2>(compress, byteText);
     }
 #endif
-    return LoopFor<KernelVariant::Scalar>(compress, utf8);
+    return LoopFor<KernelVariant::Scalar>(compress, byteText);
 }
 
 template <MyLibrary::KernelVariant kVariant>
-ByteConversion::RangeLoop ByteConversion::LoopFor(bool compress, bool utf8) {
-    if (utf8) {
-        return compress ? &ByteConversion::RunLoop<true, true, kVariant>
-                        : &ByteConversion::RunLoop<false, true, kVariant>;
+ByteConversion::RangeLoop ByteConversion::LoopFor(bool compress, ByteText byteText) {
+    switch (byteText) {
+        case ByteText::Utf8:
+            return LoopFor<ByteText::Utf8, kVariant>(compress);
+        case ByteText::EucJp:
+            return LoopFor<ByteText::EucJp, kVariant>(compress);
+        case ByteText::Cp932:
+            break;
     }
-    return compress ? &ByteConversion::RunLoop<true, false, kVariant>
-                    : &ByteConversion::RunLoop<false, false, kVariant>;
+    return LoopFor<ByteText::Cp932, kVariant>(compress);
 }
 
-template <bool kCompress, bool kUtf8, MyLibrary::KernelVariant kVariant>
+template <ByteText kText, MyLibrary::KernelVariant kVariant>
+ByteConversion::RangeLoop ByteConversion::LoopFor(bool compress) {
+    return compress ? &ByteConversion::RunLoop<true, kText, kVariant>
+                    : &ByteConversion::RunLoop<false, kText, kVariant>;
+}
+
+template <bool kCompress, ByteText kText, MyLibrary::KernelVariant kVariant>
 bool ByteConversion::RunLoop(const ByteConversion& conversion, std::string_view text, std::size_t column,
                              Bytes& out) {
     if constexpr (kCompress) {
-        return conversion.CompressRange<kUtf8, kVariant>(text, column, out);
+        return conversion.CompressRange<kText, kVariant>(text, column, out);
     } else {
-        return conversion.ExpandRange<kUtf8, kVariant>(text, column, out);
+        return conversion.ExpandRange<kText, kVariant>(text, column, out);
     }
 }
 
@@ -147,8 +179,8 @@ bool ByteConversion::RunUtf8LoopWithPopcount(const ByteConversion& conversion, s
                                              std::size_t column, Bytes& out) {
     using MyLibrary::KernelVariant;
     return conversion.compress_
-               ? conversion.CompressRange<true, KernelVariant::Sse2Popcount>(text, column, out)
-               : conversion.ExpandRange<true, KernelVariant::Sse2Popcount>(text, column, out);
+               ? conversion.CompressRange<ByteText::Utf8, KernelVariant::Sse2Popcount>(text, column, out)
+               : conversion.ExpandRange<ByteText::Utf8, KernelVariant::Sse2Popcount>(text, column, out);
 }
 #endif
 
@@ -169,9 +201,9 @@ struct ByteConversion::Wrap {
 // Each tab becomes the spaces to the next stop, from the column its stretch reaches: the stretch
 // starts after the tab before or at the start of its line, whichever is later, and at column 0 but
 // for the text's first.
-template <bool kUtf8, MyLibrary::KernelVariant kVariant>
+template <ByteText kText, MyLibrary::KernelVariant kVariant>
 bool ByteConversion::ExpandRange(std::string_view text, std::size_t column, Bytes& out) const {
-    BlockScanner<false, kUtf8, kVariant> scanner(utf8Widths_, text);
+    BlockScanner<false, kText, kVariant> scanner(utf8Widths_, eucJpWidths_, text);
     Output write(out, text);
     const std::size_t stop = stop_;
     const Wrap wrap{stop, wrapMask_};
@@ -219,9 +251,9 @@ bool ByteConversion::ExpandRange(std::string_view text, std::size_t column, Byte
 
 // Spaces and tabs, and the breaks between them, in the order they come: a space that reaches a
 // stop, or a tab, becomes one tab with the spaces before it since the stop before.
-template <bool kUtf8, MyLibrary::KernelVariant kVariant>
+template <ByteText kText, MyLibrary::KernelVariant kVariant>
 bool ByteConversion::CompressRange(std::string_view text, std::size_t column, Bytes& out) const {
-    BlockScanner<true, kUtf8, kVariant> scanner(utf8Widths_, text);
+    BlockScanner<true, kText, kVariant> scanner(utf8Widths_, eucJpWidths_, text);
     Output write(out, text);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     const std::size_t stop = stop_;
@@ -287,7 +319,7 @@ bool ByteConversion::ConvertInitialBlanks(std::string_view text, std::size_t col
     while (pos < text.size()) {
         const std::size_t found = breaks_.FindIn(text, pos);
         const std::size_t lineEnd = found == std::string_view::npos ? text.size() : found + 1;
-        const std::size_t blanksEnd = first && startsMidLine ? pos : BlanksEnd(text, pos, utf8_);
+        const std::size_t blanksEnd = first && startsMidLine ? pos : BlanksEnd(text, pos, fullWidthSpace_);
         if (blanksEnd > pos) {
             Append(out, text, copied, pos);
             changed = ConvertRange(text.substr(pos, blanksEnd - pos), first ? column : 0, out) || changed;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "CommandLine/Stream/BytePatterns.h"
+#include "CommandLine/Stream/EucJpWidths.h"
 #include "CommandLine/Stream/Piece.h"
 #include "CommandLine/Stream/Utf8Widths.h"
 #include "MyLibrary/Encoding/TextCodec.h"
@@ -15,11 +16,15 @@
 
 namespace BlankwiseCli {
 
-// Tabs-to-spaces (6) and spaces-to-tabs (5) on the bytes of UTF-8 or code page 932 text, which
-// are never decoded to UTF-16: tabs, spaces and breaks are single bytes that no other character
-// holds, and a character's display width follows from its bytes. In code page 932 it is their
-// count; in UTF-8 one column, or two where the platform's code page 932 form has two bytes (one
-// column for each UTF-16 unit of a character that code page 932 lacks). The result is the
+// The encodings the byte path reads, each with its own loops.
+enum class ByteText : std::uint8_t { Cp932, Utf8, EucJp };
+
+// Tabs-to-spaces (6) and spaces-to-tabs (5) on the bytes of UTF-8, code page 932 or EUC-JP text,
+// which are never decoded to UTF-16: tabs, spaces and breaks are single bytes that no other
+// character holds, and a character's display width follows from its bytes. In code page 932 it is
+// their count; in UTF-8 one column, or two where the platform's code page 932 form has two bytes
+// (one column for each UTF-16 unit of a character that code page 932 lacks); in EUC-JP their
+// count but for the shifted codes (EucJpWidths). The result is the
 // pipeline's, byte for byte. Its loops take the kernel variant active when it is made
 // (MyLibrary::ActiveKernelVariant). It holds the output of a conversion asked only whether the text
 // changes: one for each converting thread.
@@ -45,33 +50,36 @@ class ByteConversion {
                                Bytes& out);
     struct Wrap;
 
-    ByteConversion(bool compress, MyLibrary::Encoding encoding, std::size_t tabWidth, bool initialOnly,
-                   const MyLibrary::TextPlatform& platform);
+    ByteConversion(bool compress, ByteText byteText, std::size_t tabWidth, bool initialOnly,
+                   const MyLibrary::TextPlatform& platform, EucJpWidths eucJpWidths);
 
-    static RangeLoop LoopFor(bool compress, bool utf8, MyLibrary::KernelVariant variant);
+    static RangeLoop LoopFor(bool compress, ByteText byteText, MyLibrary::KernelVariant variant);
     template <MyLibrary::KernelVariant kVariant>
-    static RangeLoop LoopFor(bool compress, bool utf8);
+    static RangeLoop LoopFor(bool compress, ByteText byteText);
+    template <ByteText kText, MyLibrary::KernelVariant kVariant>
+    static RangeLoop LoopFor(bool compress);
     bool ConvertRange(std::string_view text, std::size_t column, Bytes* out);
-    template <bool kCompress, bool kUtf8, MyLibrary::KernelVariant kVariant>
+    template <bool kCompress, ByteText kText, MyLibrary::KernelVariant kVariant>
     static bool RunLoop(const ByteConversion& conversion, std::string_view text, std::size_t column,
                         Bytes& out);
 #if BLANKWISE_POPCOUNT_DISPATCH
     __attribute__((target("popcnt"), flatten)) static bool RunUtf8LoopWithPopcount(
         const ByteConversion& conversion, std::string_view text, std::size_t column, Bytes& out);
 #endif
-    template <bool kUtf8, MyLibrary::KernelVariant kVariant>
+    template <ByteText kText, MyLibrary::KernelVariant kVariant>
     bool ExpandRange(std::string_view text, std::size_t column, Bytes& out) const;
-    template <bool kUtf8, MyLibrary::KernelVariant kVariant>
+    template <ByteText kText, MyLibrary::KernelVariant kVariant>
     bool CompressRange(std::string_view text, std::size_t column, Bytes& out) const;
     bool ConvertInitialBlanks(std::string_view text, std::size_t column, bool startsMidLine, Bytes* out);
 
     RangeLoop convertRange_;  // the loop for the conversion, the encoding and the kernel variant
     bool compress_;           // spaces to tabs; the popcount loops, both in one function, branch on it
-    bool utf8_;
+    std::string_view fullWidthSpace_;  // its bytes in the encoding, for --initial
     std::size_t stop_;
     std::size_t wrapMask_;  // the tab width less one where it is a power of two (not 1), else 0
     bool initialOnly_;
     Utf8Widths utf8Widths_;
+    EucJpWidths eucJpWidths_;
     BytePatterns breaks_;
     Bytes discarded_;  // the output nobody reads, when only the change is asked for
 };

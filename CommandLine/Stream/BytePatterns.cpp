@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Blankwise/ConversionPipelines.h"
+#include "MyLibrary/Encoding/Iso2022JpFacts.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
 
 namespace BlankwiseCli {
@@ -16,7 +17,14 @@ BytePatterns::BytePatterns(const UnitLayout& layout, std::initializer_list<char1
             continue;
         }
         std::string bytes;
-        MyLibrary::Encode(layout.encoding, std::u16string_view(&unit, 1), bytes);
+        if (layout.encoding == MyLibrary::Encoding::Iso2022Jp && unit == Blankwise::kFullWidthSpace) {
+            // Its bytes inside a two-byte set, wherever that was designated: they find every
+            // full-width space, and some bytes of other characters too, whose lines then come out
+            // of the conversion unchanged.
+            bytes = MyLibrary::kIso2022JpFullWidthSpace;
+        } else {
+            MyLibrary::Encode(layout.encoding, std::u16string_view(&unit, 1), bytes);
+        }
         Pattern& pattern = patterns_[count_++];
         pattern.length = bytes.size();
         std::copy(bytes.begin(), bytes.end(), pattern.bytes.begin());

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "MyLibrary/Encoding/Iso2022Jp.h"
+
 namespace BlankwiseCli {
 
 // A byte buffer that grows without a zero fill, as every byte it grows by is written right away:
@@ -44,6 +46,8 @@ struct Piece {
     std::uint64_t offset = 0;  // of input[0] in the stream
     // The piece was cut from the line it starts in.
     bool startsMidLine = false;
+    // In ISO-2022-JP, the shift state its first byte is read in: the one the pieces before left.
+    MyLibrary::Iso2022JpState shiftState;
     State state = State::Waiting;
 
     Bytes output;

@@ -76,6 +76,7 @@ void PieceConverter::ConvertLines(Piece& piece) {
     piece.invalid = false;
     piece.failure = nullptr;
     const std::string_view bytes = ViewOf(piece.input);
+    MyLibrary::Iso2022JpState shiftState = piece.shiftState;
     std::size_t copied = 0;
     std::size_t next = triggers_.FindIn(bytes, 0);
     while (next != std::string_view::npos) {
@@ -86,12 +87,12 @@ void PieceConverter::ConvertLines(Piece& piece) {
             runEnd = LineEnd(bytes, next);
             next = triggers_.FindIn(bytes, runEnd);
         }
-        if (!Copy(piece, copied, runStart) || !ConvertRun(piece, runStart, runEnd)) {
+        if (!Copy(piece, copied, runStart, shiftState) || !ConvertRun(piece, runStart, runEnd, shiftState)) {
             return;
         }
         copied = runEnd;
     }
-    Copy(piece, copied, bytes.size());
+    Copy(piece, copied, bytes.size(), shiftState);
 }
 
 // The whole piece checked, then converted on its bytes. Before invalid bytes only the whole
@@ -117,10 +118,24 @@ void PieceConverter::ConvertBytes(Piece& piece) {
     }
 }
 
+// Decodes bytes into out, or validates them where out is null; in ISO-2022-JP from shiftState,
+// which is left as it is after them.
+MyLibrary::DecodeResult PieceConverter::Read(std::string_view bytes, MyLibrary::Iso2022JpState& shiftState,
+                                             std::u16string* out, bool& recoded) const {
+    if (layout_.encoding == MyLibrary::Encoding::Iso2022Jp) {
+        return out != nullptr ? MyLibrary::DecodeIso2022Jp(bytes, true, shiftState, *out, recoded)
+                              : MyLibrary::ValidateIso2022Jp(bytes, true, shiftState, recoded);
+    }
+    return out != nullptr ? MyLibrary::Decode(layout_.encoding, bytes, true, *out, recoded)
+                          : MyLibrary::Validate(layout_.encoding, bytes, true, recoded);
+}
+
 // Bytes the conversion leaves as they are, once they are known to be valid.
-bool PieceConverter::Copy(Piece& piece, std::size_t from, std::size_t to) {
+bool PieceConverter::Copy(Piece& piece, std::size_t from, std::size_t to,
+                          MyLibrary::Iso2022JpState& shiftState) {
     const std::string_view bytes = ViewOf(piece.input).substr(from, to - from);
-    const MyLibrary::DecodeResult checked = MyLibrary::Validate(layout_.encoding, bytes, true);
+    bool recoded = false;
+    const MyLibrary::DecodeResult checked = Read(bytes, shiftState, nullptr, recoded);
     if (writes_) {
         Append(piece.output, bytes.substr(0, checked.consumed));
     }
@@ -134,11 +149,13 @@ bool PieceConverter::Copy(Piece& piece, std::size_t from, std::size_t to) {
 
 // Lines from from to to (whole lines, but for the piece's ends) through the pipeline. When
 // the pipeline leaves them as they were, their bytes are copied.
-bool PieceConverter::ConvertRun(Piece& piece, std::size_t from, std::size_t to) {
+bool PieceConverter::ConvertRun(Piece& piece, std::size_t from, std::size_t to,
+                                MyLibrary::Iso2022JpState& shiftState) {
     const std::string_view bytes = ViewOf(piece.input).substr(from, to - from);
+    const MyLibrary::Iso2022JpState start = shiftState;
     units_.clear();
     bool recoded = false;
-    const MyLibrary::DecodeResult decoded = MyLibrary::Decode(layout_.encoding, bytes, true, units_, recoded);
+    const MyLibrary::DecodeResult decoded = Read(bytes, shiftState, &units_, recoded);
     if (decoded.invalid) {
         piece.invalid = true;
         piece.invalidAt = from + decoded.consumed;
@@ -158,8 +175,8 @@ bool PieceConverter::ConvertRun(Piece& piece, std::size_t from, std::size_t to) 
     piece.changed = true;
     if (writes_) {
         encoded_.clear();
-        if (recoded) {
-            EncodeChangedLines(bytes, encoded_);
+        if (recoded || layout_.encoding == MyLibrary::Encoding::Iso2022Jp) {
+            EncodeChangedLines(bytes, start, encoded_);
         } else {
             MyLibrary::Encode(layout_.encoding, converted_, encoded_);
         }
@@ -168,17 +185,23 @@ bool PieceConverter::ConvertRun(Piece& piece, std::size_t from, std::size_t to) 
     return true;
 }
 
-// Some characters would come back as other bytes: the lines the pipeline left as they were
-// keep theirs. Each break is one unit in the text and in its conversion, which no pipeline
-// adds or removes, so the lines pair up in order.
-void PieceConverter::EncodeChangedLines(std::string_view bytes, std::string& out) {
+// Some characters would come back as other bytes, or the bytes carry a shift state: the lines
+// the pipeline left as they were keep theirs, and the others are written each from its own start
+// state to its end state. Each break is one unit in the text and in its conversion, which no
+// pipeline adds or removes, so the lines pair up in order.
+void PieceConverter::EncodeChangedLines(std::string_view bytes, MyLibrary::Iso2022JpState shiftState,
+                                        std::string& out) {
+    const bool stateful = layout_.encoding == MyLibrary::Encoding::Iso2022Jp;
+    const auto stateAfter = [&](std::string_view line, MyLibrary::Iso2022JpState start) {
+        return stateful ? MyLibrary::Iso2022JpStateAfter(line, start) : start;
+    };
     const std::u16string_view before = units_;
     const std::u16string_view after = converted_;
     const auto breaks = [](std::u16string_view text) {
         return std::count_if(text.begin(), text.end(), Blankwise::IsBreak);
     };
     if (breaks(before) != breaks(after)) {
-        MyLibrary::Encode(layout_.encoding, after, out);
+        EncodeLine(after, shiftState, stateAfter(bytes, shiftState), out);
         return;
     }
     const auto lineEnd = [](std::u16string_view text, std::size_t pos) {
@@ -193,14 +216,27 @@ void PieceConverter::EncodeChangedLines(std::string_view bytes, std::string& out
         const std::size_t bEnd = lineEnd(before, b);
         const std::size_t aEnd = lineEnd(after, a);
         const std::size_t rEnd = layout_.LineEndAfter(bytes, r);
+        const std::string_view line = bytes.substr(r, rEnd - r);
+        const MyLibrary::Iso2022JpState endState = stateAfter(line, shiftState);
         if (before.substr(b, bEnd - b) == after.substr(a, aEnd - a)) {
-            out.append(bytes.substr(r, rEnd - r));
+            out.append(line);
         } else {
-            MyLibrary::Encode(layout_.encoding, after.substr(a, aEnd - a), out);
+            EncodeLine(after.substr(a, aEnd - a), shiftState, endState, out);
         }
+        shiftState = endState;
         b = bEnd;
         a = aEnd;
         r = rEnd;
+    }
+}
+
+// A changed line's bytes; in ISO-2022-JP from the state its bytes started in to the set they ended in.
+void PieceConverter::EncodeLine(std::u16string_view units, MyLibrary::Iso2022JpState start,
+                                MyLibrary::Iso2022JpState end, std::string& out) const {
+    if (layout_.encoding == MyLibrary::Encoding::Iso2022Jp) {
+        MyLibrary::EncodeIso2022Jp(units, start, end, out);
+    } else {
+        MyLibrary::Encode(layout_.encoding, units, out);
     }
 }
 

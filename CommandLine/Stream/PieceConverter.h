@@ -15,7 +15,9 @@
 namespace BlankwiseCli {
 
 // Converts pieces one at a time; one for each converting thread, for its buffers. Lines without
-// any unit the conversion acts on are checked and copied without being decoded.
+// any unit the conversion acts on are checked and copied without being decoded. ISO-2022-JP is
+// read from the shift state each piece starts in, and each changed line written from the state
+// at its start to the one at its end, so that the lines after it read the same.
 class PieceConverter {
   public:
     PieceConverter(int conversionId, MyLibrary::Encoding encoding, bool writes,
@@ -29,9 +31,13 @@ class PieceConverter {
     std::size_t LineEnd(std::string_view bytes, std::size_t pos) const;
     void ConvertLines(Piece& piece);
     void ConvertBytes(Piece& piece);
-    bool Copy(Piece& piece, std::size_t from, std::size_t to);
-    bool ConvertRun(Piece& piece, std::size_t from, std::size_t to);
-    void EncodeChangedLines(std::string_view bytes, std::string& out);
+    MyLibrary::DecodeResult Read(std::string_view bytes, MyLibrary::Iso2022JpState& shiftState,
+                                 std::u16string* out, bool& recoded) const;
+    bool Copy(Piece& piece, std::size_t from, std::size_t to, MyLibrary::Iso2022JpState& shiftState);
+    bool ConvertRun(Piece& piece, std::size_t from, std::size_t to, MyLibrary::Iso2022JpState& shiftState);
+    void EncodeChangedLines(std::string_view bytes, MyLibrary::Iso2022JpState shiftState, std::string& out);
+    void EncodeLine(std::u16string_view units, MyLibrary::Iso2022JpState start, MyLibrary::Iso2022JpState end,
+                    std::string& out) const;
 
     int conversionId_;
     Blankwise::TabStops tabStops_;

@@ -4,6 +4,8 @@
 
 #include "Blankwise/TextColumns.h"
 #include "MyLibrary/Encoding/Cp932Facts.h"
+#include "MyLibrary/Encoding/EucJpFacts.h"
+#include "MyLibrary/Encoding/Iso2022Jp.h"
 #include "MyLibrary/Encoding/Utf8Facts.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 
@@ -66,12 +68,16 @@ void PieceReader::HandOut(Piece& piece, std::size_t cut) {
     piece.column = column_;
     piece.offset = offset_;
     piece.startsMidLine = midLine_;
+    piece.shiftState = shiftState_;
     piece.state = Piece::State::Waiting;
     // The last whole unit tells; a piece at the end of UTF-16 input may end in half a unit, or be one.
     const std::size_t whole = cut - cut % layout_.unitBytes;
     midLine_ = whole == 0 || !IsBreak(layout_.UnitAt(ViewOf(piece.input), whole - layout_.unitBytes));
     offset_ += cut;
-    column_ = ColumnAtEnd(ViewOf(piece.input), column_);
+    column_ = ColumnAtEnd(ViewOf(piece.input), column_, shiftState_);
+    if (layout_.encoding == MyLibrary::Encoding::Iso2022Jp) {
+        shiftState_ = MyLibrary::Iso2022JpStateAfter(ViewOf(piece.input), shiftState_);
+    }
     scanned_ = 0;
     parsed_ = 0;
 }
@@ -96,7 +102,9 @@ std::size_t PieceReader::FindCut() {
             return p;
         }
     }
-    return layout_.encoding == MyLibrary::Encoding::Cp932 ? ParseForCut(bytes) : 0;
+    const bool parsed =
+        layout_.encoding == MyLibrary::Encoding::Cp932 || layout_.encoding == MyLibrary::Encoding::EucJp;
+    return parsed ? ParseForCut(bytes) : 0;
 }
 
 // Whether p starts a character and the character before it is no blank and no high
@@ -118,6 +126,14 @@ bool PieceReader::CanCutBefore(std::string_view bytes, std::size_t p) const {
             // may be one.
             return !MyLibrary::MayBeCp932TrailByte(at(p)) && !blankByte(p - 1) &&
                    !afterFullWidthSpace(MyLibrary::kCp932FullWidthSpace);
+        case MyLibrary::Encoding::EucJp:
+            return MyLibrary::AlwaysStartsEucJpCode(at(p)) && !blankByte(p - 1) &&
+                   !afterFullWidthSpace(MyLibrary::kEucJpFullWidthSpace);
+        case MyLibrary::Encoding::Iso2022Jp:
+            // Before an escape sequence, which starts with a byte nothing else holds; the piece's
+            // shift state is that of the escapes before it.
+            return at(p) == MyLibrary::kIso2022JpEscape && !blankByte(p - 1) &&
+                   !afterFullWidthSpace(MyLibrary::kIso2022JpFullWidthSpace);
         case MyLibrary::Encoding::Utf16Le:
         case MyLibrary::Encoding::Utf16Be: {
             const char16_t before = layout_.UnitAt(bytes, p - 2);
@@ -127,21 +143,26 @@ bool PieceReader::CanCutBefore(std::string_view bytes, std::size_t p) const {
     return false;
 }
 
-// Code page 932 text without such bytes (all kanji and kana, say): its characters are found
-// from the start of the pending bytes, which is one, where a search from the end cannot tell
+// Code page 932 or EUC-JP text without such bytes (all kanji and kana, say): its characters are
+// found from the start of the pending bytes, which is one, where a search from the end cannot tell
 // a lead from a trail.
 std::size_t PieceReader::ParseForCut(std::string_view bytes) {
+    const bool eucJp = layout_.encoding == MyLibrary::Encoding::EucJp;
+    const std::string_view fullWidth =
+        eucJp ? MyLibrary::kEucJpFullWidthSpace : MyLibrary::kCp932FullWidthSpace;
     std::size_t cut = 0;
     std::size_t i = parsed_;
     while (true) {
         const auto first = static_cast<std::uint8_t>(bytes[i]);
-        const bool lead = MyLibrary::IsCp932LeadByte(first);
-        const std::size_t end = i + (lead ? 2 : 1);
+        const std::size_t length = eucJp                               ? MyLibrary::EucJpCodeLength(first)
+                                   : MyLibrary::IsCp932LeadByte(first) ? 2
+                                                                       : 1;
+        const std::size_t end = i + length;
         if (end >= bytes.size()) {
             break;
         }
         const bool blank =
-            lead ? bytes.substr(i, 2) == MyLibrary::kCp932FullWidthSpace : first == kTab || first == kSpace;
+            length > 1 ? bytes.substr(i, length) == fullWidth : first == kTab || first == kSpace;
         if (!blank) {
             cut = end;
         }
@@ -154,7 +175,8 @@ std::size_t PieceReader::ParseForCut(std::string_view bytes) {
 // The display column after a piece that starts at column start: from its last break on, which
 // starts the count afresh, and for stops every width columns from its last tab on, which ends at
 // column 0 of those folded columns.
-std::int32_t PieceReader::ColumnAtEnd(std::string_view bytes, std::int32_t start) const {
+std::int32_t PieceReader::ColumnAtEnd(std::string_view bytes, std::int32_t start,
+                                      MyLibrary::Iso2022JpState shiftState) const {
     const std::size_t unit = layout_.unitBytes;
     const std::int32_t width = settings_.tabStops.EveryWidth();
     std::size_t p = bytes.size() - bytes.size() % unit;
@@ -181,7 +203,13 @@ std::int32_t PieceReader::ColumnAtEnd(std::string_view bytes, std::int32_t start
             (static_cast<std::size_t>(start) % tabWidth + (bytes.size() - p) % tabWidth) % tabWidth);
     }
     std::u16string tail;
-    MyLibrary::Decode(layout_.encoding, bytes.substr(p), true, tail);
+    if (layout_.encoding == MyLibrary::Encoding::Iso2022Jp) {
+        bool recoded = false;
+        shiftState = MyLibrary::Iso2022JpStateAfter(bytes.substr(0, p), shiftState);
+        MyLibrary::DecodeIso2022Jp(bytes.substr(p), true, shiftState, tail, recoded);
+    } else {
+        MyLibrary::Decode(layout_.encoding, bytes.substr(p), true, tail);
+    }
     return Blankwise::ColumnAfter(tail, start, settings_.tabStops, *settings_.textPlatform);
 }
 

@@ -28,7 +28,8 @@ class PieceReader {
     std::size_t FindCut();
     bool CanCutBefore(std::string_view bytes, std::size_t p) const;
     std::size_t ParseForCut(std::string_view bytes);
-    std::int32_t ColumnAtEnd(std::string_view bytes, std::int32_t start) const;
+    std::int32_t ColumnAtEnd(std::string_view bytes, std::int32_t start,
+                             MyLibrary::Iso2022JpState shiftState) const;
 
     ByteSource& source_;
     const StreamSettings& settings_;
@@ -36,8 +37,9 @@ class PieceReader {
     Bytes pending_;
     std::uint64_t offset_ = 0;
     std::int32_t column_;
-    std::size_t scanned_ = 0;  // pending bytes searched for a cut without success
-    std::size_t parsed_ = 0;   // a character start in pending bytes, found by ParseForCut
+    MyLibrary::Iso2022JpState shiftState_;  // in ISO-2022-JP, where the pieces handed out leave it
+    std::size_t scanned_ = 0;               // pending bytes searched for a cut without success
+    std::size_t parsed_ = 0;                // a character start in pending bytes, found by ParseForCut
     bool atEnd_ = false;
     bool midLine_ = false;  // the last piece handed out ended inside a line
 };

@@ -9,9 +9,10 @@
 
 namespace BlankwiseCli {
 
-// How an encoding lays out the units the stream is cut and scanned by. In UTF-8 and code page 932
-// the bytes of tabs, spaces and breaks are characters wherever they appear: no other character
-// holds them (a code page 932 trail byte is 0x40 or above). In UTF-16 they are units at even
+// How an encoding lays out the units the stream is cut and scanned by. In UTF-8, code page 932,
+// EUC-JP and ISO-2022-JP the bytes of tabs, spaces and breaks are characters wherever they appear:
+// no other character holds them (a code page 932 trail byte is 0x40 or above, EUC-JP's are 0xA1 or
+// above, and ISO-2022-JP reads them as themselves in every set). In UTF-16 they are units at even
 // offsets.
 struct UnitLayout {
     MyLibrary::Encoding encoding;

@@ -19,7 +19,7 @@ complete -c blankwise -s t -l tabs -x -d 'Tab stops every N columns, or at the c
 complete -c blankwise -l initial -d 'Convert only the blanks that start each line'
 complete -c blankwise -l widths -x -a 'cp932 unicode' -d 'How display widths are measured'
 complete -c blankwise -l ambiguous-width -x -a '1 2' -d 'The columns of an ambiguous character'
-complete -c blankwise -s e -l encoding -x -a 'utf-8 utf8 utf-16le utf-16be cp932 sjis shift_jis shift-jis windows-31j ms932' -d 'The encoding'
+complete -c blankwise -s e -l encoding -x -a 'utf-8 utf8 utf-16le utf-16be cp932 sjis shift_jis shift-jis windows-31j ms932 euc-jp eucjp euc_jp ujis cp51932 iso-2022-jp jis csiso2022jp' -d 'The encoding'
 complete -c blankwise -s i -l in-place -d 'Rewrite each file'
 complete -c blankwise -l check -d 'List the files that would change'
 complete -c blankwise -l diff -d 'Write a unified diff of what would change'

@@ -112,26 +112,6 @@ std::uint64_t LeadRangeMask(const std::uint8_t* p, [[maybe_unused]] const Cp932D
 #endif
 }
 
-// Which bytes of a block are trails, from the lead-range mask. A byte that is no trail starts a
-// character; so does the byte after any byte outside the lead ranges. A run of lead-range bytes
-// that starts on a character therefore pairs up from its start: the bytes at odd distance from it
-// are trails, and so is the byte after the run when the run is odd. Adding a run's lowest bit to
-// the mask clears the run, which separates the runs that start on even positions from those on
-// odd ones; each kind has its trails on the other parity. trailIn says whether byte 0 is a trail
-// (of the block before); trailOut whether the byte after the block is one.
-std::uint64_t TrailMask(std::uint64_t leadRange, bool trailIn, bool& trailOut) {
-    constexpr std::uint64_t kEven = 0x5555555555555555u;
-    const std::uint64_t lead = trailIn ? leadRange & ~std::uint64_t{1} : leadRange;
-    const std::uint64_t starts = lead & ~(lead << 1);
-    const std::uint64_t evenRuns = lead & ~(lead + (starts & kEven));
-    const std::uint64_t oddRuns = lead & ~evenRuns;
-    const std::uint64_t trails =
-        ((evenRuns | evenRuns << 1) & ~kEven) | ((oddRuns | oddRuns << 1) & kEven) | (trailIn ? 1u : 0u);
-    // The last byte leads a pair when it is in a lead range and no trail.
-    trailOut = ((lead & ~trails) >> 63) != 0;
-    return trails;
-}
-
 }  // namespace
 
 // Blocks of 64 bytes: the trail mask says where characters start, and each is looked up on its

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "MyLibrary/Encoding/EucJpFacts.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 
 // EUC-JP as eucJP-ms reads it, with code page 932's characters: ASCII; a row-cell of JIS X 0208 in
@@ -13,19 +14,6 @@
 // in rows 83-84, and the private use area U+E3AC-U+E757 in rows 85-94. Any other byte, the C1
 // controls among them, is invalid.
 namespace MyLibrary {
-
-// One half-width katakana byte (0xA1-0xDF) follows: one column wide.
-inline constexpr std::uint8_t kEucJpKatakanaShift = 0x8E;
-// A row-cell of the second plane follows, two more bytes of 0xA1-0xFE.
-inline constexpr std::uint8_t kEucJpPlane2Shift = 0x8F;
-// The range of a row or cell byte.
-inline constexpr std::uint8_t kEucJpFirstCodeByte = 0xA1;
-inline constexpr std::uint8_t kEucJpLastCodeByte = 0xFE;
-inline constexpr std::string_view kEucJpFullWidthSpace = "\xA1\xA1";
-
-constexpr bool IsEucJpCodeByte(std::uint8_t byte) {
-    return byte >= kEucJpFirstCodeByte && byte <= kEucJpLastCodeByte;
-}
 
 // Decode, Validate and Encode of TextCodec.h for EUC-JP. recoded is set for a code whose character
 // is written with another: NEC's row 13 copies of row 2's symbols, and second-plane codes of

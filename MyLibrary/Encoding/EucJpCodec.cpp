@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <memory>
 
 #include "MyLibrary/Encoding/CodecDetail.h"
@@ -96,6 +98,19 @@ class EucJpTables {
             recoded_[index] = unitAt_[index] != 0 &&
                               !(codes_[unitAt_[index]] == CodeAt(plane, CellAt(index % kPlaneCells)));
         }
+        twoByteFlags_.fill(kUndecodable);
+        for (unsigned byte = kEucJpFirstCodeByte; byte <= kEucJpLastKatakanaByte; ++byte) {
+            twoByteFlags_[FlagsKey(kEucJpKatakanaShift, static_cast<std::uint8_t>(byte))] = 0;
+        }
+        for (unsigned row = kEucJpFirstCodeByte; row <= kEucJpLastCodeByte; ++row) {
+            for (unsigned cell = kEucJpFirstCodeByte; cell <= kEucJpLastCodeByte; ++cell) {
+                const std::size_t index =
+                    IndexOf(0, static_cast<std::uint8_t>(row), static_cast<std::uint8_t>(cell));
+                twoByteFlags_[FlagsKey(static_cast<std::uint8_t>(row), static_cast<std::uint8_t>(cell))] =
+                    static_cast<std::uint8_t>((unitAt_[index] == 0 ? kUndecodable : 0) |
+                                              (recoded_[index] ? kRecoded : 0));
+            }
+        }
     }
 
     // The index of a two-byte code's row-cell, or of a second-plane code's from its last two bytes.
@@ -109,17 +124,34 @@ class EucJpTables {
     bool RecodedAt(std::size_t index) const {
         return recoded_[index];
     }
+    // Of a two-byte code (row and cell bytes, or the katakana shift and its byte): kUndecodable and
+    // kRecoded.
+    static constexpr std::uint8_t kUndecodable = 1;
+    static constexpr std::uint8_t kRecoded = 2;
+    std::uint8_t TwoByteFlagsAt(const std::uint8_t* p) const {
+        std::uint16_t key;
+        std::memcpy(&key, p, sizeof key);
+        return twoByteFlags_[key];
+    }
     const EucJpCode& CodeOf(char16_t unit) const {
         return codes_[unit];
     }
 
   private:
+    // The two bytes as one load reads them: a key without arithmetic, for the validation's lookups.
+    static std::size_t FlagsKey(std::uint8_t first, std::uint8_t second) {
+        const std::uint8_t bytes[2] = {first, second};
+        std::uint16_t key;
+        std::memcpy(&key, bytes, sizeof key);
+        return key;
+    }
     static RowCell CellAt(std::size_t index) {
         return {static_cast<int>(index / kCellsPerRow) + 1, static_cast<int>(index % kCellsPerRow) + 1};
     }
 
     std::array<char16_t, 2 * kPlaneCells> unitAt_;
     std::array<bool, 2 * kPlaneCells> recoded_;
+    std::array<std::uint8_t, std::size_t{1} << 16> twoByteFlags_;
     std::array<EucJpCode, 0x10000> codes_;
 };
 
@@ -128,17 +160,51 @@ const EucJpTables& Tables() {
     return *tables;
 }
 
+// Bit k of each mask set where byte k of the 64 at p is above ASCII, a row or cell byte, or the
+// half-width katakana shift.
+struct BlockBytes {
+    std::uint64_t high = 0;
+    std::uint64_t codeBytes = 0;
+    std::uint64_t katakanaShifts = 0;
+};
+
+BlockBytes BlockBytesAt(const std::uint8_t* p) {
+    BlockBytes block;
+#if BLANKWISE_HAS_SSE2
+    for (unsigned part = 0; part < 4; ++part) {
+        const __m128i shifted = CodecDetail::LoadShifted(p + 16 * part);
+        // Moved, the bytes above ASCII are those without the sign bit.
+        const auto high = static_cast<std::uint32_t>(_mm_movemask_epi8(shifted)) ^ 0xFFFFu;
+        const auto code = static_cast<std::uint32_t>(
+            _mm_movemask_epi8(CodecDetail::InByteRange(shifted, kEucJpFirstCodeByte, kEucJpLastCodeByte)));
+        const auto katakana = static_cast<std::uint32_t>(_mm_movemask_epi8(
+            _mm_cmpeq_epi8(shifted, _mm_set1_epi8(static_cast<char>(kEucJpKatakanaShift ^ 0x80)))));
+        block.high |= std::uint64_t{high} << (16 * part);
+        block.codeBytes |= std::uint64_t{code} << (16 * part);
+        block.katakanaShifts |= std::uint64_t{katakana} << (16 * part);
+    }
+#else
+    for (unsigned j = 0; j < 64; ++j) {
+        block.high |= std::uint64_t{EucJpCodeLength(p[j]) != 1} << j;
+        block.codeBytes |= std::uint64_t{IsEucJpCodeByte(p[j])} << j;
+        block.katakanaShifts |= std::uint64_t{p[j] == kEucJpKatakanaShift} << j;
+    }
+#endif
+    return block;
+}
+
 // The code at k: its length, or 0 for invalid bytes; the bytes present must fit it even where
 // it is cut short by the end.
 std::size_t LengthAt(const std::uint8_t* p, std::size_t k, std::size_t size) {
     const std::uint8_t first = p[k];
-    const std::size_t length = first == kEucJpPlane2Shift ? 3 : 2;
+    const std::size_t length = EucJpCodeLength(first);
     if (first != kEucJpKatakanaShift && first != kEucJpPlane2Shift && !IsEucJpCodeByte(first)) {
         return 0;
     }
     for (std::size_t j = 1; j < length && k + j < size; ++j) {
         const std::uint8_t next = p[k + j];
-        if (first == kEucJpKatakanaShift ? next < 0xA1 || next > 0xDF : !IsEucJpCodeByte(next)) {
+        if (first == kEucJpKatakanaShift ? next < kEucJpFirstCodeByte || next > kEucJpLastKatakanaByte
+                                         : !IsEucJpCodeByte(next)) {
             return 0;
         }
     }
@@ -194,9 +260,52 @@ DecodeResult DecodeEucJp(std::string_view bytes, bool atEnd, std::u16string& out
     return Scan(bytes, atEnd, writer, recoded);
 }
 
+// Blocks of 64 bytes of ASCII and two-byte codes: the trail mask pairs the row and cell bytes up,
+// and every pair is looked up before the block's one branch. A block with a shift or an invalid
+// byte, and the bytes after the last whole block, are scanned code by code.
 DecodeResult ValidateEucJp(std::string_view bytes, bool atEnd, bool& recoded) {
+    const EucJpTables& tables = Tables();
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
     CodecDetail::UnitDropper dropper;
-    return Scan(bytes, atEnd, dropper, recoded);
+    std::size_t k = 0;
+    bool trail = false;  // the byte at k is the cell byte of a code begun before
+    while (bytes.size() - k > 64) {
+        if (!trail && CodecDetail::SixteenAscii(bytes.data() + k)) {
+            k += 16;
+            continue;
+        }
+        const BlockBytes block = BlockBytesAt(p + k);
+        bool trailOut = false;
+        const std::uint64_t leadRange = block.codeBytes | block.katakanaShifts;
+        const std::uint64_t trails = CodecDetail::TrailMask(leadRange, trail, trailOut);
+        std::uint8_t flags = 0;
+        // Without a second-plane shift or another byte above ASCII, and with a cell (or katakana)
+        // byte after each row byte (or katakana shift).
+        if (block.high == leadRange && (trails & ~block.codeBytes) == 0) {
+            for (std::uint64_t rest = leadRange & ~trails; rest != 0; rest &= rest - 1) {
+                const std::size_t at = k + static_cast<std::size_t>(std::countr_zero(rest));
+                flags |= tables.TwoByteFlagsAt(p + at);
+            }
+            if ((flags & EucJpTables::kUndecodable) == 0) {
+                recoded = recoded || (flags & EucJpTables::kRecoded) != 0;
+                trail = trailOut;
+                k += 64;
+                continue;
+            }
+        }
+        // The block code by code, from the start of the code it starts in, up to the last code
+        // that ends in it.
+        const std::size_t from = trail ? k - 1 : k;
+        const DecodeResult block64 = Scan(bytes.substr(from, k + 64 - from), false, dropper, recoded);
+        if (block64.invalid) {
+            return {from + block64.consumed, true};
+        }
+        k = from + block64.consumed;
+        trail = false;
+    }
+    const std::size_t from = trail ? k - 1 : k;
+    const DecodeResult rest = Scan(bytes.substr(from), atEnd, dropper, recoded);
+    return {from + rest.consumed, rest.invalid};
 }
 
 void EncodeEucJp(std::u16string_view units, std::string& out) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "MyLibrary/Encoding/Iso2022JpFacts.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 
 // ISO-2022-JP with the common extensions, as code page 50221 reads it: seven-bit bytes read in the
@@ -45,9 +46,6 @@ struct Iso2022JpState {
 
     friend bool operator==(const Iso2022JpState&, const Iso2022JpState&) = default;
 };
-
-// The full-width space's bytes in a two-byte set (ESC $ B 21 21 from a one-byte one).
-inline constexpr std::string_view kIso2022JpFullWidthSpace = "\x21\x21";
 
 // Decode and Validate of TextCodec.h for bytes that start in `state`, which is left as it is at
 // `consumed`. An escape sequence is decoded together with the character after it, so before more

@@ -9,7 +9,6 @@ namespace {
 using CodecDetail::Iso2022JpKind;
 using CodecDetail::KindOf;
 
-constexpr std::uint8_t kEscape = 0x1B;
 constexpr std::uint8_t kShiftOut = 0x0E;
 constexpr std::uint8_t kShiftIn = 0x0F;
 constexpr Iso2022JpSet kSets[] = {Iso2022JpSet::Ascii, Iso2022JpSet::JisRoman, Iso2022JpSet::Katakana,
@@ -46,11 +45,6 @@ void Designate(Iso2022JpState& state, Iso2022JpSet set) {
     }
 }
 
-// A control, the space or DEL, which read as themselves in every set.
-constexpr bool IsControlOrSpace(std::uint8_t byte) {
-    return byte <= 0x20 || byte == 0x7F;
-}
-
 struct Character {
     Status status;
     char16_t unit = 0;
@@ -64,7 +58,7 @@ Character ReadCharacter(const std::uint8_t* p, std::size_t available, Iso2022JpS
     if (first == kShiftOut || first == kShiftIn || first >= 0x80) {
         return {Status::Invalid};
     }
-    if (IsControlOrSpace(first) || KindOf(set) == Iso2022JpKind::OneByte) {
+    if (IsIso2022JpControlOrSpace(first) || KindOf(set) == Iso2022JpKind::OneByte) {
         return {Status::Decoded, first, 1};
     }
     if (KindOf(set) == Iso2022JpKind::Katakana) {
@@ -129,7 +123,7 @@ DecodeResult Scan(std::string_view bytes, bool atEnd, Iso2022JpState& state, Sin
     };
     std::size_t k = 0;
     while (k < size) {
-        if (p[k] == kEscape) {
+        if (p[k] == kIso2022JpEscape) {
             const EscapeSequence escape = ReadEscape(p + k, size - k);
             if (escape.status != Status::Decoded) {
                 return stop(k, escape.status == Status::Invalid || atEnd);
@@ -149,7 +143,8 @@ DecodeResult Scan(std::string_view bytes, bool atEnd, Iso2022JpState& state, Sin
             // A line break may stand in any set: the one the line ends in.
             rewritten = rewritten || (pending.active && afterCr && character.unit == u'\n');
         } else {
-            const Iso2022JpKind kind = IsControlOrSpace(p[k]) ? Iso2022JpKind::OneByte : KindOf(state.set);
+            const Iso2022JpKind kind =
+                IsIso2022JpControlOrSpace(p[k]) ? Iso2022JpKind::OneByte : KindOf(state.set);
             rewritten = rewritten || kind != KindOf(state.set) || character.atOtherRowCell ||
                         (pending.active && !EncoderDesignates(pending.before, state.set));
         }
@@ -196,7 +191,8 @@ DecodeResult ValidateIso2022Jp(std::string_view bytes, bool atEnd, Iso2022JpStat
 
 Iso2022JpState Iso2022JpStateAfter(std::string_view bytes, Iso2022JpState state) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    for (std::size_t k = bytes.find('\x1B'); k != std::string_view::npos; k = bytes.find('\x1B', k + 1)) {
+    for (std::size_t k = bytes.find(static_cast<char>(kIso2022JpEscape)); k != std::string_view::npos;
+         k = bytes.find(static_cast<char>(kIso2022JpEscape), k + 1)) {
         const EscapeSequence escape = ReadEscape(p + k, bytes.size() - k);
         if (escape.status == Status::Decoded) {
             Designate(state, escape.set);

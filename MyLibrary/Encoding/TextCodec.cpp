@@ -4,6 +4,8 @@
 
 #include "MyLibrary/Encoding/CodecDetail.h"
 #include "MyLibrary/Encoding/Cp932.h"
+#include "MyLibrary/Encoding/EucJp.h"
+#include "MyLibrary/Encoding/Iso2022Jp.h"
 
 namespace MyLibrary {
 namespace {
@@ -39,7 +41,8 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 }  // namespace
 
 std::optional<Encoding> EncodingFromName(std::string_view name) {
-    for (Encoding encoding : {Encoding::Utf8, Encoding::Utf16Le, Encoding::Utf16Be, Encoding::Cp932}) {
+    for (Encoding encoding : {Encoding::Utf8, Encoding::Utf16Le, Encoding::Utf16Be, Encoding::Cp932,
+                              Encoding::EucJp, Encoding::Iso2022Jp}) {
         if (EqualIgnoringCase(name, EncodingName(encoding))) {
             return encoding;
         }
@@ -57,6 +60,10 @@ std::string_view EncodingName(Encoding encoding) {
             return "utf-16be";
         case Encoding::Cp932:
             return "cp932";
+        case Encoding::EucJp:
+            return "euc-jp";
+        case Encoding::Iso2022Jp:
+            return "iso-2022-jp";
     }
     return {};
 }
@@ -70,6 +77,8 @@ std::string_view ByteOrderMark(Encoding encoding) {
         case Encoding::Utf16Be:
             return kUtf16BeMark;
         case Encoding::Cp932:
+        case Encoding::EucJp:
+        case Encoding::Iso2022Jp:
             return {};
     }
     return {};
@@ -104,6 +113,12 @@ DecodeResult Decode(Encoding encoding, std::string_view bytes, bool atEnd, std::
             return DecodeUtf16(bytes, true, atEnd, out);
         case Encoding::Cp932:
             return DecodeCp932(bytes, atEnd, out, recoded);
+        case Encoding::EucJp:
+            return DecodeEucJp(bytes, atEnd, out, recoded);
+        case Encoding::Iso2022Jp: {
+            Iso2022JpState state;
+            return DecodeIso2022Jp(bytes, atEnd, state, out, recoded);
+        }
     }
     return {0, true};
 }
@@ -119,6 +134,12 @@ DecodeResult Validate(Encoding encoding, std::string_view bytes, bool atEnd, boo
             return ValidateUtf8(bytes, atEnd);
         case Encoding::Cp932:
             return ValidateCp932(bytes, atEnd, recoded);
+        case Encoding::EucJp:
+            return ValidateEucJp(bytes, atEnd, recoded);
+        case Encoding::Iso2022Jp: {
+            Iso2022JpState state;
+            return ValidateIso2022Jp(bytes, atEnd, state, recoded);
+        }
         case Encoding::Utf16Le:
         case Encoding::Utf16Be: {
             thread_local std::u16string scratch;
@@ -142,6 +163,12 @@ void Encode(Encoding encoding, std::u16string_view units, std::string& out) {
             break;
         case Encoding::Cp932:
             EncodeCp932(units, out);
+            break;
+        case Encoding::EucJp:
+            EncodeEucJp(units, out);
+            break;
+        case Encoding::Iso2022Jp:
+            EncodeIso2022Jp(units, {}, {}, out);
             break;
     }
 }

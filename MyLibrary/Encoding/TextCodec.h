@@ -8,19 +8,19 @@
 
 #include "MyLibrary/Encoding/Utf16Facts.h"
 
-// The text codec: UTF-8, UTF-16 in both byte orders and code page 932, between their bytes and
-// UTF-16 units, with their byte order marks. The plug-in, the command-line tool and the host
-// program all read and write text through it.
+// The text codec: UTF-8, UTF-16 in both byte orders, code page 932, EUC-JP and ISO-2022-JP,
+// between their bytes and UTF-16 units, with their byte order marks. The plug-in, the command-line tool and
+// the host program all read and write text through it.
 namespace MyLibrary {
 
-enum class Encoding : std::uint8_t { Utf8, Utf16Le, Utf16Be, Cp932 };
+enum class Encoding : std::uint8_t { Utf8, Utf16Le, Utf16Be, Cp932, EucJp, Iso2022Jp };
 
-// "utf-8", "utf-16le", "utf-16be", "cp932", any letter case; nothing for another name.
+// "utf-8", "utf-16le", "utf-16be", "cp932", "euc-jp", "iso-2022-jp", any letter case; nothing for
+// another name.
 std::optional<Encoding> EncodingFromName(std::string_view name);
 std::string_view EncodingName(Encoding encoding);
 
-// The bytes of one code unit: 2 in UTF-16, 1 in UTF-8 and code page 932 (where a character may
-// take several).
+// The bytes of one code unit: 2 in UTF-16, 1 in the others (where a character may take several).
 constexpr std::size_t UnitBytes(Encoding encoding) {
     return encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be ? 2 : 1;
 }
@@ -32,7 +32,7 @@ constexpr char16_t Utf16UnitAt(std::string_view bytes, std::size_t i, bool bigEn
     return static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
 }
 
-// The byte order mark of a Unicode encoding; empty for code page 932, which has none.
+// The byte order mark of a Unicode encoding; empty for the Japanese ones, which have none.
 std::string_view ByteOrderMark(Encoding encoding);
 // The Unicode encoding whose byte order mark the bytes begin with.
 std::optional<Encoding> EncodingOfByteOrderMark(std::string_view bytes);
@@ -46,7 +46,9 @@ struct DecodeResult {
 // Decoding stops at the first invalid sequence, and before an incomplete one at the end unless
 // atEnd says no more bytes follow (then the incomplete sequence is invalid). Strict: UTF-8 rejects
 // overlong forms, encoded surrogates and values above U+10FFFF; UTF-16 rejects unpaired
-// surrogates; code page 932 accepts every code Windows decodes (MultiByteToWideChar).
+// surrogates; code page 932 accepts every code Windows decodes (MultiByteToWideChar). EUC-JP and
+// ISO-2022-JP are EucJp.h's and Iso2022Jp.h's; ISO-2022-JP decodes from a stream's start state, so
+// bytes from within a stream need Iso2022Jp.h's functions, which carry the state.
 DecodeResult Decode(Encoding encoding, std::string_view bytes, bool atEnd, std::u16string& out);
 
 // The same, and sets recoded when a character was read from a code that Encode does not write
@@ -64,7 +66,7 @@ DecodeResult Validate(Encoding encoding, std::string_view bytes, bool atEnd, boo
 // Appends the bytes of the UTF-16 units. UTF-8 writes a lone surrogate as U+FFFD, UTF-16 writes
 // every unit as it is. Code page 932 writes a unit it does not map as '?', and a unit with two
 // codes as the one Windows writes; a decoded text maps every unit and comes back byte for byte
-// unless Decode said it was recoded.
+// unless Decode said it was recoded. ISO-2022-JP starts and ends in a stream's start state.
 void Encode(Encoding encoding, std::u16string_view units, std::string& out);
 
 // UTF-8 to UTF-16 and back for texts that are not file contents (arguments, file names):

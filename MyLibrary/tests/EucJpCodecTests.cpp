@@ -146,11 +146,20 @@ TEST(EucJp, StopsAtTheFirstInvalidOrIncompleteCode) {
         EXPECT_EQ(result.consumed, row.consumed) << row.name;
         EXPECT_EQ(result.invalid, row.invalid) << row.name;
         EXPECT_EQ(recoded, row.recoded) << row.name;
-        bool validated = false;
-        const DecodeResult checked = ValidateEucJp(row.bytes, row.atEnd, validated);
-        EXPECT_EQ(checked.consumed, row.consumed) << row.name;
-        EXPECT_EQ(checked.invalid, row.invalid) << row.name;
-        EXPECT_EQ(validated, row.recoded) << row.name;
+        // Inside a block of 64 bytes, after codes that end on it or run across its start, and
+        // before ASCII where that cannot change where validation stops.
+        const bool whole = row.invalid || row.consumed == row.bytes.size();
+        const std::string after = whole ? std::string(64, 'a') : std::string();
+        for (const std::string& before :
+             {std::string(20, '\xB0'), "a" + std::string(20, '\xB0'), "a" + std::string(62, '\xB0')}) {
+            bool validated = false;
+            const DecodeResult checked =
+                ValidateEucJp(before + std::string(row.bytes) + after, row.atEnd, validated);
+            const std::size_t expected = before.size() + row.consumed + (row.invalid ? 0 : after.size());
+            EXPECT_EQ(checked.consumed, expected) << row.name << " after " << before.size();
+            EXPECT_EQ(checked.invalid, row.invalid) << row.name << " after " << before.size();
+            EXPECT_EQ(validated, row.recoded) << row.name << " after " << before.size();
+        }
     }
 }
 

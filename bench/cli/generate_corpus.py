@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """Writes the benchmark inputs into a folder:
 
-document.cp932.txt / document.utf8.txt
+document.cp932.txt / document.utf8.txt / document.eucjp.txt / document.jis.txt
     A Japanese technical document of ordinary lines (LF): prose paragraphs indented with a
     full-width space, headings, bulleted lists, tab-separated tables and code indented with tabs
     and spaces.
-blank-heavy.cp932.txt / blank-heavy.utf8.txt
+blank-heavy.cp932.txt / blank-heavy.utf8.txt / blank-heavy.eucjp.txt / blank-heavy.jis.txt
     Lines that all carry tabs, runs of spaces and full-width spaces between short words: the
     worst case for every conversion.
 long-line-10mb.cp932.txt / long-line-50mb.cp932.txt
@@ -106,9 +106,13 @@ def text_of_size(make_line, seed, size, separator):
     return "".join(pieces)
 
 
+# The file name's encoding part and Python's codec for it (ISO-2022-JP as mail carries it).
+ENCODINGS = {"cp932": "cp932", "utf8": "utf-8", "eucjp": "euc_jp", "jis": "iso2022_jp_ext"}
+
+
 def write_both(folder, stem, text):
-    (folder / f"{stem}.cp932.txt").write_bytes(text.encode("cp932"))
-    (folder / f"{stem}.utf8.txt").write_bytes(text.encode("utf-8"))
+    for suffix, codec in ENCODINGS.items():
+        (folder / f"{stem}.{suffix}.txt").write_bytes(text.encode(codec))
 
 
 def main():

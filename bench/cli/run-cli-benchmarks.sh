@@ -15,7 +15,7 @@ if [ ! -x "$launcher" ] || [ bench/cli/peak_memory.cpp -nt "$launcher" ]; then
     g++ -O2 -o "$launcher" bench/cli/peak_memory.cpp
 fi
 corpus="build/cli-bench"
-if [ ! -f "$corpus/long-line-50mb.cp932.txt" ]; then
+if [ ! -f "$corpus/long-line-50mb.cp932.txt" ] || [ ! -f "$corpus/document.jis.txt" ]; then
     python3 bench/cli/generate_corpus.py "$corpus"
 fi
 python3 bench/cli/benchmark.py "$launcher" "$build_dir/CommandLine/blankwise" "$corpus" "$@"

@@ -113,8 +113,10 @@ void EncodingGuesser::Feed(std::string_view bytes) {
     highBytes_ = highBytes_ || std::any_of(bytes.begin(), bytes.end(),
                                            [](char byte) { return static_cast<std::uint8_t>(byte) >= 0x80; });
     escapes_ = escapes_ || bytes.find(kEscape) != std::string_view::npos;
-    if (bytes.find('\0') != std::string_view::npos) {
-        zeros_ = true;
+    const bool hasZero = bytes.find('\0') != std::string_view::npos;
+    zeros_ = zeros_ || hasZero;
+    // A zero at the end of the last piece pairs with this piece's first byte.
+    if (hasZero || (offset_ % 2 == 1 && previousByte_ == 0)) {
         CountAsciiInUtf16(bytes);
     }
     if (!bytes.empty()) {

@@ -1,9 +1,9 @@
-// The text codec's decoders, EUC-JP's and ISO-2022-JP's among them, and the command-line
-// program's stream over them, on arbitrary bytes: what a decoder accepts encodes back to the same
-// bytes unless it said recoded, it stops exactly at the first sequence it cannot decode, validating
-// stops at the same place, ISO-2022-JP decodes alike in pieces that carry its shift state, and a
-// stream with invalid bytes is reported invalid at their offset with nothing of them, or after
-// them, written.
+// The text codec's decoders, EUC-JP's and ISO-2022-JP's among them, the encoding guess, and the
+// command-line program's stream over them, on arbitrary bytes: what a decoder accepts encodes back
+// to the same bytes unless it said recoded, it stops exactly at the first sequence it cannot
+// decode, validating stops at the same place, ISO-2022-JP decodes alike in pieces that carry its
+// shift state, the guess reads the bytes in the encoding it names, and a stream with invalid bytes
+// is reported invalid at their offset with nothing of them, or after them, written.
 
 #include <algorithm>
 #include <cstddef>
@@ -15,6 +15,7 @@
 
 #include "Blankwise/ConversionPipelines.h"
 #include "CommandLine/Stream/StreamConversion.h"
+#include "MyLibrary/Encoding/EncodingGuess.h"
 #include "MyLibrary/Encoding/EucJp.h"
 #include "MyLibrary/Encoding/Iso2022Jp.h"
 #include "MyLibrary/Encoding/TextCodec.h"
@@ -212,6 +213,26 @@ void CheckStream(std::string_view input, const BlankwiseCli::StreamSettings& set
           "a stream without a sink reports the same", where);
 }
 
+// The encoding guess: the same from the whole bytes as from them in pieces, and, but for a byte
+// order mark, which names its encoding whatever follows, an encoding the bytes are valid in.
+void CheckGuess(std::string_view bytes, std::size_t pieceSize, const std::string& where) {
+    const std::optional<Encoding> whole = MyLibrary::GuessEncoding(bytes);
+    MyLibrary::EncodingGuesser guesser;
+    for (std::size_t at = 0; at < bytes.size(); at += pieceSize) {
+        guesser.Feed(bytes.substr(at, pieceSize));
+    }
+    guesser.Finish();
+    Check(guesser.Guess() == whole, "a guess in pieces is the guess of the whole", where);
+    if (!whole || MyLibrary::EncodingOfByteOrderMark(bytes)) {
+        return;
+    }
+    std::u16string ignored;
+    bool recoded = false;
+    Check(!CodecOf(*whole).decode(bytes, true, ignored, recoded).invalid,
+          "a guessed encoding reads the bytes",
+          where + " guessed " + std::string(MyLibrary::EncodingName(*whole)));
+}
+
 }  // namespace
 
 // Input: the encoding (0 UTF-8, 1 UTF-16LE, 2 UTF-16BE, 3 code page 932, 4 EUC-JP, 5 ISO-2022-JP),
@@ -231,6 +252,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                               std::to_string(startColumn) + " read " + std::to_string(readSize) + " pieces " +
                               std::to_string(pieceSize) + ": " + Hex(bytes);
     CheckDecode(CodecOf(encoding), bytes, where);
+    CheckGuess(bytes, pieceSize, where);
     if (encoding == Encoding::Iso2022Jp) {
         CheckIso2022JpState(bytes, pieceSize, where);
     }

@@ -10,9 +10,11 @@
 #include "CommandLine/Program/CommandLineOptions.h"
 #include "CommandLine/Program/ConversionNames.h"
 #include "CommandLine/Program/EditorConfig.h"
+#include "CommandLine/Program/EncodingChoice.h"
 #include "CommandLine/Program/NameQuoting.h"
 #include "CommandLine/Program/UnifiedDiff.h"
 #include "CommandLine/Stream/StreamConversion.h"
+#include "MyLibrary/Encoding/EncodingGuess.h"
 #include "MyLibrary/Encoding/TextCodec.h"
 #include "MyLibrary/StringUnit/Assertion.h"
 #include "MyLibrary/StringUnit/UnicodeWidth.h"
@@ -186,12 +188,34 @@ class Run {
             }
             return;
         }
-        const StreamOutcome outcome = ConvertInMode(*source, rewritten.get(), *plan.settings, file, input);
+        StreamSettings settings = *plan.settings;
+        GuessedEncoding guessed;
+        if (options_.guessEncoding) {
+            guessed = GuessEncodingOf(*source);
+            if (!guessed.encoding) {
+                Fail(name, "bytes not valid in any encoding tried (" +
+                               std::string(MyLibrary::kGuessedEncodings) + ")" + LeftAsItWas());
+                return;
+            }
+            settings.encoding = *guessed.encoding;
+            if (guessed.replay) {
+                source = guessed.replay.get();
+            }
+        }
+        const StreamOutcome outcome = ConvertInMode(*source, rewritten.get(), settings, file, input);
+        if (options_.verbose) {
+            WriteError(streams_.errors, "blankwise: " + name + ": " +
+                                            std::string(MyLibrary::EncodingName(outcome.encoding)) +
+                                            (guessed.encoding ? " (guessed)\n" : "\n"));
+        }
         if (outcome.invalid) {
             Fail(name, "bytes not valid in " + std::string(MyLibrary::EncodingName(outcome.encoding)) +
-                           " at byte offset " + std::to_string(outcome.errorOffset) +
-                           (options_.mode == OutputMode::InPlace ? "; the file is left as it was" : ""));
+                           " at byte offset " + std::to_string(outcome.errorOffset) + LeftAsItWas());
         }
+    }
+
+    std::string LeftAsItWas() const {
+        return options_.mode == OutputMode::InPlace ? "; the file is left as it was" : "";
     }
 
     StreamSettings Settings() const {

@@ -29,6 +29,7 @@ enum LongOnly : int {
     kThreads,
     kEditorConfig,
     kAssumeFilename,
+    kVerbose,
 };
 
 // The leading ':' has a missing value reported apart from an unknown option. getopt prints no
@@ -53,6 +54,7 @@ constexpr option kLongOptions[] = {
     {"threads", required_argument, nullptr, kThreads},
     {"editorconfig", no_argument, nullptr, kEditorConfig},
     {"assume-filename", required_argument, nullptr, kAssumeFilename},
+    {"verbose", no_argument, nullptr, kVerbose},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -175,6 +177,9 @@ std::optional<std::string> OptionReading::Apply(int code, std::string_view value
         case kInitial:
             options_.initialOnly = true;
             return std::nullopt;
+        case kVerbose:
+            options_.verbose = true;
+            return std::nullopt;
         case kList:
             list_ = true;
             return std::nullopt;
@@ -228,13 +233,18 @@ std::optional<std::string> OptionReading::ApplyValue(int code, std::string_view 
             return std::nullopt;
         }
         case 'e': {
+            options_.encodingGiven = true;
+            options_.guessEncoding = Lowercase(value) == "auto";
+            if (options_.guessEncoding) {
+                return std::nullopt;
+            }
             const auto encoding = MyLibrary::EncodingFromName(CanonicalEncodingName(value));
             if (!encoding) {
                 return "unknown encoding " + Quoted(value) +
-                       " (utf-8, utf-16le, utf-16be or cp932; see --help for other names)";
+                       " (utf-8, utf-16le, utf-16be, cp932, euc-jp, iso-2022-jp or auto; see --help for "
+                       "other names)";
             }
             options_.encoding = *encoding;
-            options_.encodingGiven = true;
             return std::nullopt;
         }
         case kThreads: {

@@ -24,6 +24,8 @@ struct Options {
     int conversionId = 0;
     std::int32_t startColumn = 0;
     MyLibrary::Encoding encoding = MyLibrary::Encoding::Utf8;
+    bool guessEncoding = false;  // --encoding auto: each input's own, guessed
+    bool verbose = false;        // --verbose: name each input's encoding on standard error
     Blankwise::TabStops tabStops = Blankwise::TabStops::Every(4);  // --tabs
     bool initialOnly = false;                                      // --initial
     Widths widths = Widths::Cp932;                                 // --widths

@@ -19,6 +19,11 @@ class ByteSource {
   public:
     virtual ~ByteSource() = default;
     virtual std::size_t Read(char* buffer, std::size_t size) = 0;
+
+    // A source that can be read again (a regular file) remembers where the next Read reads from
+    // and returns true; ReturnToMark then goes back there. One that cannot (a pipe) returns false.
+    virtual bool Mark() { return false; }
+    virtual void ReturnToMark() {}
 };
 
 // Where converted bytes go. sameAsInput tells that the bytes repeat the input's bytes at the same

@@ -28,6 +28,21 @@ class FdSource final : public ByteSource {
 
     int Fd() const { return fd_; }
 
+    bool Mark() override {
+        struct stat status {};
+        if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
+            return false;
+        }
+        mark_ = ::lseek(fd_, 0, SEEK_CUR);
+        return mark_ >= 0;
+    }
+
+    void ReturnToMark() override {
+        if (::lseek(fd_, mark_, SEEK_SET) < 0) {
+            throw SystemError("cannot read", errno);
+        }
+    }
+
     std::size_t Read(char* buffer, std::size_t size) override {
         while (true) {
             const ssize_t got = ::read(fd_, buffer, size);
@@ -43,6 +58,7 @@ class FdSource final : public ByteSource {
   private:
     int fd_;
     bool owned_;
+    off_t mark_ = 0;
 };
 
 }  // namespace

@@ -70,6 +70,20 @@ class HandleSource final : public ByteSource {
 
     HANDLE Handle() const { return handle_; }
 
+    bool Mark() override {
+        if (handle_ == nullptr || handle_ == INVALID_HANDLE_VALUE ||
+            ::GetFileType(handle_) != FILE_TYPE_DISK) {
+            return false;
+        }
+        return ::SetFilePointerEx(handle_, LARGE_INTEGER{}, &mark_, FILE_CURRENT) != 0;
+    }
+
+    void ReturnToMark() override {
+        if (!::SetFilePointerEx(handle_, mark_, nullptr, FILE_BEGIN)) {
+            throw SystemError("cannot read", ::GetLastError());
+        }
+    }
+
     std::size_t Read(char* buffer, std::size_t size) override {
         if (handle_ == nullptr || handle_ == INVALID_HANDLE_VALUE) {
             return 0;
@@ -89,6 +103,7 @@ class HandleSource final : public ByteSource {
   private:
     HANDLE handle_;
     bool owned_;
+    LARGE_INTEGER mark_{};
 };
 
 void WriteAll(HANDLE handle, std::string_view bytes) {
@@ -245,6 +260,12 @@ class Win32InPlaceFile final : public InPlaceFile {
         return got;
     }
 
+    bool Mark() override {
+        mark_ = offset_;
+        return true;
+    }
+    void ReturnToMark() override { offset_ = mark_; }
+
     std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(offset);
@@ -303,6 +324,7 @@ class Win32InPlaceFile final : public InPlaceFile {
     UniqueFileHandle handle_;
     FileIdentity opened_;
     std::uint64_t offset_ = 0;
+    std::uint64_t mark_ = 0;
     std::optional<Win32ReplacementFile> replacement_;
 };
 

@@ -235,6 +235,12 @@ class PosixInPlaceFile final : public InPlaceFile {
         return got;
     }
 
+    bool Mark() override {
+        mark_ = offset_;
+        return true;
+    }
+    void ReturnToMark() override { offset_ = mark_; }
+
     std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
         while (true) {
             const ssize_t got = ::pread(file_.Get(), buffer, size, static_cast<off_t>(offset));
@@ -323,6 +329,7 @@ class PosixInPlaceFile final : public InPlaceFile {
     UniqueFd file_;
     struct stat opened_;
     std::uint64_t offset_ = 0;
+    std::uint64_t mark_ = 0;
     UniqueFd folder_;
     std::string name_;  // in folder_
     std::optional<TemporaryFile> replacement_;

@@ -25,7 +25,7 @@ _blankwise() {
                 blanks-to-spaces blank-runs-to-space blank-runs-to-tab delete-spaces
                 delete-fullwidth-spaces delete-tabs delete-all-spaces {1..15}) ;;
         -e | --encoding)
-            values=(utf-8 utf8 utf-16le utf-16be cp932 sjis shift_jis shift-jis windows-31j ms932 euc-jp eucjp euc_jp ujis cp51932 iso-2022-jp jis csiso2022jp) ;;
+            values=(utf-8 utf8 utf-16le utf-16be cp932 sjis shift_jis shift-jis windows-31j ms932 euc-jp eucjp euc_jp ujis cp51932 iso-2022-jp jis csiso2022jp auto) ;;
         --widths) values=(cp932 unicode) ;;
         --ambiguous-width) values=(1 2) ;;
         --threads) values=(1 2 3 4) ;;
@@ -48,7 +48,7 @@ _blankwise() {
     if ((!options_end)) && [[ "$cur" == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "-c --conversion --list --start-column -t --tabs
             --initial --widths --ambiguous-width -e --encoding -i --in-place --check --diff
-            --label --threads --editorconfig --assume-filename -h --help --version" -- "$cur")
+            --label --threads --verbose --editorconfig --assume-filename -h --help --version" -- "$cur")
         return 0
     fi
     compopt -o filenames 2>/dev/null

@@ -188,7 +188,9 @@ TEST(ParseOptions, RejectedCommandLinesSayWhy) {
         {{"-c", "6", "--start-column", "3x"},
          "--start-column needs a whole number from 0 to 2147483647, not '3x'"},
         {{"-c", "6", "-e", "latin1"},
-         "unknown encoding 'latin1' (utf-8, utf-16le, utf-16be or cp932; see --help for other names)"},
+         "unknown encoding 'latin1' (utf-8, utf-16le, utf-16be, cp932, euc-jp, iso-2022-jp or auto; see "
+         "--help for other "
+         "names)"},
         {{"-c", "6", "-t", "0"}, "tab size cannot be 0"},
         {{"-c", "6", "--tabs=100000001"}, "tab stop is too large '100000001'"},
         {{"-c6", "-t", "4,99999999999999999999999"}, "tab stop is too large '99999999999999999999999'"},

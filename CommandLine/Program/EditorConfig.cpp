@@ -71,29 +71,8 @@ EditorConfigPlan PlanFromEditorConfig(const std::string& path, const StreamSetti
     return plan;
 }
 
-Utf8MarkCheck::Utf8MarkCheck(ByteSource& source) : source_(source) {
-    const std::string_view mark = MyLibrary::ByteOrderMark(MyLibrary::Encoding::Utf8);
-    start_.resize(mark.size());
-    std::size_t got = 0;
-    while (got < start_.size()) {
-        const std::size_t read = source_.Read(start_.data() + got, start_.size() - got);
-        if (read == 0) {
-            break;
-        }
-        got += read;
-    }
-    start_.resize(got);
-    marked_ = start_ == mark || start_.empty();
-}
-
-std::size_t Utf8MarkCheck::Read(char* buffer, std::size_t size) {
-    if (start_.empty()) {
-        return source_.Read(buffer, size);
-    }
-    const std::size_t given = std::min(size, start_.size());
-    std::copy_n(start_.begin(), given, buffer);
-    start_.erase(0, given);
-    return given;
-}
+Utf8MarkCheck::Utf8MarkCheck(ByteSource& source, std::string start)
+    : marked_(start == MyLibrary::ByteOrderMark(MyLibrary::Encoding::Utf8) || start.empty()),
+      replay_(std::move(start), kUtf8MarkBytes, source) {}
 
 }  // namespace BlankwiseCli

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "CommandLine/Program/ReadAhead.h"
 #include "CommandLine/Stream/StreamTypes.h"
 
 // --editorconfig: each file converted as the .editorconfig files above it say. The properties are
@@ -44,15 +45,18 @@ EditorConfigPlan PlanFromEditorConfig(const std::string& path, const StreamSetti
 // input, those read to look at the start included; it reads through source.
 class Utf8MarkCheck final : public ByteSource {
   public:
-    explicit Utf8MarkCheck(ByteSource& source);
-    std::size_t Read(char* buffer, std::size_t size) override;
+    explicit Utf8MarkCheck(ByteSource& source) : Utf8MarkCheck(source, ReadAhead(source, kUtf8MarkBytes)) {}
+    std::size_t Read(char* buffer, std::size_t size) override { return replay_.Read(buffer, size); }
     // Whether the input has the mark, or has no bytes at all (an empty file has no text to mark).
     bool Marked() const { return marked_; }
 
   private:
-    ByteSource& source_;
-    std::string start_;  // read ahead, not yet passed on
-    bool marked_ = false;
+    static constexpr std::size_t kUtf8MarkBytes = 3;
+
+    Utf8MarkCheck(ByteSource& source, std::string start);
+
+    bool marked_;
+    ReplayingSource replay_;
 };
 
 }  // namespace BlankwiseCli

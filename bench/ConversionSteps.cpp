@@ -43,6 +43,7 @@ class Win32Shaped final : public TextPlatform {
         return native_.MultiByteLength(text);
     }
     const std::uint8_t* UnitColumns() const override { return columns_.data(); }
+    const std::uint16_t* ShiftJisUnitForms() const override { return native_.ShiftJisUnitForms(); }
     bool LocaleEqual(std::u16string_view a, std::u16string_view b, bool ignoreCase) const override {
         return native_.LocaleEqual(a, b, ignoreCase);
     }

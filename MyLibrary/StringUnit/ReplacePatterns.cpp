@@ -2,6 +2,7 @@
 #include <array>
 #include <bit>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "MyLibrary/StringUnit/LocaleMatcher.h"
@@ -301,6 +302,47 @@ WideString ReplaceUnitsByTable(WideStringView source, const TWideStringDynArray&
     return result.Take();
 }
 
+bool IsSurrogate(char16_t unit) {
+    return (unit & 0xF800) == 0xD800;
+}
+
+bool HoldsSurrogate(WideStringView text) {
+    std::size_t index = 0;
+#if BLANKWISE_HAS_SSE2
+    const __m128i topBits = _mm_set1_epi16(static_cast<short>(0xF800));
+    const __m128i surrogates = _mm_set1_epi16(static_cast<short>(0xD800));
+    for (; text.size() - index >= 8; index += 8) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + index));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(block, topBits), surrogates)) != 0) {
+            return true;
+        }
+    }
+#endif
+    return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(index), text.end(), IsSurrogate);
+}
+
+// The occurrences that CountOccurrences finds of a one-unit pattern's form in the multi-byte form of
+// source, counted by units where the platform's forms are Shift-JIS characters of one unit each:
+// the byte classes fall on the units' forms, so an occurrence is exactly a unit of the pattern's
+// form, and two cannot overlap. Nothing where the platform has no such forms, or the pattern or
+// the source holds a surrogate.
+std::optional<std::size_t> CountUnitsOfForm(const TextPlatform& platform, WideStringView source,
+                                            WideStringView pattern) {
+    const std::uint16_t* forms = platform.ShiftJisUnitForms();
+    if (forms == nullptr || pattern.size() != 1 || IsSurrogate(pattern.front()) || HoldsSurrogate(source)) {
+        return std::nullopt;
+    }
+    // Equality in arithmetic (x - 1 wraps to all ones for x = 0 only), which the compiler keeps free
+    // of branches, where a comparison became a branch mispredicted at every match.
+    const std::uint32_t wanted = forms[pattern.front()];
+    std::size_t count = 0;
+    for (const char16_t unit : source) {
+        count += static_cast<std::size_t>(((forms[unit] ^ wanted) - 1) >> 31);
+    }
+    // As CountOccurrences saturates its count.
+    return std::min<std::size_t>(count, std::numeric_limits<std::int32_t>::max());
+}
+
 std::size_t EstimateReplacedLength(const TextPlatform& platform, WideStringView source,
                                    const TWideStringDynArray& patterns,
                                    const TWideStringDynArray& replacements) {
@@ -315,14 +357,17 @@ std::size_t EstimateReplacedLength(const TextPlatform& platform, WideStringView 
         if (patterns[k].empty() || replacements[k].size() <= patterns[k].size()) {
             continue;
         }
-        if (!converted) {
-            sourceBytes = platform.ToMultiByte(source);
-            converted = true;
+        std::optional<std::size_t> count = CountUnitsOfForm(platform, source, patterns[k]);
+        if (!count) {
+            if (!converted) {
+                sourceBytes = platform.ToMultiByte(source);
+                converted = true;
+            }
+            count = static_cast<std::size_t>(
+                CountOccurrences(platform.ToMultiByte(patterns[k]), sourceBytes, true, false));
         }
-        const auto count = static_cast<std::size_t>(
-            CountOccurrences(platform.ToMultiByte(patterns[k]), sourceBytes, true, false));
         estimate =
-            SaturatedAdd(estimate, SaturatedMultiply(count, replacements[k].size() - patterns[k].size()));
+            SaturatedAdd(estimate, SaturatedMultiply(*count, replacements[k].size() - patterns[k].size()));
     }
     return estimate;
 }

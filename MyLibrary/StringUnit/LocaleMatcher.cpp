@@ -1,6 +1,7 @@
 #include "MyLibrary/StringUnit/LocaleMatcher.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
 #include "MyLibrary/StringUnit/TextPlatform.h"
@@ -31,6 +32,41 @@ bool LocaleMatcher::Remember(WideStringView window, std::uint32_t key, std::size
 LocaleUnitTable::LocaleUnitTable(const TextPlatform& platform, const TWideStringDynArray& patterns,
                                  bool ignoreCase)
     : platform_(platform), patterns_(patterns), ignoreCase_(ignoreCase), entries_(0x10000, kUnknown) {}
+
+std::size_t LocaleUnitTable::CopyUnmatched(WideStringView text, std::size_t from, char16_t* out) const {
+    const std::uint8_t* const entries = entries_.data();
+    const char16_t* const units = text.data();
+    std::size_t index = from;
+    for (; index < text.size() && entries[units[index]] == kNone; ++index) {
+        out[index - from] = units[index];
+    }
+    return index;
+}
+
+std::size_t LocaleUnitTable::WriteReplaced(WideStringView text, const TWideStringDynArray& replacements,
+                                           char16_t* out) {
+    // By entry: each pattern's replacement and its length; a unit no pattern matches is written
+    // as it is, one unit.
+    std::array<char16_t, 256> replacementOf{};
+    std::array<std::uint8_t, 256> lengthOf{};
+    for (std::size_t k = 0; k < std::min(replacements.size(), patterns_.size()); ++k) {
+        replacementOf[k] = replacements[k].empty() ? u'\0' : replacements[k].front();
+        lengthOf[k] = replacements[k].empty() ? 0 : 1;
+    }
+    lengthOf[kNone] = 1;
+    char16_t* write = out;
+    for (const char16_t unit : text) {
+        std::uint8_t entry = entries_[unit];
+        if (entry == kUnknown) {
+            entry = Resolve(unit);
+        }
+        // The unit or the replacement, selected by a mask rather than a branch.
+        const auto replaced = static_cast<char16_t>(entry == kNone ? 0 : 0xFFFF);
+        *write = static_cast<char16_t>(unit ^ ((unit ^ replacementOf[entry]) & replaced));
+        write += lengthOf[entry];
+    }
+    return static_cast<std::size_t>(write - out);
+}
 
 std::uint8_t LocaleUnitTable::Resolve(char16_t unit) {
     std::uint8_t entry = kNone;

@@ -100,6 +100,17 @@ class LocaleUnitTable {
         return entry == kNone ? kNoPattern : entry;
     }
 
+    // Copies the units of text from index `from` on to out, up to the first one that a pattern may
+    // match (one not met before counts as such), and gives that one's index, or text.size(): the
+    // run of units a scan keeps, without a call per unit.
+    std::size_t CopyUnmatched(WideStringView text, std::size_t from, char16_t* out) const;
+
+    // The scan where no replacement is longer than one unit: text written to out (room for
+    // text.size() units) with each unit that a pattern matches replaced by that pattern's
+    // replacement, or left out where the replacement is empty, without a branch per match. Gives
+    // the number of units written.
+    std::size_t WriteReplaced(WideStringView text, const TWideStringDynArray& replacements, char16_t* out);
+
   private:
     static constexpr std::uint8_t kNone = 0xFE;
     static constexpr std::uint8_t kUnknown = 0xFF;

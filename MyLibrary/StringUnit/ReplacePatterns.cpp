@@ -80,10 +80,15 @@ class ResultBuffer {
 
     void Advance(std::size_t count) { used_ += count; }
 
+    // Replacements of one or two units (the conversions' spaces) are copied inline rather than by
+    // a call of the library's copy, which costs more than the copy itself.
     void Append(WideStringView units) {
         char16_t* out = Room(units.size());
         if (units.size() == 1) {
-            *out = units.front();
+            out[0] = units[0];
+        } else if (units.size() == 2) {
+            out[0] = units[0];
+            out[1] = units[1];
         } else {
             std::char_traits<char16_t>::copy(out, units.data(), units.size());
         }
@@ -282,20 +287,29 @@ WideString MapUnits(WideStringView source, const TWideStringDynArray& replacemen
 }
 
 // The scan with one-unit patterns, unit by unit: a unit no pattern matches is copied as it is,
-// one that a pattern matches becomes that pattern's replacement.
+// one that a pattern matches becomes that pattern's replacement. The units between two matches are
+// copied as one run, with room made once for all the units left.
 WideString ReplaceUnitsByTable(WideStringView source, const TWideStringDynArray& replacements,
                                bool replaceAll, std::size_t estimate, LocaleUnitTable& table) {
     ResultBuffer result(estimate);
-    for (std::size_t index = 0; index < source.size(); ++index) {
+    std::size_t index = 0;
+    while (index < source.size()) {
+        const std::size_t runEnd = table.CopyUnmatched(source, index, result.Room(source.size() - index));
+        result.Advance(runEnd - index);
+        index = runEnd;
+        if (index == source.size()) {
+            break;
+        }
         const std::size_t k = table.PatternFor(source[index]);
-        if (k == kNoPattern) {
-            *result.Room(1) = source[index];
-            result.Advance(1);
+        if (k == kNoPattern) {  // a unit met for the first time, which no pattern matches
+            result.Append(source.substr(index, 1));
+            ++index;
             continue;
         }
         result.Append(replacements[k]);
+        ++index;
         if (!replaceAll) {
-            result.Append(source.substr(index + 1));
+            result.Append(source.substr(index));
             break;
         }
     }
@@ -411,6 +425,14 @@ WideString ReplacePatterns(const TextPlatform& platform, WideStringView source,
     // candidate, and the answers are remembered by the units compared.
     if (LocaleUnitTable::Serves(patterns)) {
         LocaleUnitTable table(platform, patterns, ignoreCase);
+        if (replaceAll &&
+            std::all_of(replacements.begin(), replacements.end(),
+                        [](const WideString& replacement) { return replacement.size() <= 1; })) {
+            // The result is never longer than the source, and the estimate is the source's length.
+            WideString result(source.size(), u'\0');
+            result.resize(table.WriteReplaced(source, replacements, result.data()));
+            return result;
+        }
         return ReplaceUnitsByTable(source, replacements, replaceAll, estimate, table);
     }
     if (LocaleFirstMatchTable::Serves(patterns)) {

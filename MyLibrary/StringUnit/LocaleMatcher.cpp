@@ -45,27 +45,33 @@ std::size_t LocaleUnitTable::CopyUnmatched(WideStringView text, std::size_t from
 
 std::size_t LocaleUnitTable::WriteReplaced(WideStringView text, const TWideStringDynArray& replacements,
                                            char16_t* out) {
-    // By entry: each pattern's replacement and its length; a unit no pattern matches is written
-    // as it is, one unit.
-    std::array<char16_t, 256> replacementOf{};
+    // By entry: the bits of the unit kept (all of them where no pattern matches, none where one
+    // does), the units put in their place (a replacement's first and second), and how many of the
+    // two units written count. So each unit costs two lookups and no branch.
+    std::array<std::uint32_t, 256> keptBits{};
+    std::array<std::uint32_t, 256> putUnits{};
     std::array<std::uint8_t, 256> lengthOf{};
     for (std::size_t k = 0; k < std::min(replacements.size(), patterns_.size()); ++k) {
-        replacementOf[k] = replacements[k].empty() ? u'\0' : replacements[k].front();
-        lengthOf[k] = replacements[k].empty() ? 0 : 1;
+        const WideString& replacement = replacements[k];
+        putUnits[k] = (replacement.empty() ? 0u : std::uint32_t{replacement[0]}) |
+                      (replacement.size() < 2 ? 0u : std::uint32_t{replacement[1]} << 16);
+        lengthOf[k] = static_cast<std::uint8_t>(replacement.size());
     }
+    keptBits[kNone] = 0xFFFF;
     lengthOf[kNone] = 1;
-    char16_t* write = out;
+    const std::uint8_t* const entries = entries_.data();  // Resolve fills in, never moves, the table
+    char16_t* at = out;
     for (const char16_t unit : text) {
-        std::uint8_t entry = entries_[unit];
+        std::uint8_t entry = entries[unit];
         if (entry == kUnknown) {
             entry = Resolve(unit);
         }
-        // The unit or the replacement, selected by a mask rather than a branch.
-        const auto replaced = static_cast<char16_t>(entry == kNone ? 0 : 0xFFFF);
-        *write = static_cast<char16_t>(unit ^ ((unit ^ replacementOf[entry]) & replaced));
-        write += lengthOf[entry];
+        const std::uint32_t units = (unit & keptBits[entry]) | putUnits[entry];
+        at[0] = static_cast<char16_t>(units);
+        at[1] = static_cast<char16_t>(units >> 16);
+        at += lengthOf[entry];
     }
-    return static_cast<std::size_t>(write - out);
+    return static_cast<std::size_t>(at - out);
 }
 
 std::uint8_t LocaleUnitTable::Resolve(char16_t unit) {

@@ -105,11 +105,19 @@ class LocaleUnitTable {
     // run of units a scan keeps, without a call per unit.
     std::size_t CopyUnmatched(WideStringView text, std::size_t from, char16_t* out) const;
 
-    // The scan where no replacement is longer than one unit: text written to out (room for
-    // text.size() units) with each unit that a pattern matches replaced by that pattern's
-    // replacement, or left out where the replacement is empty, without a branch per match. Gives
-    // the number of units written.
+    // The scan where no replacement is longer than two units (the swaps of spaces and tabs, the
+    // deletions, a full-width space to two spaces): text written to out with each unit that a
+    // pattern matches replaced by that pattern's replacement, without a branch per match. out has
+    // room for text.size() * WidestReplacement(replacements) + 1 units. Gives the number written.
     std::size_t WriteReplaced(WideStringView text, const TWideStringDynArray& replacements, char16_t* out);
+    // The longest of the replacements, at least 1; more than 2 where WriteReplaced does not serve.
+    static std::size_t WidestReplacement(const TWideStringDynArray& replacements) {
+        std::size_t widest = 1;
+        for (const WideString& replacement : replacements) {
+            widest = std::max(widest, replacement.size());
+        }
+        return widest;
+    }
 
   private:
     static constexpr std::uint8_t kNone = 0xFE;

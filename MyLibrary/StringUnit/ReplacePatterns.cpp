@@ -1,11 +1,10 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <limits>
-#include <optional>
 #include <vector>
 
 #include "MyLibrary/StringUnit/LocaleMatcher.h"
+#include "MyLibrary/StringUnit/SaturatedArithmetic.h"
 #include "MyLibrary/StringUnit/StringUnit.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
@@ -14,15 +13,6 @@ namespace MyLibrary {
 namespace {
 
 constexpr std::size_t kNoPattern = LocaleUnitTable::kNoPattern;
-
-std::size_t SaturatedAdd(std::size_t a, std::size_t b) {
-    return b > std::numeric_limits<std::size_t>::max() - a ? std::numeric_limits<std::size_t>::max() : a + b;
-}
-
-std::size_t SaturatedMultiply(std::size_t a, std::size_t b) {
-    return a != 0 && b > std::numeric_limits<std::size_t>::max() / a ? std::numeric_limits<std::size_t>::max()
-                                                                     : a * b;
-}
 
 // The first units of the non-empty patterns: no pattern can match by code units where none of
 // them stands. Units() lists them in the order of their first pattern in the list.
@@ -316,74 +306,20 @@ WideString ReplaceUnitsByTable(WideStringView source, const TWideStringDynArray&
     return result.Take();
 }
 
-bool IsSurrogate(char16_t unit) {
-    return (unit & 0xF800) == 0xD800;
-}
-
-bool HoldsSurrogate(WideStringView text) {
-    std::size_t index = 0;
-#if BLANKWISE_HAS_SSE2
-    const __m128i topBits = _mm_set1_epi16(static_cast<short>(0xF800));
-    const __m128i surrogates = _mm_set1_epi16(static_cast<short>(0xD800));
-    for (; text.size() - index >= 8; index += 8) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + index));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(block, topBits), surrogates)) != 0) {
-            return true;
-        }
+// The scan with one-unit patterns and replacements of at most two units, every match replaced:
+// LocaleUnitTable::WriteReplaced over pieces of the source, with room for each piece's widest
+// result made before it. The room left past the estimate for the last piece keeps a result that
+// meets the estimate from growing; one the locale makes longer grows as it needs.
+WideString ReplaceAllByTable(WideStringView source, const TWideStringDynArray& replacements,
+                             std::size_t estimate, LocaleUnitTable& table) {
+    constexpr std::size_t kPiece = std::size_t{1} << 12;
+    const std::size_t widest = LocaleUnitTable::WidestReplacement(replacements);
+    ResultBuffer result(SaturatedAdd(estimate, widest * kPiece + 1));
+    for (std::size_t from = 0; from < source.size(); from += kPiece) {
+        const WideStringView piece = source.substr(from, kPiece);
+        result.Advance(table.WriteReplaced(piece, replacements, result.Room(piece.size() * widest + 1)));
     }
-#endif
-    return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(index), text.end(), IsSurrogate);
-}
-
-// The occurrences that CountOccurrences finds of a one-unit pattern's form in the multi-byte form of
-// source, counted by units where the platform's forms are Shift-JIS characters of one unit each:
-// the byte classes fall on the units' forms, so an occurrence is exactly a unit of the pattern's
-// form, and two cannot overlap. Nothing where the platform has no such forms, or the pattern or
-// the source holds a surrogate.
-std::optional<std::size_t> CountUnitsOfForm(const TextPlatform& platform, WideStringView source,
-                                            WideStringView pattern) {
-    const std::uint16_t* forms = platform.ShiftJisUnitForms();
-    if (forms == nullptr || pattern.size() != 1 || IsSurrogate(pattern.front()) || HoldsSurrogate(source)) {
-        return std::nullopt;
-    }
-    // Equality in arithmetic (x - 1 wraps to all ones for x = 0 only), which the compiler keeps free
-    // of branches, where a comparison became a branch mispredicted at every match.
-    const std::uint32_t wanted = forms[pattern.front()];
-    std::size_t count = 0;
-    for (const char16_t unit : source) {
-        count += static_cast<std::size_t>(((forms[unit] ^ wanted) - 1) >> 31);
-    }
-    // As CountOccurrences saturates its count.
-    return std::min<std::size_t>(count, std::numeric_limits<std::int32_t>::max());
-}
-
-std::size_t EstimateReplacedLength(const TextPlatform& platform, WideStringView source,
-                                   const TWideStringDynArray& patterns,
-                                   const TWideStringDynArray& replacements) {
-    std::size_t estimate = source.size();
-    if (patterns.size() != replacements.size()) {
-        return estimate;
-    }
-    MultiByteString sourceBytes;
-    bool converted = false;
-    for (std::size_t k = 0; k < patterns.size(); ++k) {
-        // A pattern whose replacement is not longer adds nothing: its count is not needed.
-        if (patterns[k].empty() || replacements[k].size() <= patterns[k].size()) {
-            continue;
-        }
-        std::optional<std::size_t> count = CountUnitsOfForm(platform, source, patterns[k]);
-        if (!count) {
-            if (!converted) {
-                sourceBytes = platform.ToMultiByte(source);
-                converted = true;
-            }
-            count = static_cast<std::size_t>(
-                CountOccurrences(platform.ToMultiByte(patterns[k]), sourceBytes, true, false));
-        }
-        estimate =
-            SaturatedAdd(estimate, SaturatedMultiply(*count, replacements[k].size() - patterns[k].size()));
-    }
-    return estimate;
+    return result.Take();
 }
 
 }  // namespace
@@ -402,7 +338,7 @@ WideString ReplacePatterns(const TextPlatform& platform, WideStringView source,
     if (source.empty()) {
         return {};
     }
-    const std::size_t estimate = EstimateReplacedLength(platform, source, patterns, replacements);
+    const std::size_t estimate = ReplacedLengthEstimate(platform, source, patterns, replacements);
 
     if (platform.ComparesByCodeUnit() && !ignoreCase) {
         // The locale's comparison is code-unit equality here, so no pattern can match where its
@@ -425,13 +361,8 @@ WideString ReplacePatterns(const TextPlatform& platform, WideStringView source,
     // candidate, and the answers are remembered by the units compared.
     if (LocaleUnitTable::Serves(patterns)) {
         LocaleUnitTable table(platform, patterns, ignoreCase);
-        if (replaceAll &&
-            std::all_of(replacements.begin(), replacements.end(),
-                        [](const WideString& replacement) { return replacement.size() <= 1; })) {
-            // The result is never longer than the source, and the estimate is the source's length.
-            WideString result(source.size(), u'\0');
-            result.resize(table.WriteReplaced(source, replacements, result.data()));
-            return result;
+        if (replaceAll && LocaleUnitTable::WidestReplacement(replacements) <= 2) {
+            return ReplaceAllByTable(source, replacements, estimate, table);
         }
         return ReplaceUnitsByTable(source, replacements, replaceAll, estimate, table);
     }
@@ -456,11 +387,6 @@ WideString ReplacePatterns(const TextPlatform& platform, WideStringView source,
             }
             return kNoPattern;
         });
-}
-
-std::size_t ReplacedLengthEstimate(WideStringView source, const TWideStringDynArray& patterns,
-                                   const TWideStringDynArray& replacements) {
-    return EstimateReplacedLength(CurrentTextPlatform(), source, patterns, replacements);
 }
 
 }  // namespace MyLibrary

@@ -157,6 +157,21 @@ TEST(StringUnitReplacePatterns, EstimateAgreesWithTheCountInTheMultiByteForms) {
                   source.size() + count * (replacement.size() - pattern.size()))
             << "round " << round;
     }
+    // Texts long enough to be counted by vector, mostly without a surrogate, once with one alone.
+    for (int round = 0; round < 12; ++round) {
+        std::u16string source;
+        for (std::size_t i = 40000 + random() % 20; i > 0; --i) {
+            source += alphabet[random() % (alphabet.size() - 3)];
+        }
+        if (round == 0) {
+            source[random() % source.size()] = u'\xD83D';
+        }
+        const std::u16string pattern(1, alphabet[random() % (alphabet.size() - 3)]);
+        const auto count = static_cast<std::size_t>(
+            CountOccurrences(ToMultiByte(pattern), ToMultiByte(source), true, false));
+        ASSERT_EQ(ReplacedLengthEstimate(source, {pattern}, {u"xyz"}), source.size() + count * 2)
+            << "long round " << round;
+    }
 }
 
 // The scan word for word: at each position while matching is on, the first pattern in list order
@@ -277,8 +292,14 @@ TEST(StringUnitReplacePatterns, SpacesInALargeJapaneseText) {
         if (unit == u' ')
             unit = u'\u3000';
     }
+    std::u16string widened;
+    for (const char16_t unit : source) {
+        widened += unit == u'\u3000' ? u"  " : std::u16string(1, unit);
+    }
     for (const NamedPlatform& named : AllPlatforms()) {
         EXPECT_TRUE(ReplacePatterns(named.platform, source, {u" "}, {u"\u3000"}, false, true) == expected)
+            << named.name;
+        EXPECT_TRUE(ReplacePatterns(named.platform, source, {u"\u3000"}, {u"  "}, false, true) == widened)
             << named.name;
     }
 }

@@ -22,6 +22,7 @@ using detail::FourColumns;
 using detail::FullBlockMask;
 using detail::kBlockUnits;
 using detail::ListColumns;
+using detail::PartialBlockMask;
 using detail::ScanUnits;
 using detail::TabColumns;
 #if BLANKWISE_HAS_SSE2
@@ -384,20 +385,44 @@ WideString CompressSpacesAfterPrefix(WideStringView text, std::int32_t startColu
                    });
 }
 
-// A run of spaces never crosses a line break, so the text needs no splitting into lines. The units
-// between runs are copied in one piece; each run is written as one tab.
+// A run of spaces never crosses a line break, so the text needs no splitting into lines. One pass
+// without a branch per run: each space is written as a tab, and the write position moves on after
+// it only when the unit before was no space, so that the rest of its run writes over it. A block of
+// 16 units without a space is copied whole. The output is never longer than the text, so it is
+// sized to it once.
 WideString CollapseSpaceRuns(WideStringView text) {
-    WideString out;
-    out.reserve(text.size());
-    const char16_t* copied = text.data();
-    ScanUnits(text, kSpace, [&](const char16_t* space) {
-        if (space == text.data() || space[-1] != kSpace) {
-            AppendRange(out, copied, space);
-            out.push_back(kTab);
+    WideString out(text.size(), u'\0');
+    char16_t* write = out.data();
+    std::uint32_t afterSpace = 0;  // whether the unit before the block is a space
+    // Each unit of the block is written, a space as a tab; the write position moves on unless the
+    // unit is a space after a space. Selected in arithmetic, which the compiler keeps free of
+    // branches; a full block's loop is unrolled.
+    const auto collapseBlock = [&](const char16_t* block, std::size_t units, std::uint32_t spaces) {
+        const std::uint32_t kept = ~(spaces & ((spaces << 1) | afterSpace));
+        for (unsigned k = 0; k < units; ++k) {
+            const char16_t unit = block[k];
+            *write = static_cast<char16_t>(unit ^ ((unit ^ kTab) & (0u - ((spaces >> k) & 1))));
+            write += (kept >> k) & 1;
         }
-        copied = space + 1;
-    });
-    AppendRange(out, copied, text.data() + text.size());
+        afterSpace = (spaces >> (units - 1)) & 1;
+    };
+    const char16_t* scan = text.data();
+    const char16_t* const end = text.data() + text.size();
+    for (; static_cast<std::size_t>(end - scan) >= kBlockUnits; scan += kBlockUnits) {
+        const std::uint32_t spaces = FullBlockMask(scan, kSpace);
+        if (spaces == 0) {
+            std::memcpy(write, scan, kBlockUnits * sizeof(char16_t));
+            write += kBlockUnits;
+            afterSpace = 0;
+        } else {
+            collapseBlock(scan, kBlockUnits, spaces);
+        }
+    }
+    if (scan != end) {
+        const auto units = static_cast<std::size_t>(end - scan);
+        collapseBlock(scan, units, PartialBlockMask(scan, units, kSpace));
+    }
+    out.resize(static_cast<std::size_t>(write - out.data()));
     return out;
 }
 

@@ -300,9 +300,10 @@ class RandomTexts : public testing::Test {
         return text;
     }
 
+    // With a run of spaces longer than the transforms' blocks of 16 units.
     static constexpr std::u16string_view kDenselyBlank[] = {
-        u"a",      u"あ", u"ｱ",  u" ",    u" ",          u" ",      u"\t",    u"\t",
-        u"\u3000", u"\r", u"\n", u"\r\n", u"\U00020BB7", u"\xD842", u"\xDFB7"};
+        u"a",      u"あ", u"ｱ",  u" ",    u" ",          u" ",      u"\t",     u"\t",
+        u"\u3000", u"\r", u"\n", u"\r\n", u"\U00020BB7", u"\xD842", u"\xDFB7", u"                    "};
     // Words of ASCII, kanji, kana, an unmapped letter (Thai) and a surrogate pair, up to 17 units.
     static constexpr std::u16string_view kSparselyBlank[] = {u"abcdefghijklmnopq",
                                                              u"漢字変換",

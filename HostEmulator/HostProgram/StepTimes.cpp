@@ -48,6 +48,7 @@ class CountingTextPlatform final : public TextPlatform {
     }
     bool WidthIsMultiByteLength() const override { return inner_.WidthIsMultiByteLength(); }
     const std::uint8_t* UnitColumns() const override { return inner_.UnitColumns(); }
+    const std::uint16_t* ShiftJisUnitForms() const override { return inner_.ShiftJisUnitForms(); }
     bool LocaleEqual(std::u16string_view a, std::u16string_view b, bool ignoreCase) const override {
         return Count(locale_, [&] { return inner_.LocaleEqual(a, b, ignoreCase); });
     }

@@ -100,6 +100,25 @@ class LocaleUnitTable {
         return entry == kNone ? kNoPattern : entry;
     }
 
+    // Copies the units of text from index `from` on to out, up to the first one that a pattern may
+    // match (one not met before counts as such), and gives that one's index, or text.size(): the
+    // run of units a scan keeps, without a call per unit.
+    std::size_t CopyUnmatched(WideStringView text, std::size_t from, char16_t* out) const;
+
+    // The scan where no replacement is longer than two units (the swaps of spaces and tabs, the
+    // deletions, a full-width space to two spaces): text written to out with each unit that a
+    // pattern matches replaced by that pattern's replacement, without a branch per match. out has
+    // room for text.size() * WidestReplacement(replacements) + 1 units. Gives the number written.
+    std::size_t WriteReplaced(WideStringView text, const TWideStringDynArray& replacements, char16_t* out);
+    // The longest of the replacements, at least 1; more than 2 where WriteReplaced does not serve.
+    static std::size_t WidestReplacement(const TWideStringDynArray& replacements) {
+        std::size_t widest = 1;
+        for (const WideString& replacement : replacements) {
+            widest = std::max(widest, replacement.size());
+        }
+        return widest;
+    }
+
   private:
     static constexpr std::uint8_t kNone = 0xFE;
     static constexpr std::uint8_t kUnknown = 0xFF;

@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <limits>
 #include <vector>
 
 #include "MyLibrary/StringUnit/LocaleMatcher.h"
+#include "MyLibrary/StringUnit/SaturatedArithmetic.h"
 #include "MyLibrary/StringUnit/StringUnit.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 #include "MyLibrary/StringUnit/VectorPaths.h"
@@ -13,15 +13,6 @@ namespace MyLibrary {
 namespace {
 
 constexpr std::size_t kNoPattern = LocaleUnitTable::kNoPattern;
-
-std::size_t SaturatedAdd(std::size_t a, std::size_t b) {
-    return b > std::numeric_limits<std::size_t>::max() - a ? std::numeric_limits<std::size_t>::max() : a + b;
-}
-
-std::size_t SaturatedMultiply(std::size_t a, std::size_t b) {
-    return a != 0 && b > std::numeric_limits<std::size_t>::max() / a ? std::numeric_limits<std::size_t>::max()
-                                                                     : a * b;
-}
 
 // The first units of the non-empty patterns: no pattern can match by code units where none of
 // them stands. Units() lists them in the order of their first pattern in the list.
@@ -79,10 +70,15 @@ class ResultBuffer {
 
     void Advance(std::size_t count) { used_ += count; }
 
+    // Replacements of one or two units (the conversions' spaces) are copied inline rather than by
+    // a call of the library's copy, which costs more than the copy itself.
     void Append(WideStringView units) {
         char16_t* out = Room(units.size());
         if (units.size() == 1) {
-            *out = units.front();
+            out[0] = units[0];
+        } else if (units.size() == 2) {
+            out[0] = units[0];
+            out[1] = units[1];
         } else {
             std::char_traits<char16_t>::copy(out, units.data(), units.size());
         }
@@ -281,50 +277,49 @@ WideString MapUnits(WideStringView source, const TWideStringDynArray& replacemen
 }
 
 // The scan with one-unit patterns, unit by unit: a unit no pattern matches is copied as it is,
-// one that a pattern matches becomes that pattern's replacement.
+// one that a pattern matches becomes that pattern's replacement. The units between two matches are
+// copied as one run, with room made once for all the units left.
 WideString ReplaceUnitsByTable(WideStringView source, const TWideStringDynArray& replacements,
                                bool replaceAll, std::size_t estimate, LocaleUnitTable& table) {
     ResultBuffer result(estimate);
-    for (std::size_t index = 0; index < source.size(); ++index) {
+    std::size_t index = 0;
+    while (index < source.size()) {
+        const std::size_t runEnd = table.CopyUnmatched(source, index, result.Room(source.size() - index));
+        result.Advance(runEnd - index);
+        index = runEnd;
+        if (index == source.size()) {
+            break;
+        }
         const std::size_t k = table.PatternFor(source[index]);
-        if (k == kNoPattern) {
-            *result.Room(1) = source[index];
-            result.Advance(1);
+        if (k == kNoPattern) {  // a unit met for the first time, which no pattern matches
+            result.Append(source.substr(index, 1));
+            ++index;
             continue;
         }
         result.Append(replacements[k]);
+        ++index;
         if (!replaceAll) {
-            result.Append(source.substr(index + 1));
+            result.Append(source.substr(index));
             break;
         }
     }
     return result.Take();
 }
 
-std::size_t EstimateReplacedLength(const TextPlatform& platform, WideStringView source,
-                                   const TWideStringDynArray& patterns,
-                                   const TWideStringDynArray& replacements) {
-    std::size_t estimate = source.size();
-    if (patterns.size() != replacements.size()) {
-        return estimate;
+// The scan with one-unit patterns and replacements of at most two units, every match replaced:
+// LocaleUnitTable::WriteReplaced over pieces of the source, with room for each piece's widest
+// result made before it. The room left past the estimate for the last piece keeps a result that
+// meets the estimate from growing; one the locale makes longer grows as it needs.
+WideString ReplaceAllByTable(WideStringView source, const TWideStringDynArray& replacements,
+                             std::size_t estimate, LocaleUnitTable& table) {
+    constexpr std::size_t kPiece = std::size_t{1} << 12;
+    const std::size_t widest = LocaleUnitTable::WidestReplacement(replacements);
+    ResultBuffer result(SaturatedAdd(estimate, widest * kPiece + 1));
+    for (std::size_t from = 0; from < source.size(); from += kPiece) {
+        const WideStringView piece = source.substr(from, kPiece);
+        result.Advance(table.WriteReplaced(piece, replacements, result.Room(piece.size() * widest + 1)));
     }
-    MultiByteString sourceBytes;
-    bool converted = false;
-    for (std::size_t k = 0; k < patterns.size(); ++k) {
-        // A pattern whose replacement is not longer adds nothing: its count is not needed.
-        if (patterns[k].empty() || replacements[k].size() <= patterns[k].size()) {
-            continue;
-        }
-        if (!converted) {
-            sourceBytes = platform.ToMultiByte(source);
-            converted = true;
-        }
-        const auto count = static_cast<std::size_t>(
-            CountOccurrences(platform.ToMultiByte(patterns[k]), sourceBytes, true, false));
-        estimate =
-            SaturatedAdd(estimate, SaturatedMultiply(count, replacements[k].size() - patterns[k].size()));
-    }
-    return estimate;
+    return result.Take();
 }
 
 }  // namespace
@@ -343,7 +338,7 @@ WideString ReplacePatterns(const TextPlatform& platform, WideStringView source,
     if (source.empty()) {
         return {};
     }
-    const std::size_t estimate = EstimateReplacedLength(platform, source, patterns, replacements);
+    const std::size_t estimate = ReplacedLengthEstimate(platform, source, patterns, replacements);
 
     if (platform.ComparesByCodeUnit() && !ignoreCase) {
         // The locale's comparison is code-unit equality here, so no pattern can match where its
@@ -366,6 +361,9 @@ WideString ReplacePatterns(const TextPlatform& platform, WideStringView source,
     // candidate, and the answers are remembered by the units compared.
     if (LocaleUnitTable::Serves(patterns)) {
         LocaleUnitTable table(platform, patterns, ignoreCase);
+        if (replaceAll && LocaleUnitTable::WidestReplacement(replacements) <= 2) {
+            return ReplaceAllByTable(source, replacements, estimate, table);
+        }
         return ReplaceUnitsByTable(source, replacements, replaceAll, estimate, table);
     }
     if (LocaleFirstMatchTable::Serves(patterns)) {
@@ -389,11 +387,6 @@ WideString ReplacePatterns(const TextPlatform& platform, WideStringView source,
             }
             return kNoPattern;
         });
-}
-
-std::size_t ReplacedLengthEstimate(WideStringView source, const TWideStringDynArray& patterns,
-                                   const TWideStringDynArray& replacements) {
-    return EstimateReplacedLength(CurrentTextPlatform(), source, patterns, replacements);
 }
 
 }  // namespace MyLibrary

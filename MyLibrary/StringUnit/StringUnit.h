@@ -72,5 +72,9 @@ WideString ReplacePatterns(const TextPlatform& platform, WideStringView source,
 // length.
 std::size_t ReplacedLengthEstimate(WideStringView source, const TWideStringDynArray& patterns,
                                    const TWideStringDynArray& replacements);
+// The same with the multi-byte forms of the given platform.
+std::size_t ReplacedLengthEstimate(const TextPlatform& platform, WideStringView source,
+                                   const TWideStringDynArray& patterns,
+                                   const TWideStringDynArray& replacements);
 
 }  // namespace MyLibrary

@@ -47,6 +47,15 @@ class TextPlatform {
     static constexpr std::uint8_t kColumnsFromNeighbours = 0x40;
     virtual const std::uint8_t* UnitColumns() const { return nullptr; }
 
+    // Where the multi-byte form of a text without surrogates is each unit's own form in turn, and
+    // each such form is one Shift-JIS character (a byte outside the lead-byte ranges, or a lead byte
+    // and a second byte), a table of 65,536 entries: each unit's form, its first byte in the low
+    // eight bits and its second byte in the high eight (0 for a one-byte form). A surrogate's entry
+    // means nothing (the real API may make one character of a pair). The byte classes of
+    // ByteTypeAt then fall on the units' forms, so that a caller can count a character's
+    // occurrences in the multi-byte form by units instead of building it. nullptr otherwise.
+    virtual const std::uint16_t* ShiftJisUnitForms() const { return nullptr; }
+
     // CompareStringW(LOCALE_USER_DEFAULT, ignoreCase ? NORM_IGNORECASE : 0, a, b) == CSTR_EQUAL.
     virtual bool LocaleEqual(std::u16string_view a, std::u16string_view b, bool ignoreCase) const = 0;
 

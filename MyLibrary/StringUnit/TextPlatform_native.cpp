@@ -15,7 +15,13 @@ class NativeCp932Platform final : public TextPlatform {
     NativeCp932Platform() {
         const std::array<Cp932Code, 0x10000>& codes = Cp932Codes();
         for (std::size_t unit = 0; unit < codes.size(); ++unit) {
-            doubleByteFlags_[unit] = codes[unit].length == 2 ? 1 : 0;
+            const Cp932Code& code = codes[unit];
+            doubleByteFlags_[unit] = code.length == 2 ? 1 : 0;
+            const auto first = static_cast<std::uint8_t>(code.bytes[0]);
+            const auto second = code.length == 2 ? static_cast<std::uint8_t>(code.bytes[1]) : std::uint8_t{0};
+            forms_[unit] = static_cast<std::uint16_t>(first | second << 8);
+            formsAreShiftJis_ = formsAreShiftJis_ && IsCp932LeadByte(first) == (code.length == 2) &&
+                                (code.length == 1 || second != 0);
         }
     }
 
@@ -37,6 +43,10 @@ class NativeCp932Platform final : public TextPlatform {
     }
 
     const std::uint8_t* DoubleByteFlags() const override { return doubleByteFlags_.data(); }
+
+    const std::uint16_t* ShiftJisUnitForms() const override {
+        return formsAreShiftJis_ ? forms_.data() : nullptr;
+    }
 
     bool LocaleEqual(std::u16string_view a, std::u16string_view b, bool ignoreCase) const override {
         if (a.size() != b.size()) {
@@ -73,6 +83,8 @@ class NativeCp932Platform final : public TextPlatform {
     }
 
     std::array<std::uint8_t, 0x10000> doubleByteFlags_{};
+    std::array<std::uint16_t, 0x10000> forms_{};
+    bool formsAreShiftJis_ = true;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "MyLibrary/Encoding/Cp932.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
 
 namespace MyLibrary {
@@ -42,6 +43,7 @@ int ApiLength(UINT codePage, std::u16string_view text) {
 struct UnitForms {
     std::vector<std::uint8_t> lengths;  // 1 or 2; TextPlatform::kColumnsFromNeighbours for surrogates
     std::vector<std::uint16_t> bytes;   // the first byte in the low eight bits, a second in the high
+    bool shiftJis = true;               // every form one Shift-JIS character (code page 932's are)
 };
 
 // The forms read from one conversion of every unit but the surrogates: a unit's form is one byte,
@@ -75,6 +77,7 @@ std::optional<UnitForms> ReadUnitForms(UINT codePage) {
             lead && at + 1 < static_cast<std::size_t>(length) ? static_cast<std::uint8_t>(bytes[at + 1]) : 0;
         forms.lengths[unit] = lead ? 2 : 1;
         forms.bytes[unit] = static_cast<std::uint16_t>(first | second << 8);
+        forms.shiftJis = forms.shiftJis && IsCp932LeadByte(first) == lead && (!lead || second != 0);
         at += lead ? 2 : 1;
     }
     constexpr std::ptrdiff_t kAsciiUnits = 128;
@@ -162,6 +165,11 @@ class Win32TextPlatform final : public TextPlatform {
     const std::uint8_t* UnitColumns() const override {
         const UnitForms* forms = Forms();
         return forms == nullptr ? nullptr : forms->lengths.data();
+    }
+
+    const std::uint16_t* ShiftJisUnitForms() const override {
+        const UnitForms* forms = Forms();
+        return forms == nullptr || !forms->shiftJis ? nullptr : forms->bytes.data();
     }
 
     bool LocaleEqual(std::u16string_view a, std::u16string_view b, bool ignoreCase) const override {

@@ -58,6 +58,7 @@ class UnicodeWidthPlatform final : public TextPlatform {
         return cp932_.LocaleEqual(a, b, ignoreCase);
     }
     bool ComparesByCodeUnit() const override { return cp932_.ComparesByCodeUnit(); }
+    const std::uint16_t* ShiftJisUnitForms() const override { return cp932_.ShiftJisUnitForms(); }
 
     std::size_t DisplayWidth(std::u16string_view text) const override {
         std::size_t width = 0;

@@ -133,6 +133,47 @@ TEST(StringUnitReplacePatterns, EstimateCountsGrowingPatternsInTheMultiByteForm)
     }
 }
 
+// The estimate against its definition, the count taken in the multi-byte forms, on random texts of
+// characters whose forms hold a pattern's bytes across their boundaries: U+3000 (0x81 0x40) beside
+// '@', 表 (0x95 0x5C) beside a backslash, 亜 (0x88 0x9F) whose second byte is in the lead-byte
+// ranges, half-width katakana, units that share a form ('?' and the units written as '?', ‖ and
+// ∥), and surrogates paired and alone.
+TEST(StringUnitReplacePatterns, EstimateAgreesWithTheCountInTheMultiByteForms) {
+    const std::u16string alphabet = u"a@\\?\u3000表亜ｱあ\u2016\u2225\u0100\xD83D\xDE00\xD83D";
+    std::mt19937 random(29);
+    for (int round = 0; round < 3000; ++round) {
+        std::u16string source;
+        for (std::size_t i = random() % 40; i > 0; --i) {
+            source += alphabet[random() % alphabet.size()];
+        }
+        std::u16string pattern(1 + random() % 4 / 3, u' ');
+        for (char16_t& unit : pattern) {
+            unit = alphabet[random() % alphabet.size()];
+        }
+        const std::u16string replacement(pattern.size() + 1 + random() % 3, u'x');
+        const auto count = static_cast<std::size_t>(
+            CountOccurrences(ToMultiByte(pattern), ToMultiByte(source), true, false));
+        ASSERT_EQ(ReplacedLengthEstimate(source, {pattern}, {replacement}),
+                  source.size() + count * (replacement.size() - pattern.size()))
+            << "round " << round;
+    }
+    // Texts long enough to be counted by vector, mostly without a surrogate, once with one alone.
+    for (int round = 0; round < 12; ++round) {
+        std::u16string source;
+        for (std::size_t i = 40000 + random() % 20; i > 0; --i) {
+            source += alphabet[random() % (alphabet.size() - 3)];
+        }
+        if (round == 0) {
+            source[random() % source.size()] = u'\xD83D';
+        }
+        const std::u16string pattern(1, alphabet[random() % (alphabet.size() - 3)]);
+        const auto count = static_cast<std::size_t>(
+            CountOccurrences(ToMultiByte(pattern), ToMultiByte(source), true, false));
+        ASSERT_EQ(ReplacedLengthEstimate(source, {pattern}, {u"xyz"}), source.size() + count * 2)
+            << "long round " << round;
+    }
+}
+
 // The scan word for word: at each position while matching is on, the first pattern in list order
 // that the platform's comparison accepts.
 std::u16string NaiveReplace(const TextPlatform& platform, const std::u16string& source,
@@ -251,8 +292,14 @@ TEST(StringUnitReplacePatterns, SpacesInALargeJapaneseText) {
         if (unit == u' ')
             unit = u'\u3000';
     }
+    std::u16string widened;
+    for (const char16_t unit : source) {
+        widened += unit == u'\u3000' ? u"  " : std::u16string(1, unit);
+    }
     for (const NamedPlatform& named : AllPlatforms()) {
         EXPECT_TRUE(ReplacePatterns(named.platform, source, {u" "}, {u"\u3000"}, false, true) == expected)
+            << named.name;
+        EXPECT_TRUE(ReplacePatterns(named.platform, source, {u"\u3000"}, {u"  "}, false, true) == widened)
             << named.name;
     }
 }

@@ -24,10 +24,12 @@ full-width spaces to one or two half-width ones and back, runs of blanks to
 one, and the deletion of each kind.
 .
 Display widths are those of code page 932 (two columns for a kanji or kana),
-or by Unicode East Asian Width. It reads and writes UTF-8, UTF-16 and
-Shift_JIS (code page 932), keeps line breaks and byte order marks, streams
-line by line, and can rewrite files in place, list the files that would
-change or write a unified diff, for use in pre-commit hooks.]])
+or by Unicode East Asian Width. It reads and writes UTF-8, UTF-16, Shift_JIS
+(code page 932), EUC-JP and ISO-2022-JP, or guesses each file's encoding,
+keeps line breaks and byte order marks, streams line by line, and can rewrite
+files in place, list the files that would change or write a unified diff, for
+use in pre-commit hooks. With --editorconfig it converts each file's
+indentation as the project's .editorconfig files say.]])
 
 # Debian's documentation rules, applied to the staged files: the manual page and the guide
 # compressed, the licence as a machine-readable copyright file and a changelog.

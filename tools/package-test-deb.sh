@@ -20,8 +20,10 @@ for field in Package=blankwise Version="$version" Architecture=amd64 Section=tex
     [ "$(dpkg-deb -f "$package" "${field%%=*}")" = "${field#*=}" ] ||
         fail "the field ${field%%=*} is [$(dpkg-deb -f "$package" "${field%%=*}")], not [${field#*=}]"
 done
-grep -q '^libc6 (>= ' <<<"$(dpkg-deb -f "$package" Depends)" ||
-    fail "Depends is [$(dpkg-deb -f "$package" Depends)], not libc6 as dpkg-shlibdeps finds it"
+# Every library the tool links: glibc and libeditorconfig (--editorconfig), as dpkg-shlibdeps finds them.
+depends=$(dpkg-deb -f "$package" Depends)
+grep -q '^libc6 (>= ' <<<"$depends" && grep -q 'libeditorconfig0 (>= ' <<<"$depends" ||
+    fail "Depends is [$depends], not libc6 and libeditorconfig0 as dpkg-shlibdeps finds them"
 
 dpkg -x "$package" "$scratch/root"
 expected="usr/bin/blankwise

@@ -51,6 +51,18 @@ bool ReadsItsOwnOutput(ByteSource& input, ByteSink& output);
 // SIGINT, SIGTERM, SIGHUP or SIGQUIT.
 class InPlaceFile : public ByteSource {
   public:
+    // Read reads on from a position of its own, through ReadAt; Mark and ReturnToMark move it back.
+    std::size_t Read(char* buffer, std::size_t size) final {
+        const std::size_t got = ReadAt(position_, buffer, size);
+        position_ += got;
+        return got;
+    }
+    bool Mark() final {
+        mark_ = position_;
+        return true;
+    }
+    void ReturnToMark() final { position_ = mark_; }
+
     // Reads up to size bytes from offset, apart from Read's position; 0 at the end.
     virtual std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) = 0;
     // Creates the replacement beside the file. Fails when the file is read-only (no write
@@ -64,6 +76,10 @@ class InPlaceFile : public ByteSource {
     // it over the file's name, unless the name no longer names the file opened
     // (kReplacedFileRefusal). Fails, the file left as it was, when an attribute cannot be copied.
     virtual void CommitReplacement() = 0;
+
+  private:
+    std::uint64_t position_ = 0;
+    std::uint64_t mark_ = 0;
 };
 // Opens a regular file to rewrite; anything else is refused without being waited on (a pipe).
 std::unique_ptr<InPlaceFile> OpenInPlaceFile(const std::string& path);

@@ -254,18 +254,6 @@ class Win32InPlaceFile final : public InPlaceFile {
           handle_(std::move(handle)),
           opened_(IdentityOf(InformationOf(handle_.Get()))) {}
 
-    std::size_t Read(char* buffer, std::size_t size) override {
-        const std::size_t got = ReadAt(offset_, buffer, size);
-        offset_ += got;
-        return got;
-    }
-
-    bool Mark() override {
-        mark_ = offset_;
-        return true;
-    }
-    void ReturnToMark() override { offset_ = mark_; }
-
     std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(offset);
@@ -323,8 +311,6 @@ class Win32InPlaceFile final : public InPlaceFile {
     std::wstring path_;
     UniqueFileHandle handle_;
     FileIdentity opened_;
-    std::uint64_t offset_ = 0;
-    std::uint64_t mark_ = 0;
     std::optional<Win32ReplacementFile> replacement_;
 };
 

@@ -229,18 +229,6 @@ class PosixInPlaceFile final : public InPlaceFile {
     PosixInPlaceFile(std::string path, UniqueFd file, const struct stat& opened)
         : path_(std::move(path)), file_(std::move(file)), opened_(opened) {}
 
-    std::size_t Read(char* buffer, std::size_t size) override {
-        const std::size_t got = ReadAt(offset_, buffer, size);
-        offset_ += got;
-        return got;
-    }
-
-    bool Mark() override {
-        mark_ = offset_;
-        return true;
-    }
-    void ReturnToMark() override { offset_ = mark_; }
-
     std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
         while (true) {
             const ssize_t got = ::pread(file_.Get(), buffer, size, static_cast<off_t>(offset));
@@ -328,8 +316,6 @@ class PosixInPlaceFile final : public InPlaceFile {
     std::string path_;
     UniqueFd file_;
     struct stat opened_;
-    std::uint64_t offset_ = 0;
-    std::uint64_t mark_ = 0;
     UniqueFd folder_;
     std::string name_;  // in folder_
     std::optional<TemporaryFile> replacement_;

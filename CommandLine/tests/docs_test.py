@@ -115,13 +115,13 @@ def fish_completions(line, folder):
     return [entry.split("\t")[0] for entry in result.stdout.splitlines()]
 
 
-def zsh_specification():
-    """The options (before each spec's [description]), the conversions and the encodings of
+def zsh_arguments():
+    """The options (before each argument's [description]), the conversions and the encodings of
     _blankwise's _arguments and its conversion list, as written."""
     text = (COMPLETIONS / "_blankwise").read_text()
-    specs = re.findall(r"^\s+('.*?)\[", text, re.M)
-    options = [option for spec in specs
-               for option in re.findall(r"(?<![\w-])(--?[A-Za-z][\w-]*)", re.sub(r"^'\([^)]*\)'", "", spec))]
+    arguments = re.findall(r"^\s+('.*?)\[", text, re.M)
+    options = [option for argument in arguments
+               for option in re.findall(r"(?<![\w-])(--?[A-Za-z][\w-]*)", re.sub(r"^'\([^)]*\)'", "", argument))]
     names = re.search(r"for name in (.*?); do", text, re.S)[1].replace("\\", " ").split()
     encodings = re.search(r":encoding:\(([^)]*)\)", text)[1].split()
     return options, names, encodings
@@ -143,7 +143,7 @@ def check_completions(help_text, listed, encodings):
             compare("fish: the encodings", fish_completions("blankwise -e ", folder), encodings)
         else:
             print("docs_test: fish is not installed; its completion is not checked")
-    options, names, zsh_encodings = zsh_specification()
+    options, names, zsh_encodings = zsh_arguments()
     compare("zsh: the options", options, all_options)
     compare("zsh: the conversions", names, [name for name, _ in listed])
     compare("zsh: the encodings", zsh_encodings, encodings)

@@ -3,29 +3,23 @@
 #include <string>
 #include <vector>
 
+#include "Blankwise/HostPort.h"
 #include "HostEmulator/HostModel.h"
 
 namespace HostEmulator {
 namespace {
 
-template <typename T>
-std::intptr_t Address(T* value) {
-    return reinterpret_cast<std::intptr_t>(value);
-}
-
-template <typename T>
-std::uintptr_t Word(T* value) {
-    return reinterpret_cast<std::uintptr_t>(value);
-}
+using Blankwise::AddressOf;
+using Blankwise::WordOf;
 
 Position GetPosition(HostModel& model, std::uint32_t message) {
     Position position{-1, -1};
-    model.HandleMessage(message, 2, Address(&position));
+    model.HandleMessage(message, 2, AddressOf(&position));
     return position;
 }
 
 void SetCaret(HostModel& model, Position position) {
-    model.HandleMessage(HostSetCaretPos, 2, Address(&position));
+    model.HandleMessage(HostSetCaretPos, 2, AddressOf(&position));
 }
 
 TEST(HostModel, CutsLinesAfterEachBreakWithCrLfAsOne) {
@@ -89,9 +83,9 @@ TEST(HostModel, AnswersTheSizeNeededAndFillsAtMostTheGivenSize) {
     };
     for (const auto& c : cases) {
         std::u16string buffer(6, u'#');
-        EXPECT_EQ(
-            model.HandleMessage(HostGetSelText, static_cast<std::uintptr_t>(c.size), Address(buffer.data())),
-            4);
+        EXPECT_EQ(model.HandleMessage(HostGetSelText, static_cast<std::uintptr_t>(c.size),
+                                      AddressOf(buffer.data())),
+                  4);
         EXPECT_EQ(buffer, c.written) << c.size;
     }
     EXPECT_EQ(model.HandleMessage(HostGetSelText, 0, 0), 4);
@@ -111,11 +105,11 @@ TEST(HostModel, LineRequestFlagTwoAddsTheBreakAndTheLineClamps) {
     for (const auto& c : cases) {
         LineRequest request = c.request;
         request.bufferSize = 0;
-        const std::intptr_t size = model.HandleMessage(HostGetLineText, Word(&request), 0);
+        const std::intptr_t size = model.HandleMessage(HostGetLineText, WordOf(&request), 0);
         EXPECT_EQ(size, static_cast<std::intptr_t>(c.text.size() + 1));
         std::u16string buffer(8, u'#');
         request.bufferSize = 8;
-        model.HandleMessage(HostGetLineText, Word(&request), Address(buffer.data()));
+        model.HandleMessage(HostGetLineText, WordOf(&request), AddressOf(buffer.data()));
         EXPECT_EQ(buffer.substr(0, c.text.size() + 1), c.text + u'\0');
     }
 }
@@ -143,7 +137,7 @@ TEST(HostModel, InsertTextReplacesTheSelectionAndLeavesTheCaretAfterIt) {
     HostModel model(u"one\r\ntwo\nthree");
     model.Select({2, 2}, {1, 0});
     const std::u16string inserted = u"X\rY";
-    model.HandleMessage(HostInsertText, 0, Address(inserted.c_str()));
+    model.HandleMessage(HostInsertText, 0, AddressOf(inserted.c_str()));
     EXPECT_EQ(model.Text(), u"oX\rYree");
     EXPECT_FALSE(model.HasSelection());
     EXPECT_EQ(model.Caret(), (Position{1, 1}));
@@ -154,7 +148,7 @@ TEST(HostModel, SelectionEndsComeOutOrderedWhicheverSideHoldsTheCaret) {
     HostModel model(u"ab\ncd");
     Position anchor{1, 1};
     Position caret{1, 0};
-    model.HandleMessage(HostSetSelection, Word(&anchor), Address(&caret));
+    model.HandleMessage(HostSetSelection, WordOf(&anchor), AddressOf(&caret));
     EXPECT_EQ(GetPosition(model, HostGetSelStart), (Position{1, 0}));
     EXPECT_EQ(GetPosition(model, HostGetSelEnd), (Position{1, 1}));
     EXPECT_EQ(GetPosition(model, HostGetCaretPos), (Position{1, 0}));
@@ -177,24 +171,24 @@ TEST(HostModel, CommandsStatusViewAndRepaintSwitch) {
 
     std::int32_t checked = -1;
     model.SetCommandStatus(true, true);
-    EXPECT_EQ(model.HandleMessage(HostQueryStatus, kCommandPlugInStatus, Address(&checked)) & 0xFF, 1);
+    EXPECT_EQ(model.HandleMessage(HostQueryStatus, kCommandPlugInStatus, AddressOf(&checked)) & 0xFF, 1);
     EXPECT_EQ(checked, 1);
     model.SetCommandStatus(false, false);
-    EXPECT_EQ(model.HandleMessage(HostQueryStatus, kCommandPlugInStatus, Address(&checked)) & 0xFF, 0);
+    EXPECT_EQ(model.HandleMessage(HostQueryStatus, kCommandPlugInStatus, AddressOf(&checked)) & 0xFF, 0);
     EXPECT_EQ(checked, 0);
 
     const ViewBlock given{1, 2, 3, 4, 5, 6, 7, 8};
-    model.HandleMessage(HostSetViewPos, 0, Address(&given));
+    model.HandleMessage(HostSetViewPos, 0, AddressOf(&given));
     ViewBlock read{};
-    model.HandleMessage(HostGetViewPos, 0, Address(&read));
+    model.HandleMessage(HostGetViewPos, 0, AddressOf(&read));
     EXPECT_EQ(read, given);
 
     const std::u16string text = u"z";
     model.HandleMessage(HostSetRedraw, 0, 0);
-    model.HandleMessage(HostInsertText, 0, Address(text.c_str()));
+    model.HandleMessage(HostInsertText, 0, AddressOf(text.c_str()));
     EXPECT_EQ(model.EditsWhileRedrawing(), 0);
     model.HandleMessage(HostSetRedraw, 1, 0);
-    model.HandleMessage(HostInsertText, 0, Address(text.c_str()));
+    model.HandleMessage(HostInsertText, 0, AddressOf(text.c_str()));
     EXPECT_EQ(model.EditsWhileRedrawing(), 1);
     EXPECT_TRUE(model.Redrawing());
 }
@@ -202,16 +196,16 @@ TEST(HostModel, CommandsStatusViewAndRepaintSwitch) {
 TEST(HostModel, LogsEveryMessageWithItsPayload) {
     HostModel model(u"a\tb");
     Position position{1, 0};
-    model.HandleMessage(HostSetCaretPos, 2, Address(&position));
+    model.HandleMessage(HostSetCaretPos, 2, AddressOf(&position));
     model.HandleMessage(HostSetSelLength, 2, 0);
     model.HandleMessage(HostGetSelText, 0, 0);
     std::u16string buffer(3, u'\0');
-    model.HandleMessage(HostGetSelText, 3, Address(buffer.data()));
+    model.HandleMessage(HostGetSelText, 3, AddressOf(buffer.data()));
     LineRequest request{0, 1, 0};
-    model.HandleMessage(HostGetLineText, Word(&request), 0);
+    model.HandleMessage(HostGetLineText, WordOf(&request), 0);
     const std::u16string inserted = u"\u3000";
-    model.HandleMessage(HostInsertText, 0, Address(inserted.c_str()));
-    model.HandleMessage(HostGetSelStart, 0, Address(&position));
+    model.HandleMessage(HostInsertText, 0, AddressOf(inserted.c_str()));
+    model.HandleMessage(HostGetSelStart, 0, AddressOf(&position));
     model.HandleMessage(4321, 5, 6);
     const std::vector<std::string> expected = {
         "SetCaretPos 2 (1,0)",        "SetSelLength 2",           "GetSelText 0 -> 3",

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "MyLibrary/Encoding/Utf16Facts.h"
 #include "MyLibrary/StringUnit/SaturatedArithmetic.h"
 #include "MyLibrary/StringUnit/StringUnit.h"
 #include "MyLibrary/StringUnit/TextPlatform.h"
@@ -12,10 +13,6 @@
 
 namespace MyLibrary {
 namespace {
-
-bool IsSurrogate(char16_t unit) {
-    return (unit & 0xF800) == 0xD800;
-}
 
 bool HoldsSurrogate(WideStringView text) {
     std::size_t index = 0;
@@ -29,7 +26,8 @@ bool HoldsSurrogate(WideStringView text) {
         }
     }
 #endif
-    return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(index), text.end(), IsSurrogate);
+    return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(index), text.end(),
+                       [](char16_t unit) { return IsSurrogate(unit); });
 }
 
 #if BLANKWISE_HAS_SSE2

@@ -85,7 +85,7 @@ printf '\t\227\134\222\350\t10\216\236\r\n' >"$scratch/メモ.txt"
 converted=$(od -An -c "$scratch/メモ.txt" | tr -s ' ')
 wanted=$(printf '    \227\134\222\350    10\216\236\r\n' | od -An -c | tr -s ' ')
 [ "$converted" = "$wanted" ] || fail "blankwise.exe -c 6 -e cp932 --in-place wrote [$converted], not [$wanted]"
-wineserver -w
+blankwise_wait_for_wine
 
 [ "$failures" -eq 0 ] && echo "package-test: $(basename "$package") passed" || echo "package-test: $failures failed"
 [ "$failures" -eq 0 ]

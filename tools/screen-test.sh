@@ -106,7 +106,7 @@ while kill -0 "$pid" 2>/dev/null; do
 done
 wait "$pid"
 status=$?
-wineserver -w
+blankwise_wait_for_wine
 [ -n "${BLANKWISE_SCREEN_KEEP:-}" ] || rm -f "$out"/*.request "$out"/*.done
 
 cat "$out/program.log"

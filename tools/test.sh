@@ -93,13 +93,14 @@ run_preset native
 # The same suite with the text kernels' scalar paths only.
 run_preset scalar
 # Windows programs that open windows, menus or message boxes need a display. The 64-bit suite is the
-# same as the 32-bit one, run under 64-bit Wine in build/wineprefix64.
+# same as the 32-bit one, run under 64-bit Wine in build/wineprefix64. Each suite keeps its prefix's
+# Wine server up throughout, so that no program starts while the server is ending.
 if [ -n "$win32_skipped" ]; then
     skip_preset_tests win32 "32-bit Windows programs cannot run here"
 else
-    run_preset win32 xvfb-run -a -s "-screen 0 1024x768x24"
+    run_preset win32 xvfb-run -a -s "-screen 0 1024x768x24" bash tools/wine-keep-server.sh tools/wine-env.sh
 fi
-run_preset win64 xvfb-run -a -s "-screen 0 1024x768x24"
+run_preset win64 xvfb-run -a -s "-screen 0 1024x768x24" bash tools/wine-keep-server.sh tools/wine64-env.sh
 
 # The two products read from their files: one test.
 echo "== dlls: the 32-bit and the 64-bit Blankwise.dll compared"

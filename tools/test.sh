@@ -114,8 +114,8 @@ fi
 
 run_preset sanitize
 
-# Each fuzz target for about 20 seconds on its corpus; each run counts as one test. The output is
-# shown as it comes and kept in a file (tee to /dev/stderr would reopen, and so empty, a log file
+# Each fuzz target for about 20 seconds on its corpus, one per core at a time; each run counts as
+# one test. The output is shown as it comes and kept in a file (tee to /dev/stderr would reopen, and so empty, a log file
 # that this script's output is redirected to).
 started=$SECONDS
 echo "== fuzz: each target for 20 s"

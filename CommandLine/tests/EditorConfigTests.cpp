@@ -8,18 +8,13 @@
 namespace BlankwiseCli {
 namespace {
 
+using Testing::Encoded;
 using Testing::ReadFile;
 using Testing::RunResult;
 using Testing::RunTool;
 using Testing::TemporaryFolder;
 using Testing::Utf8Path;
 using Testing::WriteFile;
-
-std::string Encoded(MyLibrary::Encoding encoding, std::u16string_view text) {
-    std::string bytes;
-    MyLibrary::Encode(encoding, text, bytes);
-    return bytes;
-}
 
 // What charset does to a file with an indent_style, in each output mode: the file converted in the
 // encoding it names, or refused and left as it is (standard output still gets its bytes), as is a

@@ -1,31 +1,18 @@
 #include <gtest/gtest.h>
 
 #include "CommandLine/tests/TestSupport.h"
-#include "MyLibrary/Encoding/EucJp.h"
-#include "MyLibrary/Encoding/Iso2022Jp.h"
 
 namespace BlankwiseCli {
 namespace {
 
 using MyLibrary::Encoding;
+using Testing::Encoded;
 using Testing::ReadFile;
 using Testing::RunResult;
 using Testing::RunTool;
 using Testing::TemporaryFolder;
 using Testing::Utf8Path;
 using Testing::WriteFile;
-
-std::string EncodedIn(Encoding encoding, std::u16string_view text) {
-    std::string bytes;
-    if (encoding == Encoding::EucJp) {
-        MyLibrary::EncodeEucJp(text, bytes);
-    } else if (encoding == Encoding::Iso2022Jp) {
-        MyLibrary::EncodeIso2022Jp(text, {}, {}, bytes);
-    } else {
-        MyLibrary::Encode(encoding, text, bytes);
-    }
-    return bytes;
-}
 
 // A file in each encoding, longer than the guess reads ahead of a pipe, converts with --encoding
 // auto from the file, from standard input and in place as it does with its encoding named.
@@ -41,7 +28,7 @@ TEST(EncodingChoice, AutoConvertsEachInputAsItsEncodingNamedWould) {
         while (text.size() < 40000) {
             text += kUnits[random.Between(0, std::size(kUnits) - 1)];
         }
-        const std::string bytes = EncodedIn(encoding, text);
+        const std::string bytes = Encoded(encoding, text);
         const std::string path = Utf8Path(folder.Path() / (name + ".txt"));
         WriteFile(path, bytes);
 

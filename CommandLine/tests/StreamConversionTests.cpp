@@ -9,15 +9,10 @@ namespace BlankwiseCli {
 namespace {
 
 using MyLibrary::Encoding;
+using Testing::Encoded;
 using Testing::MemorySink;
 using Testing::MemorySource;
 using Testing::RandomTexts;
-
-std::string Encoded(Encoding encoding, std::u16string_view units) {
-    std::string bytes;
-    Encode(encoding, units, bytes);
-    return bytes;
-}
 
 struct Streamed {
     std::string bytes;

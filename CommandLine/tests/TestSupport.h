@@ -12,6 +12,7 @@
 #include "CommandLine/Program/BlankwiseApp.h"
 #include "CommandLine/Stream/StreamConversion.h"
 #include "CommandLine/System/FileAccess.h"
+#include "MyLibrary/Encoding/TextCodec.h"
 #include "MyLibrary/tests/RandomTexts.h"
 
 namespace BlankwiseCli::Testing {
@@ -125,6 +126,13 @@ inline std::string ReadFile(const std::filesystem::path& path) {
 inline std::string Utf8Path(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
+}
+
+// A text's bytes in an encoding.
+inline std::string Encoded(MyLibrary::Encoding encoding, std::u16string_view text) {
+    std::string bytes;
+    MyLibrary::Encode(encoding, text, bytes);
+    return bytes;
 }
 
 using MyLibrary::Testing::RandomTexts;
